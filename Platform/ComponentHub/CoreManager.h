@@ -1,0 +1,107 @@
+// The process-wide component manager: effect factory, effect registry and plug-in loading.
+#pragma once
+
+#include "Proc/Interfaces/IEffect.h"
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace Zentor {
+namespace Proc {
+
+class ZENTOR_API IEffectFactory : public virtual IRefCountable {
+ public:
+  ~IEffectFactory() override;
+  // A new effect of (class id, implementation name); ImplNames::DEFAULT picks the preferred
+  // registered implementation. An unknown pair raises EffectException, never returns null.
+  virtual OneInputEffectPtr CreateOneInputVideo(const std::string& classId, const std::string& implName) = 0;
+  virtual TwoInputEffectPtr CreateTwoInputVideo(const std::string& classId, const std::string& implName) = 0;
+
+  // Typed creation: the effect must implement T, else EffectException.
+  template <class T>
+  boost::intrusive_ptr<T> CreateOneInput(const std::string& classId, const std::string& implName);
+  template <class T>
+  boost::intrusive_ptr<T> CreateTwoInput(const std::string& classId, const std::string& implName);
+};
+
+using EffectFactoryPtr = boost::intrusive_ptr<IEffectFactory>;
+using OneInputFactoryFn = std::function<OneInputEffectPtr(IEffectFactory&)>;
+using TwoInputFactoryFn = std::function<TwoInputEffectPtr(IEffectFactory&)>;
+
+// What a plug-in's Registrator fills.
+class ZENTOR_API IEffectRegistry {
+ public:
+  virtual ~IEffectRegistry();
+  virtual void RegisterOneInput(const std::string& classId, const std::string& implName, OneInputFactoryFn factory,
+                                int flags) = 0;
+  virtual void RegisterTwoInput(const std::string& classId, const std::string& implName, TwoInputFactoryFn factory,
+                                int flags) = 0;
+};
+
+struct RegistryEntry {
+  std::string classId;
+  std::string implName;
+  bool twoInput = false;
+};
+
+// Signature of a plug-in's exported entry point, looked up as "Registrator".
+using RegistratorFn = void (*)(IEffectRegistry&);
+
+ZENTOR_API void ThrowEffectCreationFailed(const std::string& classId, const std::string& implName);
+
+template <class T>
+boost::intrusive_ptr<T> IEffectFactory::CreateOneInput(const std::string& classId, const std::string& implName) {
+  OneInputEffectPtr effect = CreateOneInputVideo(classId, implName);
+  boost::intrusive_ptr<T> typed(dynamic_cast<T*>(effect.get()));
+  if (!typed) ThrowEffectCreationFailed(classId, implName);
+  return typed;
+}
+
+template <class T>
+boost::intrusive_ptr<T> IEffectFactory::CreateTwoInput(const std::string& classId, const std::string& implName) {
+  TwoInputEffectPtr effect = CreateTwoInputVideo(classId, implName);
+  boost::intrusive_ptr<T> typed(dynamic_cast<T*>(effect.get()));
+  if (!typed) ThrowEffectCreationFailed(classId, implName);
+  return typed;
+}
+
+}  // namespace Proc
+
+namespace Core {
+
+class ZENTOR_API CoreManager {
+ public:
+  // The one manager. The first call registers the built-in effects, then loads the plug-ins.
+  static CoreManager& Instance();
+
+  Proc::EffectFactoryPtr GetEffectFactory();
+  Proc::IEffectRegistry& GetRegistry();
+  // Registrations in the order they were made.
+  std::vector<Proc::RegistryEntry> GetRegistrations() const;
+
+  // Loads one plug-in module and calls its Registrator; raises CoreException on failure.
+  void LoadPlugin(const std::string& path);
+  // The plug-in folder: $ZENTOR_PLUGIN_PATH when set, else "plugins" next to this library.
+  static std::string GetPluginFolder();
+
+  // Built-in registrators run by Instance() before any plug-in is loaded.
+  static void AddBuiltinRegistrator(Proc::RegistratorFn fn);
+
+  CoreManager(const CoreManager&) = delete;
+  CoreManager& operator=(const CoreManager&) = delete;
+
+ private:
+  CoreManager();
+  ~CoreManager();
+  struct Impl;
+  Impl* impl_;
+};
+
+// Registers a built-in registrator from a static initializer of the library that defines it.
+struct ZENTOR_API BuiltinRegistration {
+  explicit BuiltinRegistration(Proc::RegistratorFn fn) { CoreManager::AddBuiltinRegistrator(fn); }
+};
+
+}  // namespace Core
+}  // namespace Zentor
