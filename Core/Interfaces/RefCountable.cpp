@@ -1,0 +1,7 @@
+#include "Core/Interfaces/RefCountable.h"
+
+namespace Zentor {
+
+IRefCountable::~IRefCountable() = default;
+
+}  // namespace Zentor
