@@ -13,8 +13,10 @@ namespace Proc {
 class ZENTOR_API IEffectFactory : public virtual IRefCountable {
  public:
   ~IEffectFactory() override;
-  // A new effect of (class id, implementation name); ImplNames::DEFAULT picks the preferred
-  // registered implementation. An unknown pair raises EffectException, never returns null.
+  // A new effect of (class id, implementation name); ImplNames::DEFAULT picks the first registered
+  // implementation of that class id and kind (built-ins first, then plug-ins in file-name order).
+  // An unknown pair, a one-/two-input mismatch or a factory answering null raises EffectException;
+  // never returns null.
   virtual OneInputEffectPtr CreateOneInputVideo(const std::string& classId, const std::string& implName) = 0;
   virtual TwoInputEffectPtr CreateTwoInputVideo(const std::string& classId, const std::string& implName) = 0;
 
@@ -29,7 +31,8 @@ using EffectFactoryPtr = boost::intrusive_ptr<IEffectFactory>;
 using OneInputFactoryFn = std::function<OneInputEffectPtr(IEffectFactory&)>;
 using TwoInputFactoryFn = std::function<TwoInputEffectPtr(IEffectFactory&)>;
 
-// What a plug-in's Registrator fills.
+// What a plug-in's Registrator fills. An empty name, the implementation name ImplNames::DEFAULT or
+// an empty factory raises EffectException; a pair registered already is ignored (the first stays).
 class ZENTOR_API IEffectRegistry {
  public:
   virtual ~IEffectRegistry();
@@ -48,7 +51,8 @@ struct RegistryEntry {
 // Signature of a plug-in's exported entry point, looked up as "Registrator".
 using RegistratorFn = void (*)(IEffectRegistry&);
 
-ZENTOR_API void ThrowEffectCreationFailed(const std::string& classId, const std::string& implName);
+// Raises EffectException "Cannot create effect <classId> implemented as <implName>".
+[[noreturn]] ZENTOR_API void ThrowEffectCreationFailed(const std::string& classId, const std::string& implName);
 
 template <class T>
 boost::intrusive_ptr<T> IEffectFactory::CreateOneInput(const std::string& classId, const std::string& implName) {
@@ -80,12 +84,15 @@ class ZENTOR_API CoreManager {
   // Registrations in the order they were made.
   std::vector<Proc::RegistryEntry> GetRegistrations() const;
 
-  // Loads one plug-in module and calls its Registrator; raises CoreException on failure.
+  // Loads one plug-in module and calls its Registrator; raises CoreException on failure, leaving
+  // none of that module's registrations behind. A module loaded already is not registered again.
   void LoadPlugin(const std::string& path);
-  // The plug-in folder: $ZENTOR_PLUGIN_PATH when set, else "plugins" next to this library.
+  // The plug-in folder: $ZENTOR_PLUGIN_PATH when set and not empty, else "plugins" next to this
+  // library. Instance() loads every *.so there in name order; one that fails is logged and skipped.
   static std::string GetPluginFolder();
 
-  // Built-in registrators run by Instance() before any plug-in is loaded.
+  // Built-in registrators run by Instance() before any plug-in is loaded; one added after that runs
+  // at once.
   static void AddBuiltinRegistrator(Proc::RegistratorFn fn);
 
   CoreManager(const CoreManager&) = delete;

@@ -12,6 +12,7 @@ namespace Core {
 
 class ZENTOR_API IDataInput : public virtual IRefCountable {
  public:
+  ~IDataInput() override;
   // Reads exactly size bytes; a short read raises FileException.
   virtual void Read(void* buffer, size_t size) = 0;
   virtual uint64_t GetSize() const = 0;
@@ -19,6 +20,7 @@ class ZENTOR_API IDataInput : public virtual IRefCountable {
 
 class ZENTOR_API IDataOutput : public virtual IRefCountable {
  public:
+  ~IDataOutput() override;
   virtual void Write(const void* buffer, size_t size) = 0;
   // Flushes to disk and finishes the file (for atomic files: renames over the target).
   // Without Commit an atomic file leaves the target untouched and removes its temporary.
@@ -41,6 +43,8 @@ class ZENTOR_API DataOutputFile {
     ATOMIC,     // write a temporary in the same folder, rename over the target on Commit
     EXCLUSIVE,  // create a new file; fails when it exists
   };
+  // Writes go straight to the file descriptor (no user-space buffer), so a failing write raises
+  // from Write itself. Commit flushes to disk (fsync) and closes; an error there raises too.
   // Raises FileException when the file cannot be made.
   static DataOutputPtr Create(const std::string& path, Mode mode = TRUNCATE);
 };
