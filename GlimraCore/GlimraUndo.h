@@ -1,0 +1,91 @@
+// The undo store: a level of image steps, each with its own selection history.
+#pragma once
+
+#include "GlimraCore/Export.h"
+#include "GlimraCore/IGlimraUndo.h"
+#include "GlimraCore/MaskUndo.h"
+
+#include <boost/thread/mutex.hpp>
+
+namespace Zentor {
+namespace Glimra {
+
+using TUndoImplTop = TUndoImpl<Core::Property, MaskUndo>;
+
+class GLIMRA_CORE_API GlimraUndo : public virtual IGlimraUndo, protected TUndoImplTop {
+ public:
+  // Frames of non-current steps go to swap files from this many bytes in memory on.
+  static constexpr uint64_t DEFAULT_SWAP_THRESHOLD = 250000000;
+  using TempNameFunction = IGlimraUndo::TempNameFunction;
+  using ConvFunction = IGlimraUndo::ConvFunction;
+
+  GlimraUndo(const std::string& folder, TempNameFunction tempName);
+  ~GlimraUndo() override;
+
+  long AddRef() const override { return counter_.AddRef(); }
+  long GetRefCount() const override { return counter_.Get(); }
+  long Release() const override;
+
+  bool IsUndoEnabled() const override;
+  bool IsRedoEnabled() const override;
+  void Undo() override;
+  void Redo() override;
+  void Reset() override;
+
+  void Add(const Core::Property& info, const Proc::DataVideoPtr& picture, const Proc::DataVideoPtr& mask) override;
+  void Set(const Core::Property& info, const Proc::DataVideoPtr& picture, const Proc::DataVideoPtr& mask) override;
+  Proc::DataVideoPtr GetVideo() const override;
+  Proc::DataVideoPtr GetSourceVideo() const override;
+  const Core::Property& GetSettings() const override;
+  void AddMask(const Proc::DataVideoPtr& mask) override;
+  void AddMask(const Proc::DataVideoPtr& mask, const Proc::CropInfo& rect) override;
+  Proc::DataVideoPtr GetMask() const override;
+  Proc::CropInfo GetMaskInfo() const override;
+  uint64_t GetMaskPixelCount() const override;
+  void ResetMask() override;
+  Proc::DataVideoPtr GetVideoColor(uint32_t color) override;
+  Proc::DataVideoPtr GetVideoCopy() override;
+  Proc::DataVideoPtr GetVideoConv(ConvFunction function) override;
+  bool IsSaved() const override;
+  void SetSaved(bool saved) override;
+  void Load(const Core::Property& data) override;
+  void Save(Core::Property& data) override;
+  void CheckForSize() override;
+  bool HasChange() const override;
+  void Notify() override;
+
+  // Bytes of frames in memory: pictures, mask histories and the three caches.
+  uint64_t GetSize() const override;
+  bool ResetImpl() override;
+
+  void SetSwapThreshold(uint64_t bytes) { swapThreshold_ = bytes; }
+  uint64_t GetSwapThreshold() const { return swapThreshold_; }
+  using TUndoImplTop::GetIndex;
+  using TUndoImplTop::GetStepCount;
+
+ private:
+  // Appends an image step after the current one; answers whether the level holds more than one.
+  bool Push(const Core::Property& info, const Proc::DataVideoPtr& picture, const Proc::DataVideoPtr& mask);
+  MaskUndo* CurrentMask() const;
+  // Drops the image steps after the current one.
+  void CutRedo();
+  void DropPictureCaches();
+  // CheckForSize, then the drawer events even when it fails; its failure is passed on.
+  void FinishChange();
+
+  RefCountImpl counter_;
+  std::string folder_;
+  TempNameFunction tempName_;
+  Proc::DataVideoPtr colorCache_;
+  Proc::DataVideoPtr copyCache_;
+  Proc::DataVideoPtr convCache_;
+  mutable boost::mutex colorMutex_;
+  mutable boost::mutex copyMutex_;
+  mutable boost::mutex convMutex_;
+  uint32_t cachedColor_ = 0xFFFFFFFF;
+  ConvFunction cachedConv_ = nullptr;
+  uint64_t swapThreshold_ = DEFAULT_SWAP_THRESHOLD;
+};
+
+}  // namespace Glimra
+}  // namespace Zentor

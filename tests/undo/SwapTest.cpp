@@ -1,0 +1,177 @@
+#include "UndoTestSupport.h"
+
+#include "GlimraCore/GlimraExceptions.h"
+#include "Platform/Formats/IFormatCodec.h"
+
+#include <boost/filesystem.hpp>
+#include <gtest/gtest.h>
+
+using namespace Zentor::Glimra;
+using namespace UndoTest;
+namespace fs = boost::filesystem;
+
+namespace {
+
+constexpr uint32_t W = 48;
+constexpr uint32_t H = 20;
+
+GlimraUndo& Impl(const GlimraUndoPtr& store) { return dynamic_cast<GlimraUndo&>(*store); }
+
+// Swap file paths recorded in a saved level, in order.
+void CollectFiles(const Zentor::Core::Property& node, std::vector<std::string>& files) {
+  if (node.GetName() == Zentor::Conf::IFormatFile::TAG_FILENAME) files.push_back(node.GetString());
+  for (const auto& child : node) CollectFiles(child, files);
+}
+
+class Swap : public ::testing::Test {
+ protected:
+  Swap() : store(IGlimraUndo::Create(folder.Path(), "s", Counter())) {}
+
+  // Step 0 with a three-step mask history, then step 1 (current) with a small threshold.
+  void FillTwoSteps() {
+    store->Add(FrameInfo(), pictures[0], MakeMask(W, H, {0, 2, 0, 2}));
+    store->AddMask(MakeMask(W, H, {0, 4, 0, 4}), {0, 4, 0, 4});
+    store->AddMask(MakeMask(W, H, {0, 8, 0, 4}), {4, 8, 0, 4});
+    Impl(store).SetSwapThreshold(1);
+    store->Add(EffectInfo("blur"), pictures[1], nullptr);
+  }
+
+  TempFolder folder;
+  GlimraUndoPtr store;
+  std::vector<DataVideoPtr> pictures{MakePicture(W, H, 1), MakePicture(W, H, 2), MakePicture(W, H, 3)};
+};
+
+}  // namespace
+
+TEST_F(Swap, ThresholdIsInclusive) {
+  store->Add(FrameInfo(), pictures[0], nullptr);
+  store->Add(EffectInfo("e"), pictures[1], nullptr);
+  const uint64_t size = Impl(store).GetSize();
+  EXPECT_EQ(size, 2ull * pictures[0]->GetPicture().linesize[0] * H);
+  Impl(store).SetSwapThreshold(size + 1);
+  store->CheckForSize();
+  EXPECT_EQ(folder.FileCount(), 0u);
+  Impl(store).SetSwapThreshold(size);
+  store->CheckForSize();
+  EXPECT_EQ(folder.FileCount(), 1u);
+  EXPECT_EQ(Impl(store).GetSize(), size / 2);
+}
+
+TEST_F(Swap, NonCurrentStepsGoToFilesAndComeBackIdentical) {
+  FillTwoSteps();
+  // Picture of step 0 and all three frames of its mask history (the mask and two patches).
+  EXPECT_EQ(folder.FileCount(), 4u);
+  const uint64_t current = static_cast<uint64_t>(pictures[1]->GetPicture().linesize[0]) * H;
+  EXPECT_EQ(Impl(store).GetSize(), current);
+  const std::string maskFile = folder.Path() + "swap2";
+  EXPECT_EQ(fs::file_size(maskFile), 8u + static_cast<uint64_t>(MakeMask(W, H, {})->GetPicture().linesize[0]) * H);
+
+  Impl(store).SetSwapThreshold(GlimraUndo::DEFAULT_SWAP_THRESHOLD);
+  store->Undo();
+  EXPECT_TRUE(SamePixels(store->GetVideo(), pictures[0]));
+  EXPECT_TRUE(SamePixels(store->GetMask(), MakeMask(W, H, {0, 8, 0, 4})));
+  store->Undo();
+  EXPECT_TRUE(SamePixels(store->GetMask(), MakeMask(W, H, {0, 4, 0, 4})));
+  store->Redo();
+  EXPECT_TRUE(SamePixels(store->GetMask(), MakeMask(W, H, {0, 8, 0, 4})));
+
+  // Frames read back and unchanged leave memory again without a new write.
+  store->Redo();
+  Impl(store).SetSwapThreshold(1);
+  store->CheckForSize();
+  EXPECT_EQ(folder.FileCount(), 6u) << "only the mask and the patch changed by undo and redo are written again";
+}
+
+TEST_F(Swap, SessionRecordRoundTrip) {
+  FillTwoSteps();
+  store->SetSaved(true);
+  Zentor::Core::Property data(Settings::SAVE_PROPERTY_DATA);
+  store->Save(data);
+  EXPECT_EQ(data[Settings::SAVE_PROPERTY_UNDO_ITEMS][0].GetName(), "Item 1");
+  std::vector<std::string> files;
+  CollectFiles(data, files);
+  EXPECT_EQ(files.size(), 5u);
+  EXPECT_EQ(Impl(store).GetSize(), 0u) << "a session write lets every frame go";
+
+  Zentor::Core::Property again(Settings::SAVE_PROPERTY_DATA);
+  store->Save(again);
+  EXPECT_EQ(again, data) << "nothing changed: same files, nothing written";
+  EXPECT_EQ(folder.FileCount(), 5u);
+
+  GlimraUndoPtr restored = IGlimraUndo::Create(folder.Path(), "s", Counter());
+  restored->Load(data);
+  EXPECT_TRUE(restored->IsSaved());
+  EXPECT_TRUE(SamePixels(restored->GetVideo(), pictures[1]));
+  restored->Undo();
+  EXPECT_TRUE(SamePixels(restored->GetVideo(), pictures[0]));
+  EXPECT_EQ(restored->GetMaskPixelCount(), 32u);
+  EXPECT_EQ(restored->GetMaskInfo(), (CropInfo{0, 8, 0, 4}));
+  restored->Undo();
+  EXPECT_TRUE(SamePixels(restored->GetMask(), MakeMask(W, H, {0, 4, 0, 4})));
+
+  // Damaged records are refused as a whole.
+  Zentor::Core::Property bad = data;
+  bad[Settings::SAVE_PROPERTY_INDEX] = 7LL;
+  GlimraUndoPtr refused = IGlimraUndo::Create(folder.Path(), "s", Counter());
+  EXPECT_THROW(refused->Load(bad), IOException);
+  EXPECT_EQ(refused->GetVideo(), nullptr);
+}
+
+TEST_F(Swap, FailedWriteKeepsTheFrameAndIsRetried) {
+  const std::string missing = folder.Path() + "later/";
+  store = IGlimraUndo::Create(missing, "s", Counter());
+  store->Add(FrameInfo(), pictures[0], MakeMask(W, H, {1, 3, 1, 3}));
+  store->Add(EffectInfo("a"), pictures[1], nullptr);
+  Impl(store).SetSwapThreshold(1);
+  int failures = 0;
+  try {
+    store->Add(EffectInfo("b"), pictures[2], nullptr);
+  } catch (const IOExceptionTempFolder&) {
+    ++failures;
+  }
+  EXPECT_EQ(failures, 1);
+  EXPECT_TRUE(SamePixels(store->GetVideo(), pictures[2])) << "the change itself was made";
+  const uint64_t held = Impl(store).GetSize();
+  EXPECT_GT(held, 2ull * pictures[0]->GetPicture().linesize[0] * H);
+
+  fs::create_directories(missing);
+  store->CheckForSize();
+  EXPECT_EQ(std::distance(fs::directory_iterator(missing), fs::directory_iterator()), 3);
+  store->Undo();
+  store->Undo();
+  EXPECT_TRUE(SamePixels(store->GetVideo(), pictures[0]));
+  EXPECT_TRUE(SamePixels(store->GetMask(), MakeMask(W, H, {1, 3, 1, 3})));
+}
+
+TEST_F(Swap, DamagedFileIsReportedAndNothingHalfFilledStays) {
+  FillTwoSteps();
+  const std::string pictureFile = folder.Path() + "swap1";
+  ASSERT_TRUE(fs::exists(pictureFile));
+  fs::resize_file(pictureFile, fs::file_size(pictureFile) / 2);
+  Impl(store).SetSwapThreshold(GlimraUndo::DEFAULT_SWAP_THRESHOLD);
+  store->Undo();  // to step 0: the picture is read on use
+  EXPECT_THROW(store->GetVideo(), IOExceptionTempFolder);
+  EXPECT_THROW(store->GetVideo(), IOExceptionTempFolder) << "no frame was installed by the failed read";
+  EXPECT_TRUE(SamePixels(store->GetMask(), MakeMask(W, H, {0, 8, 0, 4}))) << "other steps are unaffected";
+
+  fs::remove(folder.Path() + "swap4");  // the patch of the last mask step
+  EXPECT_THROW(store->Undo(), IOExceptionTempFolder);
+  EXPECT_EQ(store->GetMaskPixelCount(), 32u) << "a failed read leaves the history as it was";
+}
+
+TEST_F(Swap, ManyFramesThroughTheBoundedPool) {
+  Impl(store).SetSwapThreshold(1);
+  std::vector<DataVideoPtr> added;
+  for (int i = 0; i < 40; ++i) {
+    added.push_back(MakePicture(W, H, static_cast<uint8_t>(i)));
+    store->Add(EffectInfo("e" + std::to_string(i)), added.back(), nullptr);
+    store->AddMask(MakeMask(W, H, {0, static_cast<uint32_t>(i % 10 + 1), 0, 3}));
+  }
+  Zentor::Core::Property data(Settings::SAVE_PROPERTY_DATA);
+  store->Save(data);
+  for (int i = 39; i >= 0; --i) {
+    ASSERT_TRUE(SamePixels(store->GetVideo(), added[i])) << i;
+    store->Undo();
+    store->Undo();
+  }
+}
