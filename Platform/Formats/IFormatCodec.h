@@ -20,11 +20,14 @@ class ZENTOR_API IFormatCodec : public virtual IRefCountable {
   static const char* const TAG_BITRATE_MODE_VBR;
   static const char* const TAG_GLOBAL_HEADER;
   static const char* const CODEC_ID_NONE;
+  // Child of the settings tree holding the encoder settings, so that the tree alone configures an encoder.
+  static const char* const TAG_ENCODER_SETTINGS;
 
   // The settings tree, read and replaced whole.
   virtual Core::Property GetSettings() const = 0;
   virtual void SetSettings(const Core::Property& settings) = 0;
-  // Encoder options (quality, compression ...), read and replaced whole.
+  // Encoder options (compression, dpi ...), read and replaced whole; kept in the settings tree's
+  // TAG_ENCODER_SETTINGS child.
   virtual Core::Property GetEncoderSettings() const = 0;
   virtual void SetEncoderSettings(const Core::Property& settings) = 0;
   // The codec id of the settings, CODEC_ID_NONE when absent.
