@@ -1,0 +1,153 @@
+#include "EffectsTestSupport.h"
+
+#include "Platform/Effects/InpaintGmic.h"
+#include "Proc/Interfaces/IEffectInpaint.h"
+
+#include <cmath>
+
+using namespace EffectsTest;
+using Zentor::Proc::Effects::Box;
+using Zentor::Proc::Effects::FindInpaintRegions;
+
+namespace {
+
+const uint8_t HOLE_COLOUR[3] = {255, 0, 255};
+
+// A textured BGRA picture (stripes and a checker, varying alpha) with the hole painted magenta.
+DataVideoPtr TexturedPicture(uint32_t w, uint32_t h, const DataVideoPtr& mask) {
+  return MakeFrame(AV_PIX_FMT_BGRA, w, h, 4, [&](uint32_t x, uint32_t y, int b) -> uint8_t {
+    if (b == 3) return static_cast<uint8_t>(100 + (x + y) % 100);
+    if (Pixel(*mask, x, y, 1)[0]) return HOLE_COLOUR[b];
+    const int stripe = (x / 6 + y / 9) % 2 ? 60 : 140;
+    const int checker = ((x / 4) ^ (y / 4)) & 1 ? 20 : 0;
+    return static_cast<uint8_t>(stripe + checker + b * 15);
+  });
+}
+
+DataVideoPtr HoleMask(uint32_t w, uint32_t h) {
+  return MakeFrame(AV_PIX_FMT_GRAY8, w, h, 1, [](uint32_t x, uint32_t y, int) -> uint8_t {
+    const bool rect = x >= 60 && x < 85 && y >= 40 && y < 60;
+    const bool disc = std::hypot(double(x) - 150.0, double(y) - 110.0) < 9.0;
+    return rect ? 90 : disc ? 1 : 0;
+  });
+}
+
+TwoInputEffectPtr MakeInpaint(const Core::ProgressControllerPtr& controller) {
+  TwoInputEffectPtr inpaint = MakeTwo(IEffectInpaint::CLASS_ID, ImplNames::GMIC);
+  Core::Property p = Preset(IEffectInpaint::CLASS_ID);
+  p.SetChildT(IEffectInpaint::LOOKUP_SIZE, 15.0);
+  inpaint->SetSettings(p);
+  inpaint->SetProgressController(controller);
+  return inpaint;
+}
+
+}  // namespace
+
+TEST(InpaintGmic, FillsEveryHolePixelAndNothingElse) {
+  const uint32_t w = 200, h = 150;
+  DataVideoPtr mask = HoleMask(w, h);
+  DataVideoPtr source = TexturedPicture(w, h, mask);
+  const std::vector<uint8_t> before = Bytes(*source, 4);
+  boost::intrusive_ptr<RecordingController> controller(new RecordingController());
+  TwoInputEffectPtr inpaint = MakeInpaint(controller);
+
+  DataVideoPtr result = source;
+  inpaint->Process(result, mask);
+  ASSERT_NE(result.get(), source.get());
+  EXPECT_EQ(Bytes(*source, 4), before);  // the input is not written
+
+  int holes = 0;
+  for (uint32_t y = 0; y < h; ++y) {
+    for (uint32_t x = 0; x < w; ++x) {
+      const uint8_t* s = Pixel(*source, x, y, 4);
+      const uint8_t* r = Pixel(*result, x, y, 4);
+      EXPECT_EQ(r[3], s[3]);  // alpha carried through
+      if (!Pixel(*mask, x, y, 1)[0]) {
+        ASSERT_TRUE(std::equal(s, s + 4, r)) << "changed outside the hole at " << x << "," << y;
+        continue;
+      }
+      ++holes;
+      // Filled from the texture: no trace of the hole colour, values inside the texture's range.
+      EXPECT_FALSE(r[0] > 200 && r[1] < 40 && r[2] > 200) << "unfilled at " << x << "," << y;
+      for (int b = 0; b < 3; ++b) {
+        EXPECT_GE(r[b], 50 + b * 15 - 15) << x << "," << y;
+        EXPECT_LE(r[b], 160 + b * 15 + 15) << x << "," << y;
+      }
+    }
+  }
+  EXPECT_GT(holes, 600);
+
+  // Progress: one maximum, rising values, ending at the maximum.
+  ASSERT_EQ(controller->maximums.size(), 1u);
+  ASSERT_FALSE(controller->values.empty());
+  EXPECT_TRUE(std::is_sorted(controller->values.begin(), controller->values.end()));
+  EXPECT_EQ(controller->values.back(), controller->maximums[0]);
+  EXPECT_GT(controller->checks.load(), 0);
+
+  // The same input gives the same output.
+  DataVideoPtr again = source;
+  MakeInpaint(controller)->Process(again, mask);
+  EXPECT_EQ(Bytes(*again, 4), Bytes(*result, 4));
+}
+
+TEST(InpaintGmic, StopsWhenAsked) {
+  // Large enough that the run is still under way at the second stop check.
+  const uint32_t w = 480, h = 360;
+  DataVideoPtr mask = MakeFrame(AV_PIX_FMT_GRAY8, w, h, 1, [](uint32_t x, uint32_t y, int) -> uint8_t {
+    return x >= 100 && x < 300 && y >= 100 && y < 250 ? 90 : 0;
+  });
+  DataVideoPtr source = TexturedPicture(w, h, mask);
+  boost::intrusive_ptr<RecordingController> controller(new RecordingController());
+  controller->stopAfter = 1;
+  TwoInputEffectPtr inpaint = MakeInpaint(controller);
+  DataVideoPtr result = source;
+  inpaint->Process(result, mask);
+  EXPECT_EQ(result.get(), source.get());  // nothing was made
+  EXPECT_GE(controller->checks.load(), 2);
+  for (int v : controller->values) EXPECT_LT(v, controller->maximums.at(0));
+}
+
+TEST(InpaintGmic, RefusesWhatItCannotDo) {
+  DataVideoPtr picture = DataVideoFF::Create(AV_PIX_FMT_RGB24, 32, 32);
+  TwoInputEffectPtr inpaint = MakeTwo(IEffectInpaint::CLASS_ID, ImplNames::GMIC);
+  DataVideoPtr frame = picture;
+  EXPECT_THROW(inpaint->Process(frame, DataVideoFF::Create(AV_PIX_FMT_GRAY8, 31, 32)), EffectException);
+  EXPECT_THROW(inpaint->Process(frame, DataVideoFF::Create(AV_PIX_FMT_RGB24, 32, 32)), EffectException);
+  DataVideoPtr grey = DataVideoFF::Create(AV_PIX_FMT_GRAY8, 32, 32);
+  EXPECT_THROW(inpaint->Process(grey, DataVideoFF::Create(AV_PIX_FMT_GRAY8, 32, 32)), EffectException);
+  EXPECT_THROW(inpaint->SetSettings(Core::Property("EffectInpaint2")), EffectException);
+  // An empty mask leaves the picture as it is.
+  inpaint->Process(frame, DataVideoFF::Create(AV_PIX_FMT_GRAY8, 32, 32));
+  EXPECT_EQ(frame.get(), picture.get());
+}
+
+TEST(InpaintGmic, RegionsGrowWithTheHoleNotThePicture) {
+  // Two small holes far apart in a large picture: two regions with the minimum margin.
+  DataVideoPtr mask = DataVideoFF::Create(AV_PIX_FMT_GRAY8, 3000, 2000);
+  for (uint32_t y = 100; y < 110; ++y)
+    for (uint32_t x = 200; x < 220; ++x) Pixel(*mask, x, y, 1)[0] = 90;
+  for (uint32_t y = 1900; y < 1990; ++y)
+    for (uint32_t x = 2900; x < 2990; ++x) Pixel(*mask, x, y, 1)[0] = 90;
+  auto regions = FindInpaintRegions(*mask, 15.0);
+  ASSERT_EQ(regions.size(), 2u);
+  const Box& small = regions[0].holes.left == 200 ? regions[0].roi : regions[1].roi;
+  const Box& large = regions[0].holes.left == 200 ? regions[1].roi : regions[0].roi;
+  EXPECT_EQ(small.left, 200 - 64);
+  EXPECT_EQ(small.top, 100 - 64);
+  EXPECT_EQ(small.right, 220 + 64);
+  EXPECT_EQ(large.left, 2900 - 90);  // margin of the hole's own size
+  EXPECT_EQ(large.right, 3000);      // clamped to the picture
+  EXPECT_EQ(large.bottom, 2000);
+
+  // A larger lookup size widens the context; holes whose contexts meet are handled together.
+  regions = FindInpaintRegions(*mask, 100.0);
+  ASSERT_EQ(regions.size(), 2u);
+  for (uint32_t y = 150; y < 160; ++y)
+    for (uint32_t x = 300; x < 310; ++x) Pixel(*mask, x, y, 1)[0] = 90;
+  regions = FindInpaintRegions(*mask, 15.0);
+  ASSERT_EQ(regions.size(), 2u);
+  const Box& merged = regions[0].holes.left == 200 ? regions[0].holes : regions[1].holes;
+  EXPECT_EQ(merged.right, 310);
+  EXPECT_EQ(merged.bottom, 160);
+  EXPECT_TRUE(FindInpaintRegions(*DataVideoFF::Create(AV_PIX_FMT_GRAY8, 50, 50), 15.0).empty());
+}
