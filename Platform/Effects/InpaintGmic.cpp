@@ -16,6 +16,8 @@
 #include <thread>
 #include <vector>
 
+#include <xmmintrin.h>
+
 // The OpenMP runtime that libgmic runs on; the setting applies to the calling thread only.
 extern "C" void omp_set_num_threads(int);
 
@@ -24,6 +26,17 @@ namespace Proc {
 namespace Effects {
 
 namespace {
+
+// libgmic is built with fast-math, whose start-up code turns on flush-to-zero and
+// denormals-are-zero for the whole process. That silently changes every double the process
+// reads (session files, metadata ratios), so the default mode is restored once the library
+// is loaded; threads started later inherit it.
+__attribute__((constructor)) void RestoreDefaultFloatingPointMode() {
+  constexpr unsigned FLUSH_TO_ZERO = 0x8000;
+  constexpr unsigned DENORMALS_ARE_ZERO = 0x0040;
+  _mm_setcsr(_mm_getcsr() & ~(FLUSH_TO_ZERO | DENORMALS_ARE_ZERO));
+}
+
 
 constexpr int TILE = 32;
 constexpr size_t MAX_GROUPS = 512;
