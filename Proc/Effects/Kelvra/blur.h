@@ -1,0 +1,49 @@
+// Blur with one of four OpenCV filters, chosen by name.
+#pragma once
+
+#include "Platform/ComponentHub/CoreManager.h"
+#include "Proc/Effects/Kelvra/EffectOpenCV.h"
+#include "Proc/Interfaces/IEffectBlur.h"
+
+#include <memory>
+#include <string>
+
+namespace Zentor {
+namespace Proc {
+namespace OpenCV {
+
+class Blur : public EffectOpenCVOneInput<IEffectBlur> {
+ public:
+  // Filter strategies.
+  struct Impl {
+    class Base {
+     public:
+      virtual ~Base() = default;
+      virtual void Process(const cv::Mat& source, cv::Mat& destination, uint32_t kernelLength, double deviationX,
+                           double deviationY) const = 0;
+    };
+    class Homogeneous;
+    class Gaussian;
+    class Median;
+    class Bilateral;
+  };
+
+  static OneInputEffectPtr Create(IEffectFactory& factory);
+
+  Core::Property GetSettings() const override;
+  void SetSettings(const Core::Property& settings) override;
+
+ protected:
+  void Process(const cv::Mat& source, cv::Mat& destination) override;
+
+ private:
+  std::string algorithm_ = IEffectBlur::HOMOGENEOUS;
+  uint32_t kernelLength_ = 2;
+  double deviationX_ = 0.0;
+  double deviationY_ = 0.0;
+  std::unique_ptr<const Impl::Base> impl_;
+};
+
+}  // namespace OpenCV
+}  // namespace Proc
+}  // namespace Zentor
