@@ -1,7 +1,23 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds and runs the whole test suite.
+# Installs what is missing, builds, runs the engine's tests under AddressSanitizer, then the
+# whole test suite.
 set -euo pipefail
 cd "$(dirname "$0")"
 bash scripts/build.sh "$@"
+
+ASAN_DIR=${ASAN_BUILD_DIR:-build-asan}
+ENGINE_TESTS=(test_undo test_painters test_engine)
+cmake -S . -B "$ASAN_DIR" -G Ninja -DGLIMRA_ASAN=ON "$@" > /dev/null
+targets=()
+for t in "${ENGINE_TESTS[@]}"; do
+  cmake --build "$ASAN_DIR" --target help | grep -q "^$t:" && targets+=("$t")
+done
+cmake --build "$ASAN_DIR" -j "$(nproc)" --target Kelvra "${targets[@]}"
+for t in "${targets[@]}"; do
+  echo "== $t under AddressSanitizer"
+  ZENTOR_PLUGIN_PATH="$PWD/$ASAN_DIR/lib/plugins" GLOG_minloglevel=2 QT_QPA_PLATFORM=offscreen \
+    "$ASAN_DIR/bin/$t" --gtest_brief=1
+done
+
 cd "${BUILD_DIR:-build}"
 QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j "$(nproc)"
