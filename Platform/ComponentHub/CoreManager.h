@@ -1,6 +1,7 @@
 // The process-wide component manager: effect factory, effect registry and plug-in loading.
 #pragma once
 
+#include "Platform/Codecs/CodecFactory.h"
 #include "Proc/Interfaces/IEffect.h"
 
 #include <functional>
@@ -80,6 +81,8 @@ class ZENTOR_API CoreManager {
   static CoreManager& Instance();
 
   Proc::EffectFactoryPtr GetEffectFactory();
+  Proc::CodecFactoryPtr GetCodecFactory() { return Core::GetCodecFactory(); }
+  Proc::FilterFactoryPtr GetFilterFactory() { return Core::GetFilterFactory(); }
   Proc::IEffectRegistry& GetRegistry();
   // Registrations in the order they were made.
   std::vector<Proc::RegistryEntry> GetRegistrations() const;

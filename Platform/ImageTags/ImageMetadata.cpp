@@ -1,0 +1,472 @@
+#include "Platform/ImageTags/ImageMetadata.h"
+
+#include "Core/Interfaces/Exception.h"
+
+#include <glog/logging.h>
+
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+#include <exiv2/exiv2.hpp>
+
+#include <boost/filesystem.hpp>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include <cstring>
+#include <ctime>
+#include <mutex>
+
+namespace Zentor {
+namespace Proc {
+
+const char* const IImageMetadata::IMAGE_METADATA = "imageMetadata";
+const char* const IImageMetadata::BASE_INFO_MAIN = "baseInfoMain";
+const char* const IImageMetadata::BASE_INFO_FILE_TIME = "baseInfoFileTime";
+const char* const IImageMetadata::EXIF = "exif";
+const char* const IImageMetadata::IPTC = "iptc";
+const char* const IImageMetadata::XMP_PACKET = "xmpPacket";
+const char* const IImageMetadata::COMMENT = "comment";
+const char* const IImageMetadata::THUMBNAIL = "thumbnail";
+const char* const IImageMetadata::TAG_NAME = "tagName";
+const char* const IImageMetadata::TEXT_VALUE = "textValue";
+const char* const IImageMetadata::VALUE = "value";
+const char* const IImageMetadata::TYPE_ID = "typeId";
+
+const char* const IImageMetadata::FAMILY_EXIF = "Exif";
+const char* const IImageMetadata::FAMILY_IPTC = "Iptc";
+const char* const IImageMetadata::FAMILY_XMP = "Xmp";
+const char* const IImageMetadata::GROUP_IMAGE = "Image";
+const char* const IImageMetadata::GROUP_PHOTO = "Photo";
+const char* const IImageMetadata::TAG_ORIENTATION = "Orientation";
+const char* const IImageMetadata::TAG_XRESOLUTION = "XResolution";
+const char* const IImageMetadata::TAG_YRESOLUTION = "YResolution";
+const char* const IImageMetadata::TAG_RESOLUTION_UOM = "ResolutionUnit";
+const char* const IImageMetadata::TAG_COMPRESSION = "Compression";
+const char* const IImageMetadata::VAL_ORIENTATION_NORMAL = "1";
+const char* const IImageMetadata::VAL_RESOLUTION_UOM_PPI = "2";
+
+const char* const IImageMetadata::SAVE_SETTINGS = "saveSettings";
+const char* const IImageMetadata::SAVE_EXIF = "saveExif";
+const char* const IImageMetadata::SAVE_IPTC = "saveIptc";
+const char* const IImageMetadata::SAVE_COMMENT = "saveComment";
+const char* const IImageMetadata::SAVE_XMP = "saveXmp";
+const char* const IImageMetadata::SAVE_THUMBNAIL = "saveThumbnail";
+const char* const IImageMetadata::UPDATE_THUMBNAIL = "updateThumbnail";
+const char* const IImageMetadata::REPLACE_SETTINGS = "replaceSettings";
+
+IImageMetadata::~IImageMetadata() = default;
+
+std::string IImageMetadata::GetKey(const std::string& family, const std::string& group, const std::string& tag) {
+  return family + "." + group + "." + tag;
+}
+
+namespace {
+
+using Core::Property;
+
+void LogFromExiv2(int level, const char* text) {
+  if (level >= Exiv2::LogMsg::error) {
+    LOG(WARNING) << "exiv2: " << text;
+  } else {
+    VLOG(1) << "exiv2: " << text;
+  }
+}
+
+void InitExiv2() {
+  static std::once_flag once;
+  std::call_once(once, [] {
+    Exiv2::LogMsg::setHandler(&LogFromExiv2);
+    Exiv2::XmpParser::initialize();
+  });
+}
+
+const char BASE64[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+
+std::string Base64Encode(const uint8_t* data, size_t size) {
+  std::string out;
+  out.reserve((size + 2) / 3 * 4);
+  for (size_t i = 0; i < size; i += 3) {
+    const uint32_t b = (uint32_t(data[i]) << 16) | (i + 1 < size ? uint32_t(data[i + 1]) << 8 : 0) |
+                       (i + 2 < size ? uint32_t(data[i + 2]) : 0);
+    out += BASE64[(b >> 18) & 63];
+    out += BASE64[(b >> 12) & 63];
+    out += i + 1 < size ? BASE64[(b >> 6) & 63] : '=';
+    out += i + 2 < size ? BASE64[b & 63] : '=';
+  }
+  return out;
+}
+
+// Decodes base64 text; null for text that is not base64.
+BlobPtr Base64Decode(const std::string& text) {
+  if (text.empty() || text.size() % 4 != 0) return nullptr;
+  auto value = [](char c) -> int {
+    if (const char* p = std::strchr(BASE64, c); p && c) return static_cast<int>(p - BASE64);
+    return -1;
+  };
+  size_t size = text.size() / 4 * 3;
+  if (text[text.size() - 1] == '=') --size;
+  if (text[text.size() - 2] == '=') --size;
+  BlobPtr blob = Blob::Create(size);
+  size_t o = 0;
+  for (size_t i = 0; i < text.size(); i += 4) {
+    int v[4];
+    for (int k = 0; k < 4; ++k) {
+      const char c = text[i + k];
+      v[k] = c == '=' && i + 4 == text.size() && k >= 2 ? 0 : value(c);
+      if (v[k] < 0) return nullptr;
+    }
+    const uint32_t b = (uint32_t(v[0]) << 18) | (uint32_t(v[1]) << 12) | (uint32_t(v[2]) << 6) | uint32_t(v[3]);
+    if (o < size) blob->Data()[o++] = static_cast<uint8_t>(b >> 16);
+    if (o < size) blob->Data()[o++] = static_cast<uint8_t>(b >> 8);
+    if (o < size) blob->Data()[o++] = static_cast<uint8_t>(b);
+  }
+  return blob;
+}
+
+Property TextEntry(const std::string& name, const std::string& tagName, const std::string& text) {
+  Property entry(name);
+  entry.SetChildT(IImageMetadata::TAG_NAME, tagName);
+  entry.SetChildT(IImageMetadata::TEXT_VALUE, text);
+  return entry;
+}
+
+Property NumberEntry(const std::string& name, long long value) {
+  Property entry = TextEntry(name, name, std::to_string(value));
+  entry.SetChildT(IImageMetadata::VALUE, value);
+  return entry;
+}
+
+std::string TimeText(time_t t) {
+  std::tm local{};
+  localtime_r(&t, &local);
+  char text[32];
+  std::strftime(text, sizeof text, "%Y:%m:%d %H:%M:%S", &local);
+  return text;
+}
+
+// File types whose metadata we read and write: the picture formats we open. exiv2 also parses
+// videos and camera raw files, whose parsers a damaged picture must never reach (a 151-byte file
+// taken for a QuickTime movie kept its parser busy for good).
+bool IsPictureType(int type) {
+  namespace T = Exiv2::ImageType;
+  return type == T::jpeg || type == T::png || type == T::tiff || type == T::jp2 || type == T::gif ||
+         type == T::bmp || type == T::tga;
+}
+
+// EXIF tags that describe the pixel layout of the file they came from; never written into another file.
+bool IsLayoutTag(const std::string& key) {
+  static const char* const keys[] = {
+      "Exif.Image.NewSubfileType",   "Exif.Image.SubfileType",       "Exif.Image.ImageWidth",
+      "Exif.Image.ImageLength",      "Exif.Image.BitsPerSample",     "Exif.Image.Compression",
+      "Exif.Image.PhotometricInterpretation", "Exif.Image.FillOrder", "Exif.Image.StripOffsets",
+      "Exif.Image.SamplesPerPixel",  "Exif.Image.RowsPerStrip",      "Exif.Image.StripByteCounts",
+      "Exif.Image.PlanarConfiguration", "Exif.Image.Predictor",      "Exif.Image.ColorMap",
+      "Exif.Image.TileWidth",        "Exif.Image.TileLength",        "Exif.Image.TileOffsets",
+      "Exif.Image.TileByteCounts",   "Exif.Image.SubIFDs",           "Exif.Image.ExtraSamples",
+      "Exif.Image.SampleFormat",     "Exif.Image.JPEGTables",        "Exif.Image.JPEGInterchangeFormat",
+      "Exif.Image.JPEGInterchangeFormatLength", "Exif.Image.YCbCrSubSampling", "Exif.Image.Thresholding",
+      "Exif.Image.CellWidth",        "Exif.Image.CellLength",        "Exif.Image.GrayResponseUnit",
+      "Exif.Image.GrayResponseCurve", "Exif.Image.T4Options",        "Exif.Image.T6Options",
+      "Exif.Image.ImageResources",   "Exif.Image.XMLPacket",
+      "Exif.Image.IPTCNAA",          "Exif.Thumbnail.JPEGInterchangeFormat",
+      "Exif.Thumbnail.JPEGInterchangeFormatLength", "Exif.Thumbnail.StripOffsets",
+      "Exif.Thumbnail.StripByteCounts"};
+  for (const char* k : keys) {
+    if (key == k) return true;
+  }
+  return false;
+}
+
+constexpr long MAX_VALUE_BYTES = 256 * 1024;
+
+// Entries of a metadata container: name = key, tag name, text, type code.
+template <class Container>
+Property Entries(const char* name, const Container& data, bool skipLayout) {
+  Property group(name);
+  for (const auto& datum : data) {
+    const std::string key = datum.key();
+    if (skipLayout && key.compare(0, 15, "Exif.Thumbnail.") == 0 && IsLayoutTag(key)) continue;
+    // Bulky binary values (embedded profiles, resources) would swell the tree and the session file.
+    if (datum.size() > MAX_VALUE_BYTES) {
+      VLOG(1) << "Not keeping " << key << ": " << datum.size() << " bytes";
+      continue;
+    }
+    Property entry = TextEntry(key, datum.tagName(), datum.toString());
+    entry.SetChildT(IImageMetadata::TYPE_ID, static_cast<long long>(datum.typeId()));
+    group.AppendChild(std::move(entry));
+  }
+  return group;
+}
+
+// Rebuilds a container from its entries; entries that do not parse are skipped.
+template <class Container, class Key>
+Container FromEntries(const Property& tree, const char* name, bool skipLayout) {
+  Container data;
+  auto group = tree.FindChild(name);
+  if (group == tree.end() || group->GetType() != PT_GROUP) return data;
+  for (const Property& entry : *group) {
+    try {
+      if (skipLayout && IsLayoutTag(entry.GetName())) continue;
+      if (!entry.ChildExists(IImageMetadata::TEXT_VALUE) || !entry.ChildExists(IImageMetadata::TYPE_ID)) continue;
+      const auto type = static_cast<Exiv2::TypeId>(Core::GetValue<long long>(entry[IImageMetadata::TYPE_ID]));
+      Exiv2::Value::AutoPtr value = Exiv2::Value::create(type);
+      if (value->read(Core::GetValue<std::string>(entry[IImageMetadata::TEXT_VALUE])) != 0) continue;
+      Key key(entry.GetName());
+      data.add(key, value.get());
+    } catch (const std::exception& e) {
+      VLOG(1) << "Skipping metadata entry " << entry.GetName() << ": " << e.what();
+    }
+  }
+  return data;
+}
+
+bool Flag(const Property& settings, const char* name) {
+  if (settings.GetType() != PT_GROUP || !settings.ChildExists(name)) return true;
+  try {
+    return Core::GetValue<bool>(settings[name]);
+  } catch (const Zentor::Exception&) {
+    return true;
+  }
+}
+
+std::string TextChild(const Property& tree, const char* name) {
+  auto it = tree.FindChild(name);
+  if (it == tree.end() || it->GetType() != PT_STRING) return std::string();
+  return it->GetString();
+}
+
+class ImageMetadataImpl : public RefCounted<IImageMetadata> {
+ public:
+  explicit ImageMetadataImpl(Property tree) : tree_(std::move(tree)) {
+    const std::string thumb = TextChild(tree_, THUMBNAIL);
+    if (!thumb.empty()) thumbnail_ = Base64Decode(thumb);
+  }
+
+  Property GetTag(const std::string& family, const std::string& group, const std::string& tag) const override {
+    const char* list = family == FAMILY_EXIF ? EXIF : family == FAMILY_IPTC ? IPTC : nullptr;
+    if (!list) return Property();
+    auto entries = tree_.FindChild(list);
+    if (entries == tree_.end()) return Property();
+    auto entry = entries->FindChild(GetKey(family, group, tag));
+    if (entry == entries->end()) return Property();
+    return *entry;
+  }
+
+  const Property& GetMetadata() const override { return tree_; }
+
+  BlobPtr GetThumbnail() const override { return thumbnail_; }
+
+  void Write(const Property& settings, const BlobPtr& thumbnail) const override {
+    InitExiv2();
+    std::string path;
+    if (settings.GetType() == PT_GROUP && settings.ChildExists(Conf::IFormatFile::TAG_FILENAME)) {
+      path = Core::GetValue<std::string>(settings[Conf::IFormatFile::TAG_FILENAME]);
+    }
+    if (path.empty()) ZENTOR_THROW_DESC(Core::FileException, "No file to write the metadata into");
+    try {
+      WriteInto(path, settings, thumbnail);
+    } catch (const Zentor::Exception&) {
+      throw;
+    } catch (const std::exception& e) {
+      // exiv2 raises its own errors and, for damaged files, standard ones (length_error, bad_alloc).
+      ZENTOR_THROW_DESC(Core::FileException, "Cannot write the metadata of " + path + ": " + e.what());
+    }
+  }
+
+ private:
+  void WriteInto(const std::string& path, const Property& settings, const BlobPtr& thumbnail) const {
+    Exiv2::Image::AutoPtr image;
+    const int type = Exiv2::ImageFactory::getType(path);
+    if (!IsPictureType(type)) {
+      VLOG(1) << "No metadata written into " << path << ": format not supported";
+      return;
+    }
+    auto writable = [type](Exiv2::MetadataId id) {
+      return (Exiv2::ImageFactory::checkMode(type, id) & Exiv2::amWrite) != 0;
+    };
+    const bool exifOk = writable(Exiv2::mdExif);
+    const bool iptcOk = writable(Exiv2::mdIptc);
+    const bool xmpOk = writable(Exiv2::mdXmp);
+    const bool commentOk = writable(Exiv2::mdComment);
+    if (!exifOk && !iptcOk && !xmpOk && !commentOk) {
+      VLOG(1) << "No metadata written into " << path << ": format cannot carry it";
+      return;
+    }
+    image = Exiv2::ImageFactory::open(path);
+    image->readMetadata();
+
+    Property replace;
+    if (settings.GetType() == PT_GROUP) {
+      auto it = settings.FindChild(REPLACE_SETTINGS);
+      if (it != settings.end() && it->GetType() == PT_GROUP) replace = *it;
+    }
+
+    Exiv2::XmpData xmp;
+    if (xmpOk && Flag(settings, SAVE_XMP)) {
+      const std::string packet = TextChild(tree_, XMP_PACKET);
+      if (!packet.empty() && Exiv2::XmpParser::decode(xmp, packet) != 0) xmp.clear();
+    }
+
+    if (exifOk) {
+      Exiv2::ExifData exif;
+      if (Flag(settings, SAVE_EXIF)) {
+        exif = FromEntries<Exiv2::ExifData, Exiv2::ExifKey>(tree_, EXIF, true);
+        // The written file's own pixel size replaces the stored one.
+        const long width = image->pixelWidth();
+        const long height = image->pixelHeight();
+        if (width > 0 && height > 0) {
+          const std::pair<const char*, long> sizes[] = {{"Exif.Photo.PixelXDimension", width},
+                                                        {"Exif.Photo.PixelYDimension", height}};
+          for (const auto& size : sizes) {
+            auto it = exif.findKey(Exiv2::ExifKey(size.first));
+            if (it != exif.end()) it->setValue(std::to_string(size.second));
+          }
+        }
+        Exiv2::ExifThumb thumb(exif);
+        thumb.erase();
+        if (thumbnail && thumbnail->Size() > 0) {
+          thumb.setJpegThumbnail(thumbnail->Data(), static_cast<long>(thumbnail->Size()));
+        }
+        Replace(replace, "Exif.", [&exif](const std::string& key, const std::string& value) {
+          exif[key].setValue(value);
+        });
+      }
+      image->setExifData(exif);
+    }
+    if (iptcOk) {
+      Exiv2::IptcData iptc;
+      if (Flag(settings, SAVE_IPTC)) iptc = FromEntries<Exiv2::IptcData, Exiv2::IptcKey>(tree_, IPTC, false);
+      // IPTC and XMP values are replaced only in blocks the file already had.
+      Replace(replace, "Iptc.", [&iptc](const std::string& key, const std::string& value) {
+        if (!iptc.empty()) iptc[key].setValue(value);
+      });
+      image->setIptcData(iptc);
+    }
+    if (xmpOk) {
+      Replace(replace, "Xmp.", [&xmp](const std::string& key, const std::string& value) {
+        if (!xmp.empty()) xmp[key].setValue(value);
+      });
+      // A turned picture must not be turned again by the XMP copy of the orientation.
+      const std::string orientationKey = GetKey(FAMILY_EXIF, GROUP_IMAGE, TAG_ORIENTATION);
+      if (replace.GetType() == PT_GROUP && replace.ChildExists(orientationKey)) {
+        auto it = xmp.findKey(Exiv2::XmpKey("Xmp.tiff.Orientation"));
+        if (it != xmp.end()) it->setValue(Core::GetValue<std::string>(replace[orientationKey]));
+      }
+      image->setXmpData(xmp);
+    }
+    if (commentOk) {
+      const std::string comment = Flag(settings, SAVE_COMMENT) ? TextChild(tree_, COMMENT) : std::string();
+      if (comment.empty()) {
+        image->clearComment();
+      } else {
+        image->setComment(comment);
+      }
+    }
+    image->writeMetadata();
+  }
+
+  template <class Fn>
+  static void Replace(const Property& replace, const char* family, Fn set) {
+    if (replace.GetType() != PT_GROUP) return;
+    const size_t n = std::strlen(family);
+    for (const Property& child : replace) {
+      if (child.GetName().compare(0, n, family) != 0) continue;
+      try {
+        set(child.GetName(), Core::GetValue<std::string>(child));
+      } catch (const std::exception& e) {
+        LOG(WARNING) << "Cannot set " << child.GetName() << ": " << e.what();
+      }
+    }
+  }
+
+  Property tree_;
+  BlobPtr thumbnail_;
+};
+
+void AddFileInfo(Property& tree, const std::string& path, const Conf::FormatCodecVideoPtr& codec) {
+  namespace fs = boost::filesystem;
+  const fs::path p(path);
+  Property& main = tree.SetChild(IImageMetadata::BASE_INFO_MAIN);
+  std::string extension = p.extension().string();
+  if (!extension.empty() && extension[0] == '.') extension.erase(0, 1);
+  main.AppendChild(TextEntry(Conf::IFormatFile::TAG_FILENAME, Conf::IFormatFile::TAG_FILENAME, p.filename().string()));
+  main.AppendChild(TextEntry(Conf::IFormatFile::TAG_FILE_EXTENSION, Conf::IFormatFile::TAG_FILE_EXTENSION, extension));
+  main.AppendChild(TextEntry(Conf::IFormatFile::TAG_FILE_PATH, Conf::IFormatFile::TAG_FILE_PATH, p.parent_path().string()));
+  if (codec) {
+    const Property settings = codec->GetSettings();
+    for (const char* key : {Conf::IFormatCodecVideo::TAG_WIDTH, Conf::IFormatCodecVideo::TAG_HEIGHT}) {
+      if (settings.GetType() == PT_GROUP && settings.ChildExists(key)) {
+        main.AppendChild(NumberEntry(key, Core::GetValue<long long>(settings[key])));
+      }
+    }
+    main.AppendChild(TextEntry(Conf::IFormatCodec::TAG_CODEC_ID, Conf::IFormatCodec::TAG_CODEC_ID, codec->GetCodecId()));
+  }
+
+  struct stat st {};
+  if (::stat(path.c_str(), &st) == 0) {
+    main.AppendChild(NumberEntry(Conf::IFormatFile::TAG_FORMAT_FILE_SIZE, static_cast<long long>(st.st_size)));
+    Property& times = tree.SetChild(IImageMetadata::BASE_INFO_FILE_TIME);
+#ifdef STATX_BTIME
+    struct statx sx {};
+    if (::statx(AT_FDCWD, path.c_str(), 0, STATX_BTIME, &sx) == 0 && (sx.stx_mask & STATX_BTIME)) {
+      times.AppendChild(TextEntry(Conf::IFormatFile::TAG_FILE_CREATE_TIME, Conf::IFormatFile::TAG_FILE_CREATE_TIME,
+                                  TimeText(static_cast<time_t>(sx.stx_btime.tv_sec))));
+    }
+#endif
+    times.AppendChild(TextEntry(Conf::IFormatFile::TAG_FILE_MODIFY_TIME, Conf::IFormatFile::TAG_FILE_MODIFY_TIME,
+                                TimeText(st.st_mtime)));
+    times.AppendChild(TextEntry(Conf::IFormatFile::TAG_FILE_LAST_ACCESS_TIME,
+                                Conf::IFormatFile::TAG_FILE_LAST_ACCESS_TIME, TimeText(st.st_atime)));
+  }
+}
+
+void AddEmbeddedMetadata(Property& tree, const std::string& path) {
+  InitExiv2();
+  try {
+    if (!IsPictureType(Exiv2::ImageFactory::getType(path))) return;
+    Exiv2::Image::AutoPtr image = Exiv2::ImageFactory::open(path);
+    image->readMetadata();
+    const Exiv2::ExifData& exif = image->exifData();
+    if (!exif.empty()) {
+      tree.AppendChild(Entries(IImageMetadata::EXIF, exif, true));
+      Exiv2::ExifThumbC thumb(exif);
+      if (std::strcmp(thumb.mimeType(), "image/jpeg") == 0) {
+        const Exiv2::DataBuf buf = thumb.copy();
+        if (buf.size_ > 0) tree.SetChildT(IImageMetadata::THUMBNAIL, Base64Encode(buf.pData_, static_cast<size_t>(buf.size_)));
+      }
+    }
+    if (!image->iptcData().empty()) tree.AppendChild(Entries(IImageMetadata::IPTC, image->iptcData(), false));
+    if (!image->xmpPacket().empty()) tree.SetChildT(IImageMetadata::XMP_PACKET, image->xmpPacket());
+    if (!image->comment().empty()) tree.SetChildT(IImageMetadata::COMMENT, image->comment());
+  } catch (const std::exception& e) {
+    // Unreadable metadata leaves the picture without it.
+    LOG(WARNING) << "Cannot read the metadata of " << path << ": " << e.what();
+  }
+}
+
+}  // namespace
+
+ImageMetadataPtr ImageMetadata::Create(const std::string& path, const Conf::FormatCodecVideoPtr& codec) {
+  Property tree(IImageMetadata::IMAGE_METADATA);
+  boost::system::error_code error;
+  if (boost::filesystem::is_regular_file(path, error)) {
+    AddFileInfo(tree, path, codec);
+    AddEmbeddedMetadata(tree, path);
+  }
+  return ImageMetadataPtr(new ImageMetadataImpl(std::move(tree)));
+}
+
+ImageMetadataPtr ImageMetadata::Create(const Property& tree) {
+  if (tree.GetType() != PT_GROUP) return nullptr;
+  if (tree.GetName() == IImageMetadata::IMAGE_METADATA) return ImageMetadataPtr(new ImageMetadataImpl(tree));
+  // A tree that holds ours, such as a session file's root.
+  auto own = tree.FindChild(IImageMetadata::IMAGE_METADATA);
+  if (own == tree.end() || own->GetType() != PT_GROUP) return nullptr;
+  return ImageMetadataPtr(new ImageMetadataImpl(*own));
+}
+
+}  // namespace Proc
+}  // namespace Zentor
+
+#pragma GCC diagnostic pop
