@@ -6,7 +6,7 @@ cd "$(dirname "$0")"
 bash scripts/build.sh "$@"
 
 ASAN_DIR=${ASAN_BUILD_DIR:-build-asan}
-ENGINE_TESTS=(test_undo test_painters test_engine)
+ENGINE_TESTS=(test_undo test_painters test_engine test_save test_operations)
 cmake -S . -B "$ASAN_DIR" -G Ninja -DGLIMRA_ASAN=ON "$@" > /dev/null
 targets=()
 for t in "${ENGINE_TESTS[@]}"; do

@@ -2,6 +2,7 @@
 
 #include "Core/Interfaces/Exception.h"
 #include "Core/Interfaces/Property.h"
+#include "GlimraCore/GlimraCore.h"
 #include "GlimraCore/GlimraExceptions.h"
 #include "GlimraCore/IGlimraCore.h"
 
@@ -60,21 +61,9 @@ PaintPatch GlimraPainterClone::Paint(uint32_t x, uint32_t y) {
 void GlimraPainterClone::Save() {
   if (!painted_ || committed_) return;
   const Proc::DataVideoPtr frame = GetVideo();
-  const Core::Property info = PrepareFrameInfo(settings_, undo_->GetSettings());
+  const Core::Property info = GlimraCore::PrepareFrameInfo(settings_, undo_->GetSettings());
   undo_->Add(info, frame, Proc::DataVideoPtr());
   committed_ = true;
-}
-
-Core::Property GlimraPainterClone::PrepareFrameInfo(const Core::Property& preset, const Core::Property& frameInfo) {
-  Core::Property result = frameInfo;
-  if (result.GetType() != PT_GROUP) result = Core::Property(result.GetName());
-  if (result.ChildExists(IGlimraDrawer::TAG_EFFECT_SETTINGS)) result.RemoveChild(IGlimraDrawer::TAG_EFFECT_SETTINGS);
-  if (Core::IsEmptyProperty(preset)) return result;
-  Core::Property& effect = result.SetChild(IGlimraDrawer::TAG_EFFECT_SETTINGS);
-  Core::Property& image = effect.SetChild(IGlimraDrawer::TAG_EFFECT_SETTINGS_IMAGE);
-  image.Add(preset);
-  effect.SetChild(IGlimraDrawer::TAG_EFFECT_SETTINGS_HELPER);
-  return result;
 }
 
 }  // namespace Glimra

@@ -22,10 +22,6 @@ class GLIMRA_CORE_API GlimraPainterClone : public GlimraPainterBrush {
   int32_t GetOffsetX() const { return offsetX_; }
   int32_t GetOffsetY() const { return offsetY_; }
 
-  // The step settings of a committed stroke: frameInfo without an earlier "tagEffectSettings",
-  // then a new one holding a copy of preset and an empty helper node.
-  static Core::Property PrepareFrameInfo(const Core::Property& preset, const Core::Property& frameInfo);
-
  private:
   Core::Property settings_;
   uint8_t opacity_ = 255;

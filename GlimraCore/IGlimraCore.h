@@ -1,16 +1,33 @@
-// The engine's interfaces towards the program: callback interfaces, undo and the drawer's words.
+// The engine's interfaces towards the program: the engine object, the drawer, undo, the
+// callback interfaces and the creation record.
 #pragma once
 
+#include "Core/Interfaces/IProgressController.h"
+#include "Core/Interfaces/RefCountable.h"
 #include "GlimraCore/Export.h"
+#include "GlimraCore/IGlimraPainter.h"
 #include "GlimraCore/Settings.h"
+#include "Platform/Bedrock/Property.h"
+#include "Platform/Formats/IFormatCodec.h"
+#include "Proc/Interfaces/IDataVideo.h"
 
 #include <boost/container/flat_map.hpp>
 #include <boost/exception_ptr.hpp>
 
+#include <cstdint>
+#include <functional>
 #include <string>
 
 namespace Zentor {
+namespace Core {
+// A file path as a byte string.
+using ioPath = std::string;
+}  // namespace Core
+
 namespace Glimra {
+
+// A picture coordinate.
+using VSize = uint32_t;
 
 // Failures of operations that do not let their exceptions out, and of effect runs.
 class GLIMRA_CORE_API ICoreEventHandler {
@@ -88,6 +105,27 @@ class GLIMRA_CORE_API IGlimraUndoBase {
 // Painting, effects and the picture to show.
 class GLIMRA_CORE_API IGlimraDrawer {
  public:
+  // The changed part of the picture after one painting step, in the output colour space.
+  using PaintPatch = Glimra::PaintPatch;
+
+  virtual void SetBrush(const Core::Property& settings) = 0;
+  // A brush whose stamp is the given GRAY8 image.
+  virtual void SetBrush(const Proc::DataVideoPtr& stamp) = 0;
+  virtual void PaintInit(const Core::Property& settings) = 0;
+  virtual PaintPatch PaintStart(VSize x, VSize y) = 0;
+  virtual PaintPatch Paint(VSize x, VSize y) = 0;
+  virtual void PaintStop(VSize x, VSize y) = 0;
+  virtual bool HasPaintedArea() const = 0;
+  virtual void PaintReset() = 0;
+  virtual void ApplyEffect(const Core::Property& settings, bool wait) = 0;
+  virtual bool HasChange() const = 0;
+  virtual void ResizePaintedArea(int direction) = 0;
+  virtual const Core::Property& GetBrushSettings() const = 0;
+  virtual const Core::Property& GetPaintSettings() const = 0;
+  // The picture to show, with the selection laid over it; null after a failure.
+  virtual Proc::DataVideoPtr GetVideo() = 0;
+  // Frame information of the current image step.
+  virtual const Core::Property& GetSettings() const = 0;
   virtual ~IGlimraDrawer();
 
   static const std::string CLASS_ID;
@@ -109,6 +147,52 @@ class GLIMRA_CORE_API IGlimraDrawer {
   static const std::string TAG_EFFECT_SETTINGS_HELPER_NO_STATISTICS;
   static const std::string TAG_PASS_THROUGH_SETTINGS;
 };
+
+// The engine object of one opened image. Failures of Undo, Redo, Reset, LoadMask, SetMask,
+// Save, SaveMask, Debug, GetVideo, PaintStop, ResizePaintedArea and of effect runs go to the
+// core handlers' Throw; every other operation lets its exceptions out.
+class GLIMRA_CORE_API IGlimraCore : public virtual IRefCountable,
+                                    public virtual IGlimraDrawer,
+                                    public virtual IGlimraUndoBase {
+ public:
+  // What the program hands to Create; copied during construction.
+  struct Initializer {
+    std::string version;
+    // Base name of the session file in tempFolder.
+    std::string sessionId;
+    // The image to open when no session can be restored.
+    std::string filePath;
+    // Ends with a path separator.
+    std::string tempFolder;
+    std::function<std::string()> tempNameGenerator;
+    // Must not be null; must outlive the engine.
+    IStatisticsEventHandler* statisticsHandler = nullptr;
+  };
+
+  virtual void SetOutputColorSpace(const Core::Property& settings) = 0;
+  virtual const Core::Property& GetMetadata() const = 0;
+  virtual Proc::DataVideoPtr GetThumbnail() const = 0;
+  virtual void SetProgressController(const Core::ProgressControllerPtr& controller) = 0;
+  virtual Core::Property GetStatistic() const = 0;
+  virtual void LoadMask(const Core::ioPath& path) = 0;
+  virtual void SetMask(Proc::DataVideoPtr& mask) = 0;
+  virtual void RegisterCoreEventHandler(ICoreEventHandler* handler) = 0;
+  virtual void RegisterDrawerEventHandler(IDrawerEventHandler* handler) = 0;
+  virtual Core::Property GetDefaultSaveSettings() const = 0;
+  virtual void Save(const Core::Property& settings) = 0;
+  virtual void SaveSession() = 0;
+  virtual void SaveMask(const Core::ioPath& path) = 0;
+  virtual const Conf::FormatCodecVideoPtr& GetFormatCodec() const = 0;
+  virtual void Debug() = 0;
+
+  ~IGlimraCore() override;
+
+  // A new engine: restores the session sessionId from tempFolder, else opens filePath.
+  // Raises when the image cannot be opened or the record is unusable.
+  static boost::intrusive_ptr<IGlimraCore> Create(const Initializer& initializer);
+};
+
+using GlimraCorePtr = boost::intrusive_ptr<IGlimraCore>;
 
 }  // namespace Glimra
 }  // namespace Zentor

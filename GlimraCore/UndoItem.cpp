@@ -328,8 +328,12 @@ void UndoItemBase::DeserializeFrame(const Core::Property& node) {
   g.height = static_cast<uint32_t>(Core::GetValue<long long>(node[Conf::IFormatCodecVideo::TAG_HEIGHT]));
   g.aspectX = static_cast<uint32_t>(Core::GetValue<long long>(node[Conf::IFormatCodecVideo::TAG_ASPECTX]));
   g.aspectY = static_cast<uint32_t>(Core::GetValue<long long>(node[Conf::IFormatCodecVideo::TAG_ASPECTY]));
-  g.pixelFormat =
-      static_cast<AVPixelFormat>(static_cast<int>(Core::GetValue<long long>(node[Conf::IFormatCodecVideo::TAG_PIX_FMT])));
+  const long long pixelFormat = Core::GetValue<long long>(node[Conf::IFormatCodecVideo::TAG_PIX_FMT]);
+  // Only values of the enumeration may become an AVPixelFormat.
+  if (pixelFormat < AV_PIX_FMT_NONE || pixelFormat >= AV_PIX_FMT_NB) {
+    ZENTOR_THROW_DESC(IOException, "Damaged frame record: unknown pixel format " + std::to_string(pixelFormat));
+  }
+  g.pixelFormat = static_cast<AVPixelFormat>(pixelFormat);
   const std::string name = Core::GetValue<std::string>(node[Conf::IFormatFile::TAG_FILENAME]);
   const Core::Property& lines = node[Settings::SAVE_PROPERTY_LINESIZES];
   for (int n = 0; n < 4; ++n) g.lines[n] = static_cast<int32_t>(Core::GetValue<long long>(lines[n]));

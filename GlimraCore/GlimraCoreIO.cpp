@@ -1,0 +1,264 @@
+// Image loading and the session file of the engine object.
+#include "GlimraCore/GlimraCoreIO.h"
+
+#include "Core/Interfaces/Exception.h"
+#include "Core/Interfaces/Property.h"
+#include "GlimraCore/GlimraCore.h"
+#include "GlimraCore/GlimraExceptions.h"
+#include "GlimraCore/Helpers/IOHelper.h"
+#include "GlimraCore/Settings.h"
+#include "Platform/Bedrock/PropertySerializer.h"
+#include "Platform/Codecs/CodecFactory.h"
+#include "Platform/ComponentHub/CoreManager.h"
+#include "Platform/FileIo/DataFile.h"
+#include "Platform/ServiceClient/ClientAPI.h"
+#include "Proc/Interfaces/IEffectVideoIO.h"
+
+#include <glog/logging.h>
+
+#include <utility>
+
+namespace Zentor {
+namespace Glimra {
+
+using Proc::DataVideoPtr;
+
+namespace {
+
+bool HasPicture(const DataVideoPtr& frame) { return frame && frame->GetWidth() > 0 && frame->GetHeight() > 0; }
+
+// One warning for a decoder that failed.
+void LogDecodeFailure() {
+  try {
+    throw;
+  } catch (const Zentor::Exception& e) {
+    LOG(WARNING) << GetDescription(e, "Unknown io error");
+  } catch (const std::exception& e) {
+    LOG(WARNING) << e.what();
+  } catch (...) {
+    LOG(WARNING) << "Unknown io error";
+  }
+}
+
+// The single child of a wrapping node.
+const Core::Property& FirstChild(const Core::Property& node) { return node[size_t(0)]; }
+
+Core::Property CopyFirstChildOrEmpty(const Core::Property& session, const std::string& name) {
+  if (!session.ChildExists(name)) return Core::Property(std::string());
+  return FirstChild(session[name]);
+}
+
+}  // namespace
+
+namespace IO {
+
+DataVideoPtr DecodeImage(const Decoder& viaStream, const Decoder& viaEffectIO, Conf::FormatCodecVideoPtr& codec,
+                         uint32_t smallSide) {
+  DataVideoPtr frame = viaStream(codec);
+  if (!HasPicture(frame)) frame.reset();
+  if (frame && frame->GetWidth() < smallSide && frame->GetHeight() < smallSide) {
+    // A small picture may be a preview the codec framework found first.
+    const Conf::FormatCodecVideoPtr remembered = codec;
+    DataVideoPtr other = viaEffectIO(codec);
+    const bool better = HasPicture(other) && (other->GetWidth() > frame->GetWidth() ||
+                                              (other->GetWidth() <= frame->GetWidth() &&
+                                               other->GetHeight() > frame->GetHeight()));
+    if (better) {
+      frame = other;
+    } else {
+      codec = remembered;
+    }
+  } else if (!frame) {
+    frame = viaEffectIO(codec);
+    if (!HasPicture(frame)) ZENTOR_THROW(IOException());
+  }
+  return frame;
+}
+
+}  // namespace IO
+
+Proc::StreamRawPtr GlimraCore::GetStreamRaw(const std::string& path) {
+  ClientAPI::MediaSourcePtr source = ClientAPI::OpenSource(path);
+  const int count = source->GetStreamCount();
+  for (int i = 0; i < count; ++i) {
+    if (source->GetStreamType(i) != ClientAPI::IMediaSource::STREAM_TYPE_VIDEO) continue;
+    Proc::StreamPtr stream = source->GetStream(i);
+    Proc::StreamRawPtr raw(dynamic_cast<Proc::IStreamRaw*>(stream.get()));
+    if (raw) return raw;
+  }
+  ZENTOR_THROW_DESC(Proc::DecoderException, "Cannot find raw video stream");
+}
+
+DataVideoPtr GlimraCore::LoadViaStream(const std::string& path, Conf::FormatCodecVideoPtr& codec) const {
+  try {
+    Proc::StreamRawPtr raw = GetStreamRaw(path);
+    Proc::StreamVideoPtr decoder = Core::GetCodecFactory()->CreateDecoder(raw);
+    DataVideoPtr frame = decoder->Read();
+    Conf::FormatCodecVideoPtr description = decoder->GetFormatCodec();
+    codec = description;
+    return frame;
+  } catch (...) {
+    LogDecodeFailure();
+  }
+  return DataVideoPtr();
+}
+
+DataVideoPtr GlimraCore::LoadViaEffectIO(const std::string& path, Conf::FormatCodecVideoPtr& codec) const {
+  try {
+    Core::Property settings(Proc::IEffectVideoIO::CLASS_ID);
+    settings.SetChildT(Proc::IEffectVideoIO::OPERATION, std::string(Proc::IEffectVideoIO::READ));
+    settings.SetChildT(Conf::IFormatFile::TAG_FILENAME, path);
+    Proc::OneInputEffectPtr reader = Core::CoreManager::Instance().GetEffectFactory()->CreateOneInputVideo(
+        Proc::IEffectVideoIO::CLASS_ID, Proc::ImplNames::DEFAULT);
+    reader->SetSettings(settings);
+    DataVideoPtr frame;
+    reader->Process(frame);
+    Conf::FormatCodecVideoPtr description = Conf::IFormatCodecVideo::Create();
+    reader->UpdateFormatCodec(*description);
+    codec = description;
+    return frame;
+  } catch (...) {
+    LogDecodeFailure();
+  }
+  return DataVideoPtr();
+}
+
+Core::Property GlimraCore::LoadPrepare(DataVideoPtr& frame, const std::string& path,
+                                       const Conf::FormatCodecVideoPtr& codec,
+                                       const Proc::ImageMetadataPtr& imageMetadata) const {
+  workingConverter->Process(frame);
+  Core::Property tree(IGlimraUndo::TAG_FRAME_INFO);
+  tree.SetChild(IGlimraDrawer::TAG_PASS_THROUGH_SETTINGS).SetChild(Settings::FORMAT_SAVE_SETTINGS);
+  Helpers::IOHelper::LoadPrepareOrientation(tree, frame, imageMetadata);
+  const std::string codecId = codec ? codec->GetCodecId() : std::string(Conf::IFormatCodec::CODEC_ID_NONE);
+  Helpers::IOHelper::LoadPrepareResolution(tree, path, codecId, imageMetadata);
+  Helpers::IOHelper::LoadPrepareCompression(tree, imageMetadata);
+  return tree;
+}
+
+std::string GlimraCore::GetSessionPath() const { return tempFolder + sessionId + Settings::SAVE_PROPERTY_EXTENTION; }
+
+GlimraCore::SessionState GlimraCore::LoadSessionImpl(const std::string& path) const {
+  SessionState state;
+  state.filePath = path;
+  Conf::FormatCodecVideoPtr codec = formatCodec;
+  const IO::Decoder viaStream = [this, &path](Conf::FormatCodecVideoPtr& c) { return LoadViaStream(path, c); };
+  const IO::Decoder viaEffectIO = [this, &path](Conf::FormatCodecVideoPtr& c) { return LoadViaEffectIO(path, c); };
+  DataVideoPtr frame = IO::DecodeImage(viaStream, viaEffectIO, codec, SMALL_PICTURE_SIDE);
+  state.formatCodec = codec;
+  state.metadata = Proc::ImageMetadata::Create(path, codec);
+  state.undoStore = IGlimraUndo::Create(tempFolder, sessionId, tempNameGenerator);
+  const Core::Property info = LoadPrepare(frame, path, codec, state.metadata);
+  state.undoStore->Add(info, frame, DataVideoPtr());
+  state.undoStore->SetSaved(true);
+  return state;
+}
+
+GlimraCore::SessionState GlimraCore::LoadSessionImpl(const Core::Property& session) const {
+  if (session.GetName() != Settings::SAVE_PROPERTY_NAME) ZENTOR_THROW(IOException());
+  std::string written;
+  if (!Core::GetValue(written, session, Settings::VERSION_NUMBER) || written != version) {
+    LOG(WARNING) << "Version was changed from last session";
+  }
+
+  SessionState state;
+  state.undoStore = IGlimraUndo::Create(tempFolder, sessionId, tempNameGenerator);
+  state.undoStore->Load(session[Settings::SAVE_PROPERTY_DATA]);
+  // The current picture and mask come back from their swap files now, so a damaged current
+  // state refuses the session here rather than on first use.
+  if (!state.undoStore->GetVideo()) ZENTOR_THROW_DESC(IOException, "The session has no current picture");
+  state.undoStore->GetMask();
+
+  state.saveSettings = CopyFirstChildOrEmpty(session, Settings::SAVE_PROPERTY_SAVE);
+  state.brushSettings = CopyFirstChildOrEmpty(session, Settings::SAVE_PROPERTY_BRUSH);
+  state.paintSettings = CopyFirstChildOrEmpty(session, Settings::SAVE_PROPERTY_PAINT);
+
+  state.formatCodec = Conf::IFormatCodecVideo::Create();
+  state.formatCodec->SetSettings(FirstChild(session[Settings::SAVE_PROPERTY_FORMAT_CODEC]));
+  state.filePath = Core::GetValue<std::string>(session[Settings::FILE]);
+
+  state.metadata = Proc::ImageMetadata::Create(session);
+  if (!state.metadata) state.metadata = Proc::ImageMetadata::Create(state.filePath, state.formatCodec);
+  return state;
+}
+
+void GlimraCore::LoadSession() {
+  const std::string path = GetSessionPath();
+  SessionState state;
+  bool restored = false;
+  try {
+    LOG(INFO) << "Trying to load last session";
+    Core::Property session{std::string()};
+    {
+      Core::DataInputPtr input = Core::DataInputFile::Create(path);
+      Core::PropertySerializer::Deserialize(session, *input, true);
+    }
+    state = LoadSessionImpl(session);
+    LOG(INFO) << "Last session loaded";
+    restored = true;
+  } catch (const Zentor::Exception& e) {
+    LOG(WARNING) << path << ": " << GetDescription(e, "Unknown exception");
+  } catch (const std::exception& e) {
+    LOG(WARNING) << path << ": " << e.what();
+  }
+  if (!restored) {
+    // Nothing of the refused session is kept.
+    state = SessionState();
+    LOG(INFO) << "Trying to create new session";
+    state = LoadSessionImpl(filePath);
+    LOG(INFO) << "New session created";
+  }
+
+  undoStore = std::move(state.undoStore);
+  formatCodec = std::move(state.formatCodec);
+  metadata = std::move(state.metadata);
+  filePath = std::move(state.filePath);
+  if (restored) {
+    saveSettings = std::move(state.saveSettings);
+    brushSettings = std::move(state.brushSettings);
+    paintSettings = std::move(state.paintSettings);
+    // Painting right after the restore needs the brush of the restored settings.
+    if (!Core::IsEmptyProperty(brushSettings)) {
+      try {
+        brush = GlimraBrush::Create(brushSettings);
+      } catch (const Zentor::Exception& e) {
+        LOG(WARNING) << "Cannot rebuild the brush of the last session: " << GetDescription(e, "Unknown exception");
+      } catch (const std::exception& e) {
+        LOG(WARNING) << "Cannot rebuild the brush of the last session: " << e.what();
+      }
+    }
+  }
+}
+
+void GlimraCore::SaveSessionImpl() {
+  Core::Property root(Settings::SAVE_PROPERTY_NAME);
+  root.SetChildT(Settings::VERSION_NUMBER, version);
+  root.SetChildT(Settings::FILE, filePath);
+  const Core::Property codecTree = formatCodec ? formatCodec->GetSettings() : Core::Property(std::string());
+  root.SetChild(Settings::SAVE_PROPERTY_FORMAT_CODEC).Add(codecTree);
+
+  const std::pair<const std::string*, const Core::Property*> settings[] = {
+      {&Settings::SAVE_PROPERTY_PAINT, &paintSettings},
+      {&Settings::SAVE_PROPERTY_BRUSH, &brushSettings},
+      {&Settings::SAVE_PROPERTY_SAVE, &saveSettings},
+  };
+  for (const auto& entry : settings) {
+    if (!Core::IsEmptyProperty(*entry.second)) root.SetChild(*entry.first).Add(*entry.second);
+  }
+
+  if (metadata) {
+    const Core::Property& tree = metadata->GetMetadata();
+    if (!Core::IsEmptyProperty(tree)) root.Add(tree);
+  }
+
+  // Every swap write has ended when Save returns; a failed one leaves the old session file alone.
+  undoStore->Save(root.SetChild(Settings::SAVE_PROPERTY_DATA));
+
+  // Written beside the old file and renamed over it only when complete.
+  Core::DataOutputPtr output = Core::DataOutputFile::Create(GetSessionPath(), Core::DataOutputFile::ATOMIC);
+  Core::PropertySerializer::Serialize(root, *output, true);
+  output->Commit();
+}
+
+}  // namespace Glimra
+}  // namespace Zentor
