@@ -1,13 +1,14 @@
 // Decoding and encoding a generated 24-megapixel picture in JPEG, PNG and TIFF through our codec
 // framework, beside ImageMagick's convert doing the same conversions on the same files.
 // Usage: codecs [work folder] [convert program]
+#include "BenchSupport.h"
+
 #include "Platform/Codecs/CodecFactory.h"
 #include "Platform/DataAccess/DataHelper.h"
 #include "Platform/ServiceClient/ClientAPI.h"
 #include "Proc/Interfaces/StreamOneFrame.h"
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -16,15 +17,13 @@
 #include <unistd.h>
 
 using namespace Zentor;
-using Clock = std::chrono::steady_clock;
+using namespace Bench;
 
 namespace {
 
 constexpr uint32_t WIDTH = 6000;
 constexpr uint32_t HEIGHT = 4000;
 constexpr int RUNS = 3;
-
-double Seconds(Clock::time_point since) { return std::chrono::duration<double>(Clock::now() - since).count(); }
 
 // Smooth colour fields with fine noise: roughly what a photograph asks of a codec.
 Proc::DataVideoPtr MakePhoto() {

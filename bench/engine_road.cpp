@@ -2,10 +2,10 @@
 // an object with the selection brush, erase it with the G'MIC inpainting, undo, redo, rotate,
 // flip, crop and resize. Prints each step's time and the process's peak memory.
 // Usage: engine_road [work folder]
+#include "BenchSupport.h"
+
 #include "Core/Interfaces/Property.h"
 #include "GlimraCore/IGlimraBrush.h"
-#include "GlimraCore/IGlimraCore.h"
-#include "Platform/Bedrock/TempName.h"
 #include "Platform/Codecs/CodecFactory.h"
 #include "Platform/DataAccess/DataHelper.h"
 #include "Platform/FileIo/DataFile.h"
@@ -18,19 +18,17 @@
 
 #include <boost/exception/diagnostic_information.hpp>
 #include <glog/logging.h>
-#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 
 using namespace Zentor;
-using Clock = std::chrono::steady_clock;
+using namespace Bench;
 using Core::Property;
 
 namespace {
@@ -41,13 +39,7 @@ constexpr int CX = 2100;
 constexpr int CY = 1400;
 constexpr int RADIUS = 110;
 
-double Seconds(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
-
-double PeakMb() {
-  rusage usage{};
-  getrusage(RUSAGE_SELF, &usage);
-  return usage.ru_maxrss / 1024.0;
-}
+double PeakMb() { return PeakKb() / 1024.0; }
 
 // Smooth gradients with fine texture and a dark round object, encoded as JPEG by the framework.
 void WritePhoto(const std::string& path) {
@@ -76,13 +68,6 @@ Property Preset(const char* classId) {
   preset.SetChildT(Conf::IPreset::KEY_CLASS_ID, std::string(classId));
   return preset;
 }
-
-class NoStatistics : public Glimra::IStatisticsEventHandler {
- public:
-  void TrackEventString(const std::string&, const StringParameters&) override {}
-  void TrackEventInt(const std::string&, const IntParameters&) override {}
-  void TrackException(const std::string&, const std::string&, const std::string&) override {}
-};
 
 class Failures : public Glimra::ICoreEventHandler {
  public:
@@ -121,16 +106,7 @@ int main(int argc, char** argv) {
 
   NoStatistics statistics;
   Failures failures;
-  Glimra::IGlimraCore::Initializer init;
-  init.version = "bench";
-  init.sessionId = "road";
-  init.filePath = jpeg;
-  init.tempFolder = dir + "/session/";
-  init.tempNameGenerator = [&init] {
-    const std::string name = Core::GenerateTempFileName(init.tempFolder);
-    return name.substr(name.find_last_of('/') + 1);
-  };
-  init.statisticsHandler = &statistics;
+  const Glimra::IGlimraCore::Initializer init = EngineInit(jpeg, dir + "/session/", "road", &statistics);
 
   boost::intrusive_ptr<Glimra::IGlimraCore> engine;
   Step("open (Create + GetVideo)", [&] {

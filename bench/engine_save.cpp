@@ -2,28 +2,23 @@
 // compression), with metadata and thumbnail as the program asks for them, and compares each with
 // ImageMagick's convert writing the same picture from a raw file.
 // Usage: engine_save [work folder] [convert program]
-#include "GlimraCore/IGlimraCore.h"
+#include "BenchSupport.h"
+
 #include "GlimraCore/Settings.h"
-#include "Platform/Bedrock/TempName.h"
 #include "Platform/ImageTags/ImageMetadata.h"
 
 #include <boost/exception/diagnostic_information.hpp>
 #include <glog/logging.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <chrono>
-#include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <string>
-#include <vector>
 
 using namespace Zentor;
-using Clock = std::chrono::steady_clock;
+using namespace Bench;
 
 namespace {
 
@@ -31,53 +26,11 @@ constexpr int WIDTH = 6000;
 constexpr int HEIGHT = 4000;
 constexpr int RUNS = 3;
 
-double Seconds(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
-
-long PeakKb() {
-  rusage usage{};
-  getrusage(RUSAGE_SELF, &usage);
-  return usage.ru_maxrss;
-}
 
 double FileMb(const std::string& path) {
   struct stat info {};
   return stat(path.c_str(), &info) == 0 ? info.st_size / (1024.0 * 1024.0) : 0.0;
 }
-
-// A photo-like picture (smooth gradients with fine texture), as a PPM and as raw RGB bytes.
-void WritePictures(const std::string& ppm, const std::string& raw) {
-  std::ofstream out(ppm, std::ios::binary);
-  std::ofstream rawOut(raw, std::ios::binary);
-  out << "P6\n" << WIDTH << " " << HEIGHT << "\n255\n";
-  std::vector<unsigned char> row(WIDTH * 3);
-  for (int y = 0; y < HEIGHT; ++y) {
-    for (int x = 0; x < WIDTH; ++x) {
-      const double wave = std::sin(x * 0.003) * std::cos(y * 0.004);
-      const int noise = static_cast<int>((x * 7919u + y * 104729u) % 23u);
-      row[x * 3 + 0] = static_cast<unsigned char>(std::clamp(128 + 100 * wave + noise, 0.0, 255.0));
-      row[x * 3 + 1] = static_cast<unsigned char>((x / 24 + y / 16 + noise) & 0xFF);
-      row[x * 3 + 2] = static_cast<unsigned char>(std::clamp(255.0 * y / HEIGHT - noise, 0.0, 255.0));
-    }
-    out.write(reinterpret_cast<const char*>(row.data()), static_cast<std::streamsize>(row.size()));
-    rawOut.write(reinterpret_cast<const char*>(row.data()), static_cast<std::streamsize>(row.size()));
-  }
-}
-
-double RunCommand(const std::string& command) {
-  const auto start = Clock::now();
-  if (std::system(command.c_str()) != 0) {
-    std::fprintf(stderr, "failed: %s\n", command.c_str());
-    std::exit(1);
-  }
-  return Seconds(start);
-}
-
-class NoStatistics : public Glimra::IStatisticsEventHandler {
- public:
-  void TrackEventString(const std::string&, const StringParameters&) override {}
-  void TrackEventInt(const std::string&, const IntParameters&) override {}
-  void TrackException(const std::string&, const std::string&, const std::string&) override {}
-};
 
 class ExitOnFailure : public Glimra::ICoreEventHandler {
  public:
@@ -125,21 +78,12 @@ int main(int argc, char** argv) {
   const std::string ppm = dir + "/source.ppm";
   const std::string raw = dir + "/source.raw";
   std::printf("Generating a %dx%d picture...\n", WIDTH, HEIGHT);
-  WritePictures(ppm, raw);
+  WritePhotoPpm(ppm, WIDTH, HEIGHT, raw);
 
   NoStatistics statistics;
   ExitOnFailure failures;
-  Glimra::IGlimraCore::Initializer init;
-  init.version = "bench";
-  init.sessionId = "save";
-  init.filePath = ppm;
-  init.tempFolder = dir + "/session/";
-  init.tempNameGenerator = [&init] {
-    const std::string name = Core::GenerateTempFileName(init.tempFolder);
-    return name.substr(name.find_last_of('/') + 1);
-  };
-  init.statisticsHandler = &statistics;
-  boost::intrusive_ptr<Glimra::IGlimraCore> engine = Glimra::IGlimraCore::Create(init);
+  boost::intrusive_ptr<Glimra::IGlimraCore> engine =
+      Glimra::IGlimraCore::Create(EngineInit(ppm, dir + "/session/", "save", &statistics));
   engine->RegisterCoreEventHandler(&failures);
   const long baseKb = PeakKb();
 

@@ -6,6 +6,8 @@
 // Needs Debian's "gmic" (command-line tool) and "mate-backgrounds" (photos). Each timed run is a
 // child process of its own, so that its peak resident memory can be read; the table gives the
 // median of three runs.
+#include "BenchSupport.h"
+
 #include "Platform/ComponentHub/CoreManager.h"
 #include "Proc/Interfaces/IEffectInpaint.h"
 
@@ -29,15 +31,12 @@
 
 using namespace Zentor;
 using namespace Zentor::Proc;
+using namespace Bench;
 
 namespace {
 
 const char* const DEFAULT_PHOTO_A = "/usr/share/backgrounds/mate/nature/Garden.jpg";
 const char* const DEFAULT_PHOTO_B = "/usr/share/backgrounds/mate/abstract/Elephants_5640x3172.jpg";
-
-double Seconds(std::chrono::steady_clock::time_point start) {
-  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
 
 // The photo scaled to about the given number of pixels, keeping its proportions.
 cv::Mat Scaled(const cv::Mat& photo, double pixels) {

@@ -1,24 +1,24 @@
 // Pushes 60 image steps of 12 megapixels (BGRA) and 2,000 small mask steps through the undo store
 // with the default swap threshold, then undoes and redoes them all. Times are compared with a
 // memcpy of one frame and a raw write and read of one frame.
+#include "BenchSupport.h"
+
 #include "GlimraCore/GlimraUndo.h"
 
 #include <boost/filesystem.hpp>
 #include <glog/logging.h>
 
 #include <fcntl.h>
-#include <sys/resource.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
 
 using namespace Zentor;
-using Clock = std::chrono::steady_clock;
+using namespace Bench;
 
 namespace {
 
@@ -27,14 +27,6 @@ constexpr uint32_t HEIGHT = 3000;
 constexpr int IMAGE_STEPS = 60;
 constexpr int MASK_STEPS = 2000;
 constexpr uint32_t STROKE = 24;
-
-double Seconds(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
-
-long PeakRssKb() {
-  rusage usage{};
-  getrusage(RUSAGE_SELF, &usage);
-  return usage.ru_maxrss;
-}
 
 struct Average {
   double total = 0;
@@ -182,7 +174,7 @@ int main(int, char** argv) {
     written += boost::filesystem::file_size(it->path());
     ++files;
   }
-  const long peakKb = PeakRssKb();
+  const long peakKb = PeakKb();
   store.reset();
   boost::filesystem::remove_all(folderTemplate);
 

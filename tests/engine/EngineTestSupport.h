@@ -1,26 +1,17 @@
-// Shared pieces of the engine tests: a temporary folder, generated images, recording handlers,
-// a log capture and an engine with its protected state reachable.
+// Shared pieces of the engine tests: generated images and an engine with its protected state
+// reachable; the common helpers come from support/EngineSupport.h.
 #pragma once
 
-#include "Core/Interfaces/Property.h"
+#include "support/EngineSupport.h"
+
 #include "GlimraCore/GlimraCore.h"
 #include "GlimraCore/GlimraUndo.h"
-#include "Platform/Codecs/CodecFactory.h"
-#include "Platform/DataAccess/DataHelper.h"
-#include "Platform/FileIo/DataFile.h"
 #include "Platform/ImageTags/ImageMetadata.h"
-#include "Proc/Interfaces/StreamOneFrame.h"
 
-#include <boost/filesystem.hpp>
-#include <glog/logging.h>
 #include <gtest/gtest.h>
 #include <opencv2/core.hpp>
 
-#include <atomic>
 #include <cstring>
-#include <functional>
-#include <memory>
-#include <mutex>
 #include <string>
 #include <utility>
 #include <vector>
@@ -31,22 +22,19 @@ using Zentor::Core::Property;
 using Zentor::Proc::DataVideoPtr;
 namespace Glimra = Zentor::Glimra;
 
-class TempFolder {
- public:
-  TempFolder()
-      : path_(boost::filesystem::temp_directory_path() / boost::filesystem::unique_path("engine-%%%%-%%%%-%%%%")) {
-    boost::filesystem::create_directories(path_);
-  }
-  ~TempFolder() {
-    boost::system::error_code ignored;
-    boost::filesystem::remove_all(path_, ignored);
-  }
-  // Ends with a separator, as the engine expects.
-  std::string Folder() const { return path_.string() + "/"; }
-  std::string File(const std::string& name) const { return (path_ / name).string(); }
+using TestSupport::CodecPreset;
+using TestSupport::CoreHandler;
+using TestSupport::DrawerHandler;
+using TestSupport::LogCapture;
+using TestSupport::NameGenerator;
+using TestSupport::ReadFile;
+using TestSupport::SamePixels;
+using TestSupport::StatisticsHandler;
+using TestSupport::WriteEncoded;
+using TestSupport::WriteFile;
 
- private:
-  boost::filesystem::path path_;
+struct TempFolder : TestSupport::TempFolder {
+  TempFolder() : TestSupport::TempFolder("engine") {}
 };
 
 // A BGR picture of coloured 16 x 16 blocks: block (bx, by) has a colour of its own.
@@ -73,15 +61,10 @@ inline void WriteImage(const std::string& path, const cv::Mat& picture, int jpeg
                 size_t(picture.cols) * 3);
   }
   const bool jpeg = path.substr(path.rfind('.')) == ".jpg";
-  Property settings =
-      Zentor::Core::CreateDataHelper(Zentor::Conf::IPreset::KEY_FILTER_VIDEO_CODEC,
-                                     jpeg ? Zentor::Conf::IFormatCodecVideo::CODEC_ID_MJPEG
-                                          : Zentor::Conf::IFormatCodecVideo::CODEC_ID_PNG)
-          ->GetSettings();
+  Property settings = CodecPreset(jpeg ? Zentor::Conf::IFormatCodecVideo::CODEC_ID_MJPEG
+                                       : Zentor::Conf::IFormatCodecVideo::CODEC_ID_PNG);
   if (jpeg && jpegQuality > 0) settings.SetChildT(Zentor::Conf::IFormatCodec::TAG_QUALITY, jpegQuality);
-  Zentor::Proc::StreamVideoPtr stream(new Zentor::Proc::StreamOneFrameVideo(frame));
-  const Zentor::BlobPtr bytes = Zentor::Core::GetCodecFactory()->CreateEncoder(stream, settings)->ReadPacket();
-  Zentor::Core::WriteWholeFileAtomic(path, bytes->Data(), bytes->Size());
+  WriteEncoded(path, frame, settings);
 }
 
 // A PNG with a gradient, so that pictures differ byte by byte.
@@ -106,66 +89,6 @@ inline void WriteExif(const std::string& path, const std::vector<std::pair<std::
   metadata->Write(settings, nullptr);
 }
 
-class StatisticsHandler : public Glimra::IStatisticsEventHandler {
- public:
-  void TrackEventString(const std::string& name, const StringParameters&) override { names.push_back(name); }
-  void TrackEventInt(const std::string& name, const IntParameters&) override { names.push_back(name); }
-  void TrackException(const std::string&, const std::string&, const std::string&) override {}
-  std::vector<std::string> names;
-};
-
-class CoreHandler : public Glimra::ICoreEventHandler {
- public:
-  void Throw(boost::exception_ptr error) override { errors.push_back(error); }
-  std::vector<boost::exception_ptr> errors;
-};
-
-class DrawerHandler : public Glimra::IDrawerEventHandler {
- public:
-  void HandleEvent() override { ++events; }
-  void HandleEventChangeToSave(bool changed) override { changes.push_back(changed); }
-  int events = 0;
-  std::vector<bool> changes;
-};
-
-// Collects log lines, INFO included, while it exists.
-class LogCapture : public google::LogSink {
- public:
-  LogCapture() : level_(FLAGS_minloglevel) {
-    FLAGS_minloglevel = google::GLOG_INFO;
-    google::AddLogSink(this);
-  }
-  ~LogCapture() override {
-    google::RemoveLogSink(this);
-    FLAGS_minloglevel = level_;
-  }
-  void send(google::LogSeverity severity, const char*, const char*, int, const google::LogMessageTime&,
-            const char* message, size_t length) override {
-    std::lock_guard<std::mutex> lock(mutex_);
-    lines_.emplace_back(severity, std::string(message, length));
-  }
-  std::vector<std::pair<google::LogSeverity, std::string>> Lines() {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return lines_;
-  }
-  // The lines of the session load and its fallback, in order.
-  std::vector<std::string> SessionLines() {
-    std::vector<std::string> result;
-    for (const auto& line : Lines()) {
-      const std::string& text = line.second;
-      if (text.find("session") != std::string::npos || line.first == google::GLOG_WARNING) {
-        result.push_back((line.first == google::GLOG_WARNING ? "W " : "I ") + text);
-      }
-    }
-    return result;
-  }
-
- private:
-  const int level_;
-  std::mutex mutex_;
-  std::vector<std::pair<google::LogSeverity, std::string>> lines_;
-};
-
 // The engine with its protected state reachable.
 class TestEngine : public Glimra::GlimraCore {
  public:
@@ -189,42 +112,9 @@ inline boost::intrusive_ptr<TestEngine> MakeTestEngine(const Glimra::IGlimraCore
   return boost::intrusive_ptr<TestEngine>(new TestEngine(init));
 }
 
-// Names that never repeat, as the program's temporary-name function gives them.
-inline std::function<std::string()> NameGenerator(const std::string& prefix = "swap") {
-  auto counter = std::make_shared<std::atomic<int>>(0);
-  return [counter, prefix] { return prefix + std::to_string(++*counter); };
-}
-
 inline Glimra::IGlimraCore::Initializer MakeInit(const TempFolder& folder, const std::string& image,
                                                  StatisticsHandler* statistics, const std::string& session = "last") {
-  Glimra::IGlimraCore::Initializer init;
-  init.version = "1.0";
-  init.sessionId = session;
-  init.filePath = image;
-  init.tempFolder = folder.Folder();
-  init.tempNameGenerator = NameGenerator();
-  init.statisticsHandler = statistics;
-  return init;
-}
-
-// Plane 0 rows of two frames, compared over the picture's bytes only.
-inline bool SamePixels(const Zentor::Proc::IDataVideo& a, const Zentor::Proc::IDataVideo& b) {
-  if (a.GetPixelFormat() != b.GetPixelFormat() || a.GetWidth() != b.GetWidth() || a.GetHeight() != b.GetHeight()) {
-    return false;
-  }
-  const int rowBytes = Zentor::Proc::GetPlaneRowBytes(a.GetPixelFormat(), 0, a.GetWidth());
-  for (uint32_t y = 0; y < a.GetHeight(); ++y) {
-    const uint8_t* ra = a.GetPicture().data[0] + ptrdiff_t(y) * a.GetPicture().linesize[0];
-    const uint8_t* rb = b.GetPicture().data[0] + ptrdiff_t(y) * b.GetPicture().linesize[0];
-    if (std::memcmp(ra, rb, size_t(rowBytes)) != 0) return false;
-  }
-  return true;
-}
-
-inline std::string ReadFile(const std::string& path) { return Zentor::Core::ReadWholeFile(path); }
-
-inline void WriteFile(const std::string& path, const std::string& text) {
-  Zentor::Core::WriteWholeFileAtomic(path, text.data(), text.size());
+  return TestSupport::MakeInitializer(folder.Folder(), image, statistics, session);
 }
 
 }  // namespace EngineTest

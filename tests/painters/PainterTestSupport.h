@@ -2,6 +2,8 @@
 // for the painter tests.
 #pragma once
 
+#include "support/FrameSupport.h"
+
 #include "Core/Interfaces/Property.h"
 #include "GlimraCore/GlimraBrush.h"
 #include "GlimraCore/GlimraPainter.h"
@@ -26,6 +28,8 @@ using Zentor::Core::Property;
 using Zentor::Proc::CropInfo;
 using Zentor::Proc::DataVideoPtr;
 namespace Glimra = Zentor::Glimra;
+using TestSupport::CountNonZero;
+using TestSupport::SamePixels;
 
 inline uint8_t At(const DataVideoPtr& frame, uint32_t x, uint32_t y, int component = 0, int bytesPerPixel = 1) {
   const auto& p = frame->GetPicture();
@@ -53,29 +57,7 @@ inline DataVideoPtr MakeMask(uint32_t width, uint32_t height, const CropInfo& re
   return frame;
 }
 
-inline bool SamePixels(const DataVideoPtr& a, const DataVideoPtr& b) {
-  if (!a || !b) return !a && !b;
-  if (a->GetPixelFormat() != b->GetPixelFormat() || a->GetWidth() != b->GetWidth() ||
-      a->GetHeight() != b->GetHeight())
-    return false;
-  const int bytes = Zentor::Proc::GetPlaneRowBytes(a->GetPixelFormat(), 0, a->GetWidth());
-  for (uint32_t y = 0; y < a->GetHeight(); ++y) {
-    if (std::memcmp(a->GetPicture().data[0] + size_t(y) * a->GetPicture().linesize[0],
-                    b->GetPicture().data[0] + size_t(y) * b->GetPicture().linesize[0], bytes) != 0)
-      return false;
-  }
-  return true;
-}
-
 // A mask that is null or all zero counts as no selection.
-inline uint64_t CountNonZero(const DataVideoPtr& mask) {
-  if (!mask) return 0;
-  uint64_t count = 0;
-  for (uint32_t y = 0; y < mask->GetHeight(); ++y)
-    for (uint32_t x = 0; x < mask->GetWidth(); ++x) count += At(mask, x, y) != 0;
-  return count;
-}
-
 inline bool SameMask(const DataVideoPtr& a, const DataVideoPtr& b) {
   if (!a || !b) return CountNonZero(a) == 0 && CountNonZero(b) == 0;
   return SamePixels(a, b);

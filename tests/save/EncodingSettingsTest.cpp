@@ -1,7 +1,5 @@
 #include "SaveTestSupport.h"
 
-#include "GlimraCore/Helpers/IOHelperSave.h"
-#include "GlimraCore/Helpers/ResizeHelper.h"
 #include "GlimraCore/Settings.h"
 
 #include <cstdlib>
@@ -13,11 +11,6 @@
 #endif
 
 using namespace SaveTest;
-using Zentor::Conf::IFormatCodec;
-using Zentor::Conf::IFormatCodecVideo;
-using Zentor::Conf::IFormatFile;
-using Zentor::Glimra::Helpers::IOHelperSave;
-using Zentor::Proc::IImageMetadata;
 
 namespace {
 

@@ -1,14 +1,6 @@
 #include "SaveTestSupport.h"
 
-#include "GlimraCore/Helpers/IOHelperSave.h"
-#include "GlimraCore/Helpers/ResizeHelper.h"
-
 using namespace SaveTest;
-using Zentor::Conf::IFormatCodec;
-using Zentor::Conf::IFormatCodecVideo;
-using Zentor::Conf::IFormatFile;
-using Zentor::Glimra::Helpers::IOHelperSave;
-using Zentor::Proc::IImageMetadata;
 
 namespace {
 

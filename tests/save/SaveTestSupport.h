@@ -1,63 +1,44 @@
-// Shared pieces of the save tests: a temporary folder, pictures written and read back through the
-// codec framework, recording handlers and an engine whose protected state the tests reach.
+// Shared pieces of the save tests: pictures written and read back through the codec framework
+// and an engine whose protected state the tests reach; the common helpers come from
+// support/EngineSupport.h.
 #pragma once
 
-#include "Core/Interfaces/Property.h"
+#include "support/EngineSupport.h"
+
 #include "GlimraCore/GlimraCore.h"
 #include "GlimraCore/GlimraExceptions.h"
-#include "Platform/Codecs/CodecFactory.h"
+#include "GlimraCore/Helpers/IOHelperSave.h"
+#include "GlimraCore/Helpers/ResizeHelper.h"
 #include "Platform/ComponentHub/CoreManager.h"
-#include "Platform/DataAccess/DataHelper.h"
-#include "Platform/FileIo/DataFile.h"
 #include "Platform/ImageTags/ImageMetadata.h"
 #include "Proc/Interfaces/IColorSpaceConverter.h"
-#include "Proc/Interfaces/StreamOneFrame.h"
 
-#include <boost/filesystem.hpp>
-#include <glog/logging.h>
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <atomic>
 #include <cstring>
-#include <functional>
-#include <memory>
-#include <mutex>
 #include <string>
-#include <utility>
 #include <vector>
 
 namespace SaveTest {
 
 using Zentor::BlobPtr;
+using Zentor::Conf::IFormatCodec;
+using Zentor::Conf::IFormatCodecVideo;
+using Zentor::Conf::IFormatFile;
 using Zentor::Core::Property;
+using Zentor::Glimra::Helpers::IOHelperSave;
 using Zentor::Proc::DataVideoPtr;
+using Zentor::Proc::IImageMetadata;
 namespace Glimra = Zentor::Glimra;
 
-class TempFolder {
- public:
-  TempFolder()
-      : path_(boost::filesystem::temp_directory_path() / boost::filesystem::unique_path("save-%%%%-%%%%-%%%%")) {
-    boost::filesystem::create_directories(path_);
-  }
-  ~TempFolder() {
-    boost::system::error_code ignored;
-    boost::filesystem::remove_all(path_, ignored);
-  }
-  std::string Folder() const { return path_.string() + "/"; }
-  std::string File(const std::string& name) const { return (path_ / name).string(); }
-  // Names of the files in the folder, sorted.
-  std::vector<std::string> Names() const {
-    std::vector<std::string> names;
-    for (const auto& entry : boost::filesystem::directory_iterator(path_)) {
-      names.push_back(entry.path().filename().string());
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-  }
+using TestSupport::CoreHandler;
+using TestSupport::DrawerHandler;
+using TestSupport::ReadFile;
+using TestSupport::WriteFile;
+using StatisticsHandler = TestSupport::NoStatistics;
 
- private:
-  boost::filesystem::path path_;
+struct TempFolder : TestSupport::TempFolder {
+  TempFolder() : TestSupport::TempFolder("save") {}
 };
 
 // A frame of one colour; bytes in the format's own order (RGB24: r, g, b; BGR0/BGRA: b, g, r, a).
@@ -72,17 +53,7 @@ inline DataVideoPtr Filled(AVPixelFormat format, uint32_t width, uint32_t height
 
 // Encodes a frame with the codec framework's preset for the codec and writes the file.
 inline void WriteImage(const std::string& path, const DataVideoPtr& frame, const char* codecId) {
-  const Property settings =
-      Zentor::Core::CreateDataHelper(Zentor::Conf::IPreset::KEY_FILTER_VIDEO_CODEC, codecId)->GetSettings();
-  Zentor::Proc::StreamVideoPtr stream(new Zentor::Proc::StreamOneFrameVideo(frame));
-  const BlobPtr bytes = Zentor::Core::GetCodecFactory()->CreateEncoder(stream, settings)->ReadPacket();
-  Zentor::Core::WriteWholeFileAtomic(path, bytes->Data(), bytes->Size());
-}
-
-inline std::string ReadFile(const std::string& path) { return Zentor::Core::ReadWholeFile(path); }
-
-inline void WriteFile(const std::string& path, const std::string& bytes) {
-  Zentor::Core::WriteWholeFileAtomic(path, bytes.data(), bytes.size());
+  TestSupport::WriteEncoded(path, frame, TestSupport::CodecPreset(codecId));
 }
 
 // The file decoded by the codec framework, converted to the given format.
@@ -115,56 +86,11 @@ inline std::string PlaneBytes(const Zentor::Proc::IDataVideo& frame) {
   return bytes;
 }
 
-class StatisticsHandler : public Glimra::IStatisticsEventHandler {
- public:
-  void TrackEventString(const std::string&, const StringParameters&) override {}
-  void TrackEventInt(const std::string&, const IntParameters&) override {}
-  void TrackException(const std::string&, const std::string&, const std::string&) override {}
-};
-
-class CoreHandler : public Glimra::ICoreEventHandler {
- public:
-  void Throw(boost::exception_ptr error) override { errors.push_back(error); }
-  // Rethrows error i so that a test can look at its type.
-  void Rethrow(size_t i) const { boost::rethrow_exception(errors.at(i)); }
-  std::vector<boost::exception_ptr> errors;
-};
-
-class DrawerHandler : public Glimra::IDrawerEventHandler {
- public:
-  void HandleEvent() override { ++events; }
-  void HandleEventChangeToSave(bool changed) override { changes.push_back(changed); }
-  int events = 0;
-  std::vector<bool> changes;
-};
-
 // Collects the warnings logged while it exists.
-class WarningCapture : public google::LogSink {
+class WarningCapture : public TestSupport::LogCapture {
  public:
-  // Warnings reach the sink even when the run hides them.
-  WarningCapture() : level_(FLAGS_minloglevel) {
-    FLAGS_minloglevel = std::min<int>(level_, google::GLOG_WARNING);
-    google::AddLogSink(this);
-  }
-  ~WarningCapture() override {
-    google::RemoveLogSink(this);
-    FLAGS_minloglevel = level_;
-  }
-  void send(google::LogSeverity severity, const char*, const char*, int, const google::LogMessageTime&,
-            const char* message, size_t length) override {
-    if (severity != google::GLOG_WARNING) return;
-    std::lock_guard<std::mutex> lock(mutex_);
-    lines_.emplace_back(message, length);
-  }
-  std::vector<std::string> Lines() {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return lines_;
-  }
-
- private:
-  int level_;
-  std::mutex mutex_;
-  std::vector<std::string> lines_;
+  WarningCapture() : LogCapture(google::GLOG_WARNING) {}
+  std::vector<std::string> Lines() { return Texts(google::GLOG_WARNING); }
 };
 
 // The engine with its protected state reachable.
@@ -179,23 +105,13 @@ class TestEngine : public Glimra::GlimraCore {
 
 using EnginePtr = boost::intrusive_ptr<TestEngine>;
 
-inline std::function<std::string()> NameGenerator() {
-  auto counter = std::make_shared<std::atomic<int>>(0);
-  return [counter] { return "swap" + std::to_string(++*counter); };
-}
-
 // An engine over the image, with a fresh session in its own subfolder, and both handlers registered.
 struct Engine {
   Engine(const TempFolder& folder, const std::string& image) {
     const std::string session = folder.File("session-" + std::to_string(++count));
     boost::filesystem::create_directories(session);
-    Glimra::IGlimraCore::Initializer init;
-    init.version = "1.0";
-    init.sessionId = "last";
-    init.filePath = image;
-    init.tempFolder = session + "/";
-    init.tempNameGenerator = NameGenerator();
-    init.statisticsHandler = &statistics;
+    const Glimra::IGlimraCore::Initializer init =
+        TestSupport::MakeInitializer(session + "/", image, &statistics);
     engine.reset(new TestEngine(init));
     engine->RegisterCoreEventHandler(&core);
     engine->RegisterDrawerEventHandler(&drawer);
@@ -212,7 +128,6 @@ struct Engine {
 
 // Save settings for a file: codec, extension and the six flags.
 inline Property SaveSettings(const std::string& path, const char* codecId, const std::string& extension) {
-  using Zentor::Proc::IImageMetadata;
   Property settings(IImageMetadata::SAVE_SETTINGS);
   settings.SetChildT(Zentor::Conf::IFormatFile::TAG_FILENAME, path);
   settings.SetChildT(Zentor::Conf::IFormatCodec::TAG_CODEC_ID, std::string(codecId));

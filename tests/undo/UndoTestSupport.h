@@ -1,6 +1,8 @@
 // Frames, a temporary folder and an event recorder for the undo store tests.
 #pragma once
 
+#include "support/FrameSupport.h"
+
 #include "GlimraCore/GlimraUndo.h"
 
 #include <boost/filesystem.hpp>
@@ -14,6 +16,8 @@ namespace UndoTest {
 
 using Zentor::Proc::CropInfo;
 using Zentor::Proc::DataVideoPtr;
+using TestSupport::CountNonZero;
+using TestSupport::SamePixels;
 
 inline DataVideoPtr MakePicture(uint32_t width, uint32_t height, uint8_t seed,
                                 AVPixelFormat format = AV_PIX_FMT_BGRA) {
@@ -35,28 +39,6 @@ inline DataVideoPtr MakeMask(uint32_t width, uint32_t height, const CropInfo& re
 }
 
 inline DataVideoPtr CopyOf(const DataVideoPtr& frame) { return frame ? frame->CreateCopy() : DataVideoPtr(); }
-
-// Row bytes of plane 0 equal in both frames (padding ignored).
-inline bool SamePixels(const DataVideoPtr& a, const DataVideoPtr& b) {
-  if (!a || !b) return !a && !b;
-  if (a->GetPixelFormat() != b->GetPixelFormat() || a->GetWidth() != b->GetWidth() || a->GetHeight() != b->GetHeight())
-    return false;
-  const int bytes = Zentor::Proc::GetPlaneRowBytes(a->GetPixelFormat(), 0, a->GetWidth());
-  for (uint32_t y = 0; y < a->GetHeight(); ++y) {
-    if (std::memcmp(a->GetPicture().data[0] + y * a->GetPicture().linesize[0],
-                    b->GetPicture().data[0] + y * b->GetPicture().linesize[0], bytes) != 0)
-      return false;
-  }
-  return true;
-}
-
-inline uint64_t CountNonZero(const DataVideoPtr& mask) {
-  if (!mask) return 0;
-  uint64_t count = 0;
-  for (uint32_t y = 0; y < mask->GetHeight(); ++y)
-    for (uint32_t x = 0; x < mask->GetWidth(); ++x) count += mask->GetPicture().data[0][y * mask->GetPicture().linesize[0] + x] != 0;
-  return count;
-}
 
 // A fresh folder below the system's temporary folder, removed at the end.
 class TempFolder {
