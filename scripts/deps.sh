@@ -6,7 +6,7 @@ PACKAGES=(
   libboost-thread-dev libboost-system-dev libboost-filesystem-dev libboost-program-options-dev
   libgoogle-glog-dev libgtest-dev libgmock-dev
   libavutil-dev libavcodec-dev libavformat-dev libswscale-dev
-  libopencv-dev libopencv-contrib-dev libexiv2-dev libgmic-dev
+  libopencv-dev libexiv2-dev libgmic-dev
   qt6-base-dev
 )
 missing=()
