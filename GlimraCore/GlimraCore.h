@@ -172,6 +172,8 @@ class GLIMRA_CORE_API GlimraCore : public virtual IGlimraCore,
   Core::Property LoadPrepare(Proc::DataVideoPtr& frame, const std::string& path, const Conf::FormatCodecVideoPtr& codec,
                              const Proc::ImageMetadataPtr& metadata) const;
 
+  // SetMask without the catch-all; copy: the store gets a copy, the caller keeps its frame.
+  void SetMaskImpl(Proc::DataVideoPtr& mask, bool copy);
   // The frame converted to the output colour space (null stays null).
   Proc::DataVideoPtr ToOut(const Proc::DataVideoPtr& frame) const;
   // Hands the exception being handled to every core handler; call inside a catch block.

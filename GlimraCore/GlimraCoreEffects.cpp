@@ -353,8 +353,10 @@ bool GlimraCore::ProcessTry(const Core::Property& settings) {
       undoStore->Add(info, workFrame, resultMask);
     }
   } catch (...) {
-    // A failure after the step was stored (the swap of older steps) does not undo the commit.
-    if (undoStore->GetVideo() != workFrame) throw;
+    // A failure after the step was stored (the swap of older steps) does not undo the commit. The
+    // store keeps its own copy of workFrame, so a stored step shows as a current picture other
+    // than the one the run started from.
+    if (undoStore->GetVideo() == current) throw;
     finish();
     RaiseToCoreHandlers();
     return true;

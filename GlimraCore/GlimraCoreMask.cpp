@@ -33,8 +33,8 @@ void GlimraCore::SaveMask(const Core::ioPath& path) {
 }
 
 void GlimraCore::LoadMask(const Core::ioPath& path) {
-  DataVideoPtr mask;
   try {
+    DataVideoPtr mask;
     const Proc::StreamRawPtr raw = GetStreamRaw(path);
     const Proc::StreamVideoPtr decoder = Core::GetCodecFactory()->CreateDecoder(raw);
     mask = decoder->Read();
@@ -53,11 +53,11 @@ void GlimraCore::LoadMask(const Core::ioPath& path) {
       undoStore->ResetMask();
       return;
     }
+    // The decoded frame is ours alone: the store keeps it without a copy.
+    SetMaskImpl(mask, false);
   } catch (...) {
     RaiseToCoreHandlers();
-    return;
   }
-  SetMask(mask);
 }
 
 }  // namespace Glimra

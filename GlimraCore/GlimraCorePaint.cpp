@@ -4,6 +4,7 @@
 #include "GlimraCore/GlimraCore.h"
 #include "GlimraCore/GlimraExceptions.h"
 #include "GlimraCore/GlimraPainter.h"
+#include "GlimraCore/Helpers/IOHelperSave.h"
 #include "Platform/ComponentHub/CoreManager.h"
 #include "Proc/Interfaces/IEffectMorphology.h"
 
@@ -24,25 +25,15 @@ bool NeedsBrush(const std::string& type) {
          type == IGlimraDrawer::PAINT_CLONE;
 }
 
-// Bounds of the non-zero bytes of a GRAY8 mask; {W, 0, H, 0} when there is none.
-Proc::CropInfo MaskBounds(const Proc::IDataVideo& mask) {
-  const uint32_t width = mask.GetWidth();
-  const uint32_t height = mask.GetHeight();
-  Proc::CropInfo rect{width, 0, height, 0};
-  const auto& picture = mask.GetPicture();
-  for (uint32_t y = 0; y < height; ++y) {
-    const uint8_t* row = picture.data[0] + ptrdiff_t(y) * picture.linesize[0];
-    uint32_t first = 0;
-    while (first < width && row[first] == 0) ++first;
-    if (first == width) continue;
-    uint32_t last = width;
-    while (row[last - 1] == 0) --last;
-    rect.left = std::min(rect.left, first);
-    rect.right = std::max(rect.right, last);
-    rect.top = std::min(rect.top, y);
-    rect.bottom = y + 1;
+// Makes mask (GRAY8, the picture's size) the whole selection; an empty one clears it (the store
+// records no step for an empty rectangle). The store's step covers the current selection too, so
+// its undo brings back what the new mask dropped.
+void StoreSelection(IGlimraUndo& store, const DataVideoPtr& mask) {
+  if (Helpers::IOHelperSave::IsBlankMask(*mask)) {
+    store.ResetMask();
+  } else {
+    store.AddMask(mask);
   }
-  return rect;
 }
 
 }  // namespace
@@ -94,30 +85,26 @@ void GlimraCore::PaintReset() { undoStore->ResetMask(); }
 
 void GlimraCore::SetMask(DataVideoPtr& mask) {
   try {
-    if (!mask) ZENTOR_THROW_DESC(IncorrectSizeSelectionException, "No selection was given.");
-    if (!maskConverter) {
-      Proc::OneInputEffectPtr converter = Core::CoreManager::Instance().GetEffectFactory()->CreateOneInputVideo(
-          Proc::IColorSpaceConverter::CLASS_ID, Proc::ImplNames::DEFAULT);
-      converter->SetSettings(Proc::IColorSpaceConverter::MakeSettings({AV_PIX_FMT_GRAY8}));
-      maskConverter = converter;
-    }
-    maskConverter->Process(mask);
-    const DataVideoPtr frame = undoStore->GetVideo();
-    if (!frame || !mask || mask->GetHeight() != frame->GetHeight() || mask->GetWidth() != frame->GetWidth()) {
-      ZENTOR_THROW(IncorrectSizeSelectionException());
-    }
-    // The caller keeps its handle: the store gets a frame of its own.
-    const DataVideoPtr stored = mask->CreateCopy();
-    const Proc::CropInfo bounds = MaskBounds(*stored);
-    if (bounds.left >= bounds.right) {
-      // An empty mask means no selection (the store records no step for an empty rectangle).
-      undoStore->ResetMask();
-    } else {
-      undoStore->AddMask(stored, bounds);
-    }
+    SetMaskImpl(mask, true);
   } catch (...) {
     RaiseToCoreHandlers();
   }
+}
+
+void GlimraCore::SetMaskImpl(DataVideoPtr& mask, bool copy) {
+  if (!mask) ZENTOR_THROW_DESC(IncorrectSizeSelectionException, "No selection was given.");
+  if (!maskConverter) {
+    Proc::OneInputEffectPtr converter = Core::CoreManager::Instance().GetEffectFactory()->CreateOneInputVideo(
+        Proc::IColorSpaceConverter::CLASS_ID, Proc::ImplNames::DEFAULT);
+    converter->SetSettings(Proc::IColorSpaceConverter::MakeSettings({AV_PIX_FMT_GRAY8}));
+    maskConverter = converter;
+  }
+  maskConverter->Process(mask);
+  const DataVideoPtr frame = undoStore->GetVideo();
+  if (!frame || !mask || mask->GetHeight() != frame->GetHeight() || mask->GetWidth() != frame->GetWidth()) {
+    ZENTOR_THROW(IncorrectSizeSelectionException());
+  }
+  StoreSelection(*undoStore, copy ? mask->CreateCopy() : mask);
 }
 
 void GlimraCore::ResizePaintedArea(int direction) {
@@ -139,13 +126,8 @@ void GlimraCore::ResizePaintedArea(int direction) {
       LOG(WARNING) << "Selection resize returned the stored mask";
       return;
     }
-    const Proc::CropInfo bounds = MaskBounds(*mask);
-    if (bounds.left >= bounds.right) {
-      // Shrunk to nothing: the selection is gone.
-      undoStore->ResetMask();
-    } else {
-      undoStore->AddMask(mask);
-    }
+    // Shrunk to nothing, the selection is gone.
+    StoreSelection(*undoStore, mask);
   } catch (...) {
     RaiseToCoreHandlers();
   }

@@ -67,8 +67,10 @@ void GlimraPainterSelWand::Save() {
     return;
   }
   Core::PerformanceTimer timer;
-  DataVideoPtr frame = picture->CreateCopy();
+  // In mask mode the fill answers a new GRAY8 frame and leaves the picture alone: no copy needed.
+  DataVideoPtr frame = picture;
   FloodFill(frame);
+  if (frame == picture) ZENTOR_THROW_DESC(Proc::EffectException, "The flood fill did not return a mask");
   Morph(frame);
   ++paintedCount_;
   DataVideoPtr alpha = CreateAlpha(false);

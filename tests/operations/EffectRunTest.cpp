@@ -282,3 +282,32 @@ TEST_F(EffectRun, EarlyStopAndReleaseDuringARun) {
     EXPECT_EQ(nullptr, f.controller->Client());
   }
 }
+
+TEST_F(EffectRun, FailedSwapAfterTheCommitKeepsTheStep) {
+  TempFolder folder;
+  Errors errors;
+  Statistics statistics;
+  auto failing = std::make_shared<bool>(false);
+  auto names = NameGenerator();
+  Glimra::IGlimraCore::Initializer init = MakeInit(folder, WritePng(folder, "p.png", 100, 100), nullptr);
+  init.statisticsHandler = &statistics;
+  init.tempNameGenerator = [failing, names] { return (*failing ? "missing-folder/" : "") + names(); };
+  boost::intrusive_ptr<TestEngine> engine = MakeTestEngine(init);
+  boost::intrusive_ptr<Controller> controller(new Controller);
+  engine->SetProgressController(controller);
+  engine->RegisterCoreEventHandler(&errors);
+
+  // The step is stored; swapping out the older one then fails.
+  engine->Store().SetSwapThreshold(0);
+  *failing = true;
+  engine->ApplyEffect(RotatePreset(180), false);
+  EXPECT_EQ(2, controller->WaitForOutcome());
+  EXPECT_EQ(2u, engine->Store().GetStepCount());
+  ASSERT_EQ(1u, errors.Get().size());
+  EXPECT_TRUE(IsA<G::IOExceptionTempFolder>(errors.Get()[0]));
+  EXPECT_EQ(1, Zentor::Core::GetValue<long long>(engine->GetStatistic()["Count"]));
+  *failing = false;
+  engine->Store().SetSwapThreshold(G::GlimraUndo::DEFAULT_SWAP_THRESHOLD);
+  engine->Undo();
+  EXPECT_TRUE(engine->Store().GetVideo());
+}

@@ -152,6 +152,25 @@ TEST(EngineMask, SetMaskChecksSizeAndKeepsACopy) {
   EXPECT_FALSE(f.engine->HasPaintedArea());
 }
 
+TEST(EngineMask, UndoOfSetMaskBringsBackTheReplacedSelection) {
+  Fixture f;
+  DataVideoPtr first = MaskFrame(100, 100, 10, 10, 5, 5);
+  f.engine->SetMask(first);
+  const DataVideoPtr before = f.Store().GetMask()->CreateCopy();
+  // A new mask elsewhere replaces the selection; undo must restore the old one outside its bounds.
+  DataVideoPtr second = MaskFrame(100, 100, 60, 60, 4, 4);
+  f.engine->SetMask(second);
+  EXPECT_EQ(16u, f.Store().GetMaskPixelCount());
+  f.engine->Undo();
+  ASSERT_TRUE(f.Store().GetMask());
+  EXPECT_EQ(25u, f.Store().GetMaskPixelCount());
+  EXPECT_TRUE(SamePixels(*before, *f.Store().GetMask()));
+  f.engine->Redo();
+  EXPECT_EQ(16u, f.Store().GetMaskPixelCount());
+  EXPECT_EQ(60u, f.Store().GetMaskInfo().left);
+  EXPECT_TRUE(f.errors.Get().empty());
+}
+
 TEST(EngineMask, ResizePaintedAreaGrowsShrinksAndUndoes) {
   Fixture f;
   f.engine->ResizePaintedArea(1);
