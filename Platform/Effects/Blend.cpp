@@ -138,6 +138,12 @@ void Blend::ProcessInternal(DataVideoPtr& frame, const DataVideoPtr& pictureIn) 
   const IDataVideo* picture = &CheckedFrame(pictureIn, "picture");
   const AVPixelFormat format = target.GetPixelFormat();
 
+  // A picture wholly outside the target is skipped before any sum with its position, which a
+  // settings tree may put near the ends of the 64-bit range.
+  if (x_ >= int64_t(target.GetWidth()) || y_ >= int64_t(target.GetHeight()) ||
+      x_ <= -int64_t(picture->GetWidth()) || y_ <= -int64_t(picture->GetHeight())) {
+    return;
+  }
   // The visible part of the picture, in target coordinates.
   const int64_t left = std::max<int64_t>(x_, 0);
   const int64_t top = std::max<int64_t>(y_, 0);

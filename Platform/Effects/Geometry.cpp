@@ -4,19 +4,11 @@
 
 #include <opencv2/core.hpp>
 
-#include <cstring>
-
 namespace Zentor {
 namespace Proc {
 namespace Effects {
 
 namespace {
-
-void CopyPalette(const IDataVideo& from, IDataVideo& to, int plane) {
-  const Picture& fp = from.GetPicture();
-  Picture& tp = to.GetPicture();
-  if (fp.data[plane] && tp.data[plane]) std::memcpy(tp.data[plane], fp.data[plane], 256 * 4);
-}
 
 // Applies op(source plane, target plane) to every plane of a new frame of the given size.
 template <class Op>
@@ -108,8 +100,10 @@ void Crop::WriteSettings(Core::Property& settings) const {
 void Crop::ProcessInternal(DataVideoPtr& frame) {
   IDataVideo& source = CheckedFrame(frame, "source");
   if (width_ < 0 || height_ < 0) ThrowEffect("Crop settings incomplete.");
-  if (x_ < 0 || y_ < 0 || width_ == 0 || height_ == 0 || x_ + width_ > int64_t(source.GetWidth()) ||
-      y_ + height_ > int64_t(source.GetHeight())) {
+  // Compared without adding: offsets from a settings tree may be near the largest value.
+  if (x_ < 0 || y_ < 0 || width_ == 0 || height_ == 0 || x_ > int64_t(source.GetWidth()) ||
+      y_ > int64_t(source.GetHeight()) || width_ > int64_t(source.GetWidth()) - x_ ||
+      height_ > int64_t(source.GetHeight()) - y_) {
     ThrowEffect("Crop rectangle (" + std::to_string(x_) + ", " + std::to_string(y_) + ", " + std::to_string(width_) +
                 " x " + std::to_string(height_) + ") does not lie inside the " + std::to_string(source.GetWidth()) +
                 " x " + std::to_string(source.GetHeight()) + " picture");

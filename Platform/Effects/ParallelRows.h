@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -30,8 +31,14 @@ void ParallelRows(uint32_t rows, uint64_t bytes, const Body& body) {
   };
   std::vector<std::thread> pool;
   pool.reserve(threads - 1);
-  for (unsigned i = 1; i < threads; ++i) pool.emplace_back(block, i);
+  unsigned started = 1;
+  try {
+    for (; started < threads; ++started) pool.emplace_back(block, started);
+  } catch (const std::system_error&) {
+    // No more threads to be had: the blocks left run on this one.
+  }
   block(0);
+  for (unsigned i = started; i < threads; ++i) block(i);
   for (std::thread& t : pool) t.join();
 }
 

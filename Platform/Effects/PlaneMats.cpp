@@ -2,6 +2,8 @@
 
 #include "Platform/Effects/EffectBase.h"
 
+#include <cstring>
+
 extern "C" {
 #include <libavutil/imgutils.h>
 #include <libavutil/pixdesc.h>
@@ -47,6 +49,13 @@ std::vector<PlaneMat> GetPlaneMats(IDataVideo& frame, const char* operation) {
     result.push_back(pm);
   }
   return result;
+}
+
+void CopyPalette(const IDataVideo& from, IDataVideo& to, int plane) {
+  constexpr size_t PALETTE_BYTES = 256 * 4;
+  const Picture& fp = from.GetPicture();
+  Picture& tp = to.GetPicture();
+  if (fp.data[plane] && tp.data[plane]) std::memcpy(tp.data[plane], fp.data[plane], PALETTE_BYTES);
 }
 
 }  // namespace Effects

@@ -24,6 +24,9 @@ struct PlaneMat {
 // operation names when the format cannot be handled.
 std::vector<PlaneMat> GetPlaneMats(IDataVideo& frame, const char* operation);
 
+// Copies the palette plane of from into to (when both have one).
+void CopyPalette(const IDataVideo& from, IDataVideo& to, int plane);
+
 }  // namespace Effects
 }  // namespace Proc
 }  // namespace Zentor

@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 
 namespace Zentor {
 namespace Proc {
@@ -113,7 +112,7 @@ void Resize::ProcessInternal(DataVideoPtr& frame) {
     std::vector<PlaneMat> to = GetPlaneMats(*result, "Resizing");
     for (size_t i = 0; i < from.size(); ++i) {
       if (from[i].palette) {
-        std::memcpy(result->GetPicture().data[from[i].plane], source.GetPicture().data[from[i].plane], 256 * 4);
+        CopyPalette(source, *result, from[i].plane);
         continue;
       }
       cv::Mat target = to[i].mat;

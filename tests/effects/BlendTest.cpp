@@ -5,6 +5,8 @@
 #include "Proc/Interfaces/IBlend.h"
 #include "Proc/Interfaces/IExtraAlphaExtractor.h"
 
+#include <limits>
+
 using namespace EffectsTest;
 
 namespace {
@@ -100,6 +102,20 @@ TEST(Blend, ClipsAPictureReachingOutsideTheFrame) {
   EXPECT_EQ(Pixel(*frame, 1, 5, 3)[2], 250);
   EXPECT_EQ(Pixel(*frame, 2, 5, 3)[0], 10);
   EXPECT_EQ(Pixel(*frame, 0, 3, 3)[0], 10);
+
+  // Positions at the ends of the 64-bit range leave the frame as it was.
+  const std::vector<uint8_t> before = Bytes(*frame, 3);
+  for (long long position : {std::numeric_limits<long long>::max(), std::numeric_limits<long long>::min()}) {
+    bs.SetChildT(IBlend::BLENDING_POSITION_X, position);
+    bs.SetChildT(IBlend::BLENDING_POSITION_Y, 0LL);
+    blend->SetSettings(bs);
+    blend->Process(frame, picture);
+    bs.SetChildT(IBlend::BLENDING_POSITION_X, 0LL);
+    bs.SetChildT(IBlend::BLENDING_POSITION_Y, position);
+    blend->SetSettings(bs);
+    blend->Process(frame, picture);
+  }
+  EXPECT_EQ(Bytes(*frame, 3), before);
 }
 
 TEST(AlphaExtractor, SubsamplesForChromaFormatsAndKeepsGreyAlpha) {

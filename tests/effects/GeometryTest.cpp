@@ -5,6 +5,8 @@
 #include "Proc/Interfaces/IResize.h"
 #include "Proc/Interfaces/IRotate.h"
 
+#include <limits>
+
 using namespace EffectsTest;
 
 namespace {
@@ -121,6 +123,17 @@ TEST(Crop, CutsTheRectangleAndRefusesOutside) {
   EXPECT_EQ(Pixel(*out, 0, 0, 4)[1], Tag(3, 2, 1));
   EXPECT_EQ(Pixel(*out, 3, 4, 4)[2], Tag(6, 6, 2));
   p.SetChildT(IEffectCrop::WIDTH, 8LL);
+  crop->SetSettings(p);
+  out = frame;
+  EXPECT_THROW(crop->Process(out), EffectException);
+  // Offsets whose sum with the size would overflow are refused, not wrapped round.
+  p.SetChildT(IEffectCrop::OFFSET_X, std::numeric_limits<long long>::max());
+  p.SetChildT(IEffectCrop::WIDTH, 4LL);
+  crop->SetSettings(p);
+  out = frame;
+  EXPECT_THROW(crop->Process(out), EffectException);
+  p.SetChildT(IEffectCrop::OFFSET_X, 3LL);
+  p.SetChildT(IEffectCrop::HEIGHT, std::numeric_limits<long long>::max());
   crop->SetSettings(p);
   out = frame;
   EXPECT_THROW(crop->Process(out), EffectException);

@@ -216,6 +216,14 @@ TEST(KelvraVideoIO, FailedDecodesYieldNoFrame) {
   std::memcpy(bytes->Data(), junk.data(), junk.size());
   EXPECT_FALSE(DecodeBytes(bytes));
   EXPECT_FALSE(DecodeBytes(nullptr));  // nothing handed in
+
+  // A picture OpenCV reads but wider than any frame: no frame, and no other exception.
+  std::vector<uchar> wide;
+  ASSERT_TRUE(cv::imencode(".png", cv::Mat::zeros(1, static_cast<int>(DataVideoFF::MAX_DIMENSION) + 1, CV_8UC1), wide));
+  bytes = Blob::Create(wide.size());
+  std::memcpy(bytes->Data(), wide.data(), wide.size());
+  EXPECT_FALSE(DecodeBytes(bytes));
+  EXPECT_FALSE(Utils::Decode(wide.data(), wide.size()));
 }
 
 TEST(KelvraVideoIO, SettingsRefusals) {

@@ -171,7 +171,6 @@ class PlainInpainter {
 
  private:
   int InitializeMats() {
-    mask_.copyTo(maskCopy_);
     cv::threshold(mask_, hole_, EXEMPLAR_HOLE_THRESHOLD, 1, cv::THRESH_BINARY);
     const int holes = cv::countNonZero(hole_);
     progress_.SetMaximum(holes);
@@ -328,7 +327,6 @@ class PlainInpainter {
         confidence_.at<float>(y, x) = targetConfidence;
         known_.at<uint8_t>(y, x) = 1;
         hole_.at<uint8_t>(y, x) = 0;
-        maskCopy_.at<uint8_t>(y, x) = 0;
         ++count;
       }
     }
@@ -342,7 +340,7 @@ class PlainInpainter {
   ExemplarProgress& progress_;
   ExemplarTimes& times_;
 
-  cv::Mat maskCopy_, known_, initialKnown_, hole_, gradX_, gradY_, confidence_, data_;
+  cv::Mat known_, initialKnown_, hole_, gradX_, gradY_, confidence_, data_;
   cv::Mat laplacian_, horizontal_, vertical_;
   std::vector<cv::Point> front_;
   std::vector<cv::Point2f> normals_;

@@ -86,6 +86,21 @@ cv::Mat ToFrameLayout(const cv::Mat& decoded) {
   }
 }
 
+// A frame of the decoded picture; null, with one warning, when nothing was decoded or the picture is
+// larger than a frame may be.
+DataVideoPtr DecodedFrame(const cv::Mat& picture, const std::string& what) {
+  if (picture.empty()) {
+    LOG(WARNING) << "OpenCV cannot decode " << what;
+    return nullptr;
+  }
+  if (static_cast<uint64_t>(picture.cols) > DataVideoFF::MAX_DIMENSION ||
+      static_cast<uint64_t>(picture.rows) > DataVideoFF::MAX_DIMENSION) {
+    LOG(WARNING) << "The picture decoded from " << what << " is too large: " << picture.cols << " x " << picture.rows;
+    return nullptr;
+  }
+  return Utils::MatToFrame(picture);
+}
+
 std::string LowerCase(std::string text) {
   std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::tolower(c); });
   return text;
@@ -118,12 +133,7 @@ DataVideoPtr Utils::MatToFrame(const cv::Mat& mat) {
 }
 
 DataVideoPtr Utils::Decode(const std::string& path) {
-  const cv::Mat picture = ToFrameLayout(cv::imread(path, cv::IMREAD_UNCHANGED));
-  if (picture.empty()) {
-    LOG(WARNING) << "OpenCV cannot decode " << path;
-    return nullptr;
-  }
-  return MatToFrame(picture);
+  return DecodedFrame(ToFrameLayout(cv::imread(path, cv::IMREAD_UNCHANGED)), path);
 }
 
 DataVideoPtr Utils::Decode(const uint8_t* bytes, size_t length) {
@@ -132,12 +142,7 @@ DataVideoPtr Utils::Decode(const uint8_t* bytes, size_t length) {
     return nullptr;
   }
   const cv::Mat encoded(1, static_cast<int>(length), CV_8UC1, const_cast<uint8_t*>(bytes));
-  const cv::Mat picture = ToFrameLayout(cv::imdecode(encoded, cv::IMREAD_UNCHANGED));
-  if (picture.empty()) {
-    LOG(WARNING) << "OpenCV cannot decode " << length << " bytes";
-    return nullptr;
-  }
-  return MatToFrame(picture);
+  return DecodedFrame(ToFrameLayout(cv::imdecode(encoded, cv::IMREAD_UNCHANGED)), std::to_string(length) + " bytes");
 }
 
 BlobPtr Utils::Encode(const DataVideoPtr& frame, const Core::Property& settings) {
@@ -215,6 +220,12 @@ void Utils::KMeansColorSegmentation(const std::vector<uint32_t>& colors, std::ve
     centers.push_back((component(bestCenters.at<float>(k, 0)) * 65536) | (component(bestCenters.at<float>(k, 1)) * 256) |
                       component(bestCenters.at<float>(k, 2)));
   }
+}
+
+void Utils::MergeKeepingFourth(const cv::Mat& colour, const cv::Mat& source, cv::Mat& destination) {
+  const cv::Mat inputs[] = {colour, source};
+  const int pairs[] = {0, 0, 1, 1, 2, 2, 6, 3};
+  cv::mixChannels(inputs, 2, &destination, 1, pairs, 4);
 }
 
 std::string Utils::DescribeOpenCVError(const cv::Exception& e) {

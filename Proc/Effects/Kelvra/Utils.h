@@ -46,6 +46,10 @@ class Utils {
   static void KMeansColorSegmentation(const std::vector<uint32_t>& colors, std::vector<uint32_t>& labels,
                                       std::vector<uint32_t>& centers);
 
+  // Writes the three channels of colour and the fourth byte of the four-channel source into the
+  // four-channel destination (for operations that take no fourth channel).
+  static void MergeKeepingFourth(const cv::Mat& colour, const cv::Mat& source, cv::Mat& destination);
+
   // The text an OpenCV error is reported with.
   static std::string DescribeOpenCVError(const cv::Exception& e);
 

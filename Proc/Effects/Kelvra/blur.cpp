@@ -55,9 +55,7 @@ class Blur::Impl::Bilateral : public Blur::Impl::Base {
     cv::Mat colour, filtered;
     cv::cvtColor(source, colour, cv::COLOR_BGRA2BGR);
     cv::bilateralFilter(colour, filtered, KernelInt(k), dx, dy, cv::BORDER_REFLECT_101);
-    const cv::Mat inputs[] = {filtered, source};
-    const int pairs[] = {0, 0, 1, 1, 2, 2, 6, 3};
-    cv::mixChannels(inputs, 2, &destination, 1, pairs, 4);
+    Utils::MergeKeepingFourth(filtered, source, destination);
   }
 };
 

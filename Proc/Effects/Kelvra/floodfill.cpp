@@ -83,9 +83,7 @@ void FloodFill::Process(const cv::Mat& source, cv::Mat& destination) {
   cv::Mat colour;
   cv::cvtColor(source, colour, cv::COLOR_BGRA2BGR);
   cv::floodFill(colour, seed, fill, nullptr, lo, up, flags);
-  const cv::Mat inputs[] = {colour, source};
-  const int pairs[] = {0, 0, 1, 1, 2, 2, 6, 3};
-  cv::mixChannels(inputs, 2, &destination, 1, pairs, 4);
+  Utils::MergeKeepingFourth(colour, source, destination);
 }
 
 void FloodFill::PostProcess(DataVideoPtr& frame) {
