@@ -49,8 +49,9 @@ using Tags = PropertyException;
                                                      "\" cannot be converted to " + wanted + "."));
 }
 
-// Full-text integer parse (surrounding blanks allowed); false on junk or overflow.
-bool ParseInteger(const std::string& text, long long& out) {
+// Full-text number parse (surrounding blanks and a leading '+' allowed); false on junk or overflow.
+template <class T>
+bool ParseNumber(const std::string& text, T& out) {
   const char* first = text.data();
   const char* last = first + text.size();
   while (first < last && std::isspace(static_cast<unsigned char>(*first))) ++first;
@@ -61,16 +62,8 @@ bool ParseInteger(const std::string& text, long long& out) {
   return res.ec == std::errc() && res.ptr == last;
 }
 
-bool ParseDouble(const std::string& text, double& out) {
-  const char* first = text.data();
-  const char* last = first + text.size();
-  while (first < last && std::isspace(static_cast<unsigned char>(*first))) ++first;
-  while (last > first && std::isspace(static_cast<unsigned char>(last[-1]))) --last;
-  if (first < last && *first == '+') ++first;
-  if (first == last) return false;
-  const auto res = std::from_chars(first, last, out);
-  return res.ec == std::errc() && res.ptr == last;
-}
+bool ParseInteger(const std::string& text, long long& out) { return ParseNumber(text, out); }
+bool ParseDouble(const std::string& text, double& out) { return ParseNumber(text, out); }
 
 bool EqualDoubles(double a, double b) { return a == b || (std::isnan(a) && std::isnan(b)); }
 
