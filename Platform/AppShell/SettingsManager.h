@@ -1,0 +1,68 @@
+// The shell's settings store: typed reads with defaults and writes by plain-text key, kept in
+// an INI file under the user's configuration folder.
+#pragma once
+
+#include <QSettings>
+#include <QString>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace Zentor {
+namespace App {
+
+class ISettingsManager {
+ public:
+  virtual ~ISettingsManager() = default;
+
+  virtual std::string GetString(const std::string& key, const std::string& defaultValue) const = 0;
+  virtual bool GetBool(const std::string& key, bool defaultValue) const = 0;
+  virtual int64_t GetInt64(const std::string& key, int64_t defaultValue) const = 0;
+  virtual double GetDouble(const std::string& key, double defaultValue) const = 0;
+  virtual std::vector<uint8_t> GetBytes(const std::string& key, const std::vector<uint8_t>& defaultValue) const = 0;
+
+  virtual void SetString(const std::string& key, const std::string& value) = 0;
+  virtual void SetBool(const std::string& key, bool value) = 0;
+  virtual void SetInt64(const std::string& key, int64_t value) = 0;
+  virtual void SetDouble(const std::string& key, double value) = 0;
+  virtual void SetBytes(const std::string& key, const std::vector<uint8_t>& value) = 0;
+
+  virtual bool Contains(const std::string& key) const = 0;
+  virtual void Remove(const std::string& key) = 0;
+
+  static const std::string KEY_AUTOUPDATE;
+  static const bool DEFAULT_AUTOUPDATE;
+};
+
+using SettingsManagerPtr = std::shared_ptr<ISettingsManager>;
+
+// QSettings in INI format: organisation folder, application file (strings in UTF-8).
+class SettingsManager : public ISettingsManager {
+ public:
+  SettingsManager(const std::string& settingsName, const std::string& organisation);
+
+  std::string GetString(const std::string& key, const std::string& defaultValue) const override;
+  bool GetBool(const std::string& key, bool defaultValue) const override;
+  int64_t GetInt64(const std::string& key, int64_t defaultValue) const override;
+  double GetDouble(const std::string& key, double defaultValue) const override;
+  std::vector<uint8_t> GetBytes(const std::string& key, const std::vector<uint8_t>& defaultValue) const override;
+
+  void SetString(const std::string& key, const std::string& value) override;
+  void SetBool(const std::string& key, bool value) override;
+  void SetInt64(const std::string& key, int64_t value) override;
+  void SetDouble(const std::string& key, double value) override;
+  void SetBytes(const std::string& key, const std::vector<uint8_t>& value) override;
+
+  bool Contains(const std::string& key) const override;
+  void Remove(const std::string& key) override;
+
+  QString FileName() const { return settings_->fileName(); }
+
+ private:
+  std::unique_ptr<QSettings> settings_;
+};
+
+}  // namespace App
+}  // namespace Zentor
