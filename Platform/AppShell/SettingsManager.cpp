@@ -78,5 +78,19 @@ void SettingsManager::Remove(const std::string& key) {
   settings_->sync();
 }
 
+namespace {
+SettingsManagerPtr& Installed() {
+  static SettingsManagerPtr settings;
+  return settings;
+}
+}  // namespace
+
+ISettingsManager& AppSettings() {
+  if (!Installed()) Installed() = std::make_shared<SettingsManager>("Glimra", "Zentor");
+  return *Installed();
+}
+
+void SetAppSettings(SettingsManagerPtr settings) { Installed() = std::move(settings); }
+
 }  // namespace App
 }  // namespace Zentor

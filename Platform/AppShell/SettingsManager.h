@@ -64,5 +64,10 @@ class SettingsManager : public ISettingsManager {
   std::unique_ptr<QSettings> settings_;
 };
 
+// The application's settings store (organisation "Zentor", application "Glimra" unless another
+// was installed). The application object installs its own at start-up; tests may swap it.
+ISettingsManager& AppSettings();
+void SetAppSettings(SettingsManagerPtr settings);
+
 }  // namespace App
 }  // namespace Zentor
