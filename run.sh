@@ -2,7 +2,8 @@
 # Installs what is missing, builds, and starts the editor, optionally on an image:
 #   ./run.sh [photo.jpg]
 set -euo pipefail
-cd "$(dirname "$0")"
-root=$PWD
-bash scripts/build.sh > /dev/null
-exec "$root/${BUILD_DIR:-build}/bin/glimra" "$@"
+root=$(cd "$(dirname "$0")" && pwd)
+(cd "$root" && bash scripts/build.sh > /dev/null)
+build=${BUILD_DIR:-build}
+[[ $build = /* ]] || build=$root/$build
+exec "$build/bin/glimra" "$@"
