@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <QSignalSpy>
 
+#include <atomic>
 #include <functional>
 #include <mutex>
 #include <thread>
@@ -157,9 +158,11 @@ TEST(ProgressBarThreadsTest, ConcurrentCallsAndAControllerThatOutlivesItsDialog)
   boost::intrusive_ptr<IProgressController> controller = dialog->GetProgressController();
   controller->SetClient(&client);
 
+  std::atomic<bool> go{false};
   std::vector<std::thread> engine;
   for (int t = 0; t < 3; ++t) {
-    engine.emplace_back([controller, t] {
+    engine.emplace_back([controller, t, &go] {
+      while (!go) std::this_thread::yield();
       controller->Notify(IProgressController::EVENT_START);
       controller->SetMaximum(1000);
       for (int i = 0; i < 1000; ++i) {
@@ -171,6 +174,7 @@ TEST(ProgressBarThreadsTest, ConcurrentCallsAndAControllerThatOutlivesItsDialog)
     });
   }
   QPushButton* cancel = dialog->findChild<QPushButton*>("cancelButton");
+  go = true;
   for (int i = 0; i < 50; ++i) {
     cancel->click();
     QCoreApplication::processEvents();
