@@ -1,5 +1,7 @@
-// The builder of every application-settings key.
+// The builder of every application-settings key; the key words come with it.
 #pragma once
+
+#include "GlimraCore/Settings.h"
 
 #include <string>
 

@@ -3,7 +3,6 @@
 
 #include "Customization/ExtensionFormatHelper.h"
 #include "Customization/SettingsName.h"
-#include "GlimraCore/Settings.h"
 #include "Platform/AvNames/AvNames.h"
 #include "Platform/Formats/IFormatCodec.h"
 #include "Platform/Formats/ImageFormats.h"
@@ -15,12 +14,11 @@ using Zentor::Conf::IFormatCodec;
 using Zentor::Conf::IFormatCodecVideo;
 using Zentor::Conf::IFormatFile;
 using Zentor::Core::Property;
-using Zentor::Glimra::ExtensionFormatHelper;
+using Helper = Zentor::Glimra::ExtensionFormatHelper;
 namespace Settings = Zentor::Glimra::Settings;
 
 namespace {
 
-using Helper = ExtensionFormatHelper;
 const std::string COMPRESSION = Settings::SaveOptions::Tiff::TAG_COMPRESSION_ALGORITHM;
 const char* const ENGINE_COMPRESSION = Zentor::Proc::IImageMetadata::TAG_COMPRESSION;
 
@@ -31,32 +29,22 @@ class FormatOptions : public FormatsTest::FreshSettings {};
 TEST(SettingsName, JoinsSectionSlashAndWords) {
   EXPECT_EQ(Settings::Name(Settings::OPEN, Settings::FILE), "OpenFile");
   EXPECT_EQ(Settings::Name(Settings::SAVE, Settings::PATH, ""), "SavePath");
-  EXPECT_EQ(Settings::Name("JPEG", IFormatCodec::TAG_QUALITY, Settings::FORMAT_SAVE_SETTINGS),
-            std::string("FormatSaveSettings/JPEG") + IFormatCodec::TAG_QUALITY);
+  EXPECT_EQ(Settings::Name("JPEG", "quality", Settings::FORMAT_SAVE_SETTINGS), "FormatSaveSettings/JPEGquality");
   EXPECT_EQ(Settings::Name("", "", ""), "");
 }
 
 TEST(FormatTable, OpenCheckComparesWholeSuffixesInAnyCase) {
   EXPECT_TRUE(Helper::CanOpenFile("/pictures/photo.JPG"));
-  EXPECT_TRUE(Helper::CanOpenFile("scan.final.Tif"));
   EXPECT_FALSE(Helper::CanOpenFile("photo"));
   EXPECT_FALSE(Helper::CanOpenFile("a.jp"));
-  EXPECT_FALSE(Helper::CanOpenFile("a.pegjp"));
   EXPECT_FALSE(Helper::CanOpenFile("folder.jpg/notes"));
-  EXPECT_FALSE(Helper::CanOpenFile(""));
 
-  // Every extension of every row opens, and the open list holds nothing else.
-  QStringList rowPatterns;
+  // The open list is exactly the rows' extensions, each pattern followed by a blank.
+  QString rowPatterns;
   for (const auto& row : Helper::s_imageFormats) {
-    ASSERT_FALSE(row.second.extensions.empty()) << row.first;
-    for (const std::string& extension : row.second.extensions) {
-      EXPECT_TRUE(Helper::CanOpenFile(QString::fromStdString("x." + extension))) << extension;
-      rowPatterns << QString::fromStdString("*." + extension);
-    }
+    for (const std::string& extension : row.second.extensions) rowPatterns += QString::fromStdString("*." + extension + " ");
   }
-  QStringList openPatterns = Helper::GetSupportedFormatExtensionsForGroup(IFormatFile::GROUP_ALL_IMAGES).split(' ');
-  EXPECT_EQ(openPatterns.takeLast(), "");  // each pattern is followed by a blank
-  EXPECT_EQ(openPatterns, rowPatterns);
+  EXPECT_EQ(Helper::GetSupportedFormatExtensionsForGroup(IFormatFile::GROUP_ALL_IMAGES), rowPatterns);
   EXPECT_EQ(Helper::GetSupportedFormatExtensionsForGroup("noSuchGroup"), "");
 }
 
@@ -64,23 +52,16 @@ TEST(FormatTable, SaveListHasElevenRowsInNameOrder) {
   const QStringList entries = Helper::GetExtFilterForSaveDialog("#", ";", true, "$").split('#');
   const QStringList names = {"BMP", "DPX", "JPEG", "PBM", "PCX", "PGM", "PNG", "PPM", "TGA", "TIFF", "XBM"};
   ASSERT_EQ(entries.size(), names.size());
-  for (int i = 0; i < names.size(); ++i) EXPECT_TRUE(entries[i].startsWith("Image " + names[i] + " (")) << entries[i].toStdString();
+  for (int i = 0; i < names.size(); ++i) EXPECT_TRUE(entries[i].startsWith("Image " + names[i] + " (")) << i;
   EXPECT_EQ(entries[2], "Image JPEG (*.jpg;*.jpeg;*.jpe;*.jfif;*.jif)$*.jpg;*.jpeg;*.jpe;*.jfif;*.jif");
-  EXPECT_EQ(entries[9], "Image TIFF (*.tiff;*.tif)$*.tiff;*.tif");
 
   EXPECT_EQ(Helper::GetFormatFromFilterForSaveDialogIndex(2), IFormatCodecVideo::CODEC_ID_MJPEG);
-  EXPECT_EQ(Helper::GetFormatFromFilterForSaveDialogIndex(10), IFormatCodecVideo::CODEC_ID_XBM);
   EXPECT_EQ(Helper::GetFormatFromFilterForSaveDialogIndex(11), "");
   EXPECT_EQ(Helper::GetFormatFromFilterForSaveDialogIndex(-1), "");
-
   EXPECT_EQ(Helper::GetExtNumberInFilterForSaveDialog("JPEG"), 2);
   EXPECT_EQ(Helper::GetExtNumberInFilterForSaveDialog("jfif"), 2);
   EXPECT_EQ(Helper::GetExtNumberInFilterForSaveDialog("tif"), 9);
-  EXPECT_EQ(Helper::GetExtNumberInFilterForSaveDialog("bmp"), 0);
-  for (const char* none : {"gif", "jp2", "", "jp"}) EXPECT_EQ(Helper::GetExtNumberInFilterForSaveDialog(none), -1);
-  // The index found for an extension gives back its codec.
-  EXPECT_EQ(Helper::GetFormatFromFilterForSaveDialogIndex(Helper::GetExtNumberInFilterForSaveDialog("pnm")),
-            IFormatCodecVideo::CODEC_ID_PGM);
+  for (const char* none : {"gif", "jp2", ""}) EXPECT_EQ(Helper::GetExtNumberInFilterForSaveDialog(none), -1);
 }
 
 TEST(FormatTable, FiltersAndFallbacks) {
@@ -92,32 +73,19 @@ TEST(FormatTable, FiltersAndFallbacks) {
   EXPECT_TRUE(Helper::GetExtFilterForFormatName("WEBP", " ", false, "").isNull());
   // A percent sign in the tail is no place marker.
   EXPECT_EQ(Helper::GetExtFilterForFormatName("PNG", ",", true, "%1"), "Image PNG (*.png)%1*.png");
-
   EXPECT_EQ(Helper::GetCodecForExtension("TIF", true), IFormatCodecVideo::CODEC_ID_TIFF);
-  EXPECT_EQ(Helper::GetCodecForExtension("gif", false), IFormatCodecVideo::CODEC_ID_GIF);
   EXPECT_EQ(Helper::GetCodecForExtension("gif", true), "");
-  EXPECT_EQ(Helper::GetCodecForExtension("", false), "");
-  EXPECT_EQ(Helper::GetRecordIteratorForExtension("jp2", true), Helper::s_imageFormats.end());
 
   const QString open = Helper::GetExtFilterForOpenDialog({IFormatFile::GROUP_ALL_IMAGES});
-  EXPECT_TRUE(open.startsWith(Helper::GetExtFilterForGroup(IFormatFile::GROUP_ALL_IMAGES) + ";;")) << open.toStdString();
-  EXPECT_TRUE(open.endsWith(";;All Files (*.*)")) << open.toStdString();
-  EXPECT_TRUE(Helper::GetExtFilterForGroup(IFormatFile::GROUP_ALL_IMAGES).endsWith("*.tif *.xbm )"));
+  EXPECT_EQ(open, Helper::GetExtFilterForGroup(IFormatFile::GROUP_ALL_IMAGES) + ";;All Files (*.*)");
+  EXPECT_TRUE(open.contains("*.tif *.xbm );;"));
   EXPECT_EQ(Helper::GetExtFilterForOpenDialog({}), "All Files (*.*)");
-}
 
-TEST(FormatTable, CodecNamesFallBackToAGuessFromTheExtension) {
   const std::string targa =
       Zentor::AvNames::GetLongDecoderName(Zentor::Conf::CodecIDFromTextID(IFormatCodecVideo::CODEC_ID_TARGA));
   ASSERT_FALSE(targa.empty());
   EXPECT_EQ(Helper::GetDecoderName(IFormatCodec::CODEC_ID_NONE, "tga"), "Probably " + targa);
-  EXPECT_EQ(Helper::GetDecoderName("", "TGA"), "Probably " + targa);
   EXPECT_EQ(Helper::GetDecoderName(IFormatCodecVideo::CODEC_ID_TARGA, "png"), targa);
-  const std::string png =
-      Zentor::AvNames::GetLongEncoderName(Zentor::Conf::CodecIDFromTextID(IFormatCodecVideo::CODEC_ID_PNG));
-  ASSERT_FALSE(png.empty());
-  EXPECT_EQ(Helper::GetEncoderName(IFormatCodecVideo::CODEC_ID_PNG, ""), png);
-  EXPECT_EQ(Helper::GetEncoderName("", "nothing"), "Probably ");
 }
 
 TEST_F(FormatOptions, TiffSaveSettingsPreferGivenTagThenEngineTagThenStoredThenDefault) {
@@ -139,57 +107,41 @@ TEST_F(FormatOptions, TiffSaveSettingsPreferGivenTagThenEngineTagThenStoredThenD
   EXPECT_EQ(compression(replace), "raw");
 }
 
-TEST_F(FormatOptions, SaveSettingsOfJpegAndOfOpenOnlyNames) {
+TEST_F(FormatOptions, JpegQualityIsA64BitIntegerAndOpenOnlyNamesGetNoCodec) {
   Property save("saveSettings");
-  save.SetChild(Settings::FORMAT_SAVE_SETTINGS_COMMON).SetChildT("kept", true);
   Helper::SetSaveSettings("JPEG", save, Property());
   EXPECT_EQ(save[IFormatCodec::TAG_CODEC_ID].GetString(), IFormatCodecVideo::CODEC_ID_MJPEG);
-  const Property& common = save[Settings::FORMAT_SAVE_SETTINGS_COMMON];
-  EXPECT_TRUE(common.ChildExists("kept"));
-  EXPECT_EQ(common[IFormatCodec::TAG_QUALITY].GetType(), Zentor::PT_INT64);
-  EXPECT_EQ(common[IFormatCodec::TAG_QUALITY].GetInt64(), 1);
-  EXPECT_EQ(save[Settings::FORMAT_SAVE_SETTINGS_ENCODE].Count(), 0u);
-
+  const Property& quality = save[Settings::FORMAT_SAVE_SETTINGS_COMMON][IFormatCodec::TAG_QUALITY];
+  EXPECT_EQ(quality.GetType(), Zentor::PT_INT64);
+  EXPECT_EQ(quality.GetInt64(), 1);
   Stored().SetInt64("FormatSaveSettings/JPEGquality", 20);
   Helper::SetSaveSettings("jpg", save, Property());
   EXPECT_EQ(save[Settings::FORMAT_SAVE_SETTINGS_COMMON][IFormatCodec::TAG_QUALITY].GetInt64(), 20);
 
-  // A name with an open-only or unknown extension gets no codec to save with.
-  for (const char* extension : {"gif", "jp2", "webp", ""}) {
+  for (const char* extension : {"gif", "jp2", "webp"}) {
     Property untouched("saveSettings");
-    untouched.SetChildT(IFormatCodec::TAG_CODEC_ID, std::string(IFormatCodecVideo::CODEC_ID_GIF));
-    const Property before = untouched;
     Helper::SetSaveSettings(extension, untouched, Property());
-    EXPECT_EQ(untouched, before) << extension;
+    EXPECT_EQ(untouched.Count(), 0u) << extension;
   }
 }
 
 TEST_F(FormatOptions, OptionDefaultsAndFilteredOptions) {
   Property given(Settings::FORMAT_SAVE_SETTINGS);
   given.SetChildT(ENGINE_COMPRESSION, std::string("lzw"));
-  given.SetChildT(COMPRESSION, std::string("raw"));  // not looked at here: only the engine's tag is
-  const Property png = Helper::GetSaveOptionsDefault(Helper::FORMAT_PNG, given);
-  EXPECT_EQ(png.GetName(), Settings::FORMAT_SAVE_SETTINGS);
-  EXPECT_EQ(png.Count(), 0u);
+  given.SetChildT(COMPRESSION, std::string("raw"));  // only the engine's tag counts here
+  EXPECT_EQ(Helper::GetSaveOptionsDefault(Helper::FORMAT_PNG, given), Property(Settings::FORMAT_SAVE_SETTINGS));
   EXPECT_EQ(Helper::GetSaveOptionsDefault("WEBP", given).Count(), 0u);
-
   EXPECT_EQ(Helper::GetSaveOptionsDefault(Helper::FORMAT_TIFF, given)[COMPRESSION].GetString(), "lzw");
-  Stored().SetString("FormatSaveSettings/TIFFcompression_algo", "deflate");
-  EXPECT_EQ(Helper::GetSaveOptionsDefault(Helper::FORMAT_TIFF, Property())[COMPRESSION].GetString(), "deflate");
 
   Property options(Settings::FORMAT_SAVE_SETTINGS);
   options.SetChildT(COMPRESSION, std::string("lzw"));
   options.SetChildT(IFormatCodec::TAG_QUALITY, 5LL);
-  options.SetChildT(ENGINE_COMPRESSION, std::string("lzw"));
   const Property tiff = Helper::FilterSaveOptions(IFormatCodecVideo::CODEC_ID_TIFF, options);
   ASSERT_EQ(tiff.Count(), 1u);
   EXPECT_EQ(tiff[0].GetName(), COMPRESSION);
-  EXPECT_EQ(Helper::FilterSaveOptions(IFormatCodecVideo::CODEC_ID_PNG, options).Count(), 0u);
   EXPECT_EQ(Helper::FilterSaveOptions("nosuchcodec", options), options);
 
   EXPECT_TRUE(Helper::CheckFormatForSaveOptions(IFormatCodecVideo::CODEC_ID_MJPEG));
   EXPECT_TRUE(Helper::CheckFormatForSaveOptions(IFormatCodecVideo::CODEC_ID_TIFF));
   EXPECT_FALSE(Helper::CheckFormatForSaveOptions(IFormatCodecVideo::CODEC_ID_PNG));
-  Helper::OpenFormatForSaveOptions(IFormatCodecVideo::CODEC_ID_PNG, options, nullptr);  // no dialog, no change
-  EXPECT_EQ(options.Count(), 3u);
 }

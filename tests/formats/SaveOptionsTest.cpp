@@ -18,12 +18,8 @@
 #include <QTimer>
 #include <QTranslator>
 
-#include <functional>
-
 using Zentor::Conf::IFormatCodec;
-using Zentor::Conf::IFormatCodecVideo;
 using Zentor::Core::Property;
-using Zentor::Glimra::ExtensionFormatHelper;
 namespace SaveOptions = Zentor::Glimra::SaveOptions;
 namespace Settings = Zentor::Glimra::Settings;
 
@@ -53,43 +49,28 @@ void ClickOk(QDialog& dialog) {
   ok->click();
 }
 
+QSlider* Slider(QDialog& dialog) { return dialog.findChild<QSlider*>("sliderQuality"); }
+QComboBox* Combo(QDialog& dialog) { return dialog.findChild<QComboBox*>("comboBoxCompressionAlgorithm"); }
 QString ValueText(QDialog& dialog) { return dialog.findChild<QLabel*>("labelValue")->text(); }
 
 }  // namespace
 
-TEST_F(SaveOptionDialogs, JpegLabelFollowsTheSlider) {
-  Property options(Settings::FORMAT_SAVE_SETTINGS);
-  SaveOptions::Jpeg dialog(options, nullptr, FLAGS);
-  auto* slider = dialog.findChild<QSlider*>("sliderQuality");
-  ASSERT_TRUE(slider);
-  EXPECT_EQ(slider->value(), 1);
-  EXPECT_EQ(ValueText(dialog), "100%");
-  slider->setValue(32);
-  EXPECT_EQ(ValueText(dialog), "7%");
-  slider->setValue(2);
-  EXPECT_EQ(ValueText(dialog), "97%");
-}
-
-TEST_F(SaveOptionDialogs, UnchangedJpegAcceptWritesNothing) {
+TEST_F(SaveOptionDialogs, JpegShowsPercentAndAnUnchangedAcceptWritesNothing) {
   Property options(Settings::FORMAT_SAVE_SETTINGS);
   {
     SaveOptions::Jpeg dialog(options, nullptr, FLAGS);
+    EXPECT_EQ(Slider(dialog)->value(), 1);
+    EXPECT_EQ(ValueText(dialog), "100%");
+    Slider(dialog)->setValue(32);
+    EXPECT_EQ(ValueText(dialog), "7%");
+    Slider(dialog)->setValue(1);  // away and back
     ClickOk(dialog);
   }
   {
     SaveOptions::Jpeg dialog(options, nullptr, FLAGS);
-    auto* slider = dialog.findChild<QSlider*>("sliderQuality");
-    slider->setValue(12);
-    slider->setValue(1);
-    ClickOk(dialog);
+    Slider(dialog)->setValue(9);
+    dialog.reject();
   }
-  EXPECT_FALSE(Stored().Contains(JPEG_KEY));
-  EXPECT_EQ(options.Count(), 0u);
-
-  // Cancel keeps a moved slider out of both.
-  SaveOptions::Jpeg dialog(options, nullptr, FLAGS);
-  dialog.findChild<QSlider*>("sliderQuality")->setValue(9);
-  dialog.reject();
   EXPECT_FALSE(Stored().Contains(JPEG_KEY));
   EXPECT_EQ(options.Count(), 0u);
 }
@@ -98,17 +79,16 @@ TEST_F(SaveOptionDialogs, ChangedJpegQualityIsStoredAndSetAs64BitInteger) {
   Property options(Settings::FORMAT_SAVE_SETTINGS);
   {
     SaveOptions::Jpeg dialog(options, nullptr, FLAGS);
-    dialog.findChild<QSlider*>("sliderQuality")->setValue(32);
+    Slider(dialog)->setValue(32);
     ClickOk(dialog);
   }
   EXPECT_EQ(Stored().GetInt64(JPEG_KEY, 0), 32);
-  ASSERT_TRUE(options.ChildExists(IFormatCodec::TAG_QUALITY));
   EXPECT_EQ(options[IFormatCodec::TAG_QUALITY].GetType(), Zentor::PT_INT64);
   EXPECT_EQ(options[IFormatCodec::TAG_QUALITY].GetInt64(), 32);
-
-  // The next dialog starts from the stored value; one out of range starts at the slider's end.
   SaveOptions::Jpeg next(options, nullptr, FLAGS);
-  EXPECT_EQ(next.findChild<QSlider*>("sliderQuality")->value(), 32);
+  EXPECT_EQ(Slider(next)->value(), 32);
+
+  // A stored value out of the slider's range starts at the slider's end.
   Stored().SetInt64(JPEG_KEY, 500);
   SaveOptions::Jpeg outOfRange(options, nullptr, FLAGS);
   EXPECT_EQ(ValueText(outOfRange), "7%");
@@ -117,29 +97,27 @@ TEST_F(SaveOptionDialogs, ChangedJpegQualityIsStoredAndSetAs64BitInteger) {
 TEST_F(SaveOptionDialogs, TiffLzwIsStoredAndSet) {
   Property options(Settings::FORMAT_SAVE_SETTINGS);
   SaveOptions::Tiff dialog(options, nullptr, FLAGS);
-  auto* combo = dialog.findChild<QComboBox*>("comboBoxCompressionAlgorithm");
-  ASSERT_TRUE(combo);
-  ASSERT_EQ(combo->count(), 4);
-  EXPECT_EQ(combo->currentText(), "PackBits");
-  combo->setCurrentIndex(combo->findText("LZW"));
+  ASSERT_EQ(Combo(dialog)->count(), 4);
+  EXPECT_EQ(Combo(dialog)->currentText(), "PackBits");
+  Combo(dialog)->setCurrentIndex(Combo(dialog)->findText("LZW"));
   ClickOk(dialog);
   EXPECT_EQ(Stored().GetString(TIFF_KEY, ""), "lzw");
   EXPECT_EQ(options[COMPRESSION].GetString(), "lzw");
 }
 
-TEST_F(SaveOptionDialogs, TiffStartsFromTheLoadedFilesCompressionAndShowsNoEntryForAForeignValue) {
-  Property options(Settings::FORMAT_SAVE_SETTINGS);
-  options.SetChildT(Zentor::Proc::IImageMetadata::TAG_COMPRESSION, std::string("deflate"));
-  {
-    SaveOptions::Tiff dialog(options, nullptr, FLAGS);
-    EXPECT_EQ(dialog.findChild<QComboBox*>("comboBoxCompressionAlgorithm")->currentText(), "ZIP");
-  }
+TEST_F(SaveOptionDialogs, TiffStartsFromTheLoadedFileAndShowsNoEntryForAForeignValue) {
+  Property loaded(Settings::FORMAT_SAVE_SETTINGS);
+  loaded.SetChildT(Zentor::Proc::IImageMetadata::TAG_COMPRESSION, std::string("deflate"));
+  SaveOptions::Tiff fromFile(loaded, nullptr, FLAGS);
+  EXPECT_EQ(Combo(fromFile)->currentText(), "ZIP");
+
   Stored().SetString(TIFF_KEY, "");
-  Property plain(Settings::FORMAT_SAVE_SETTINGS);
-  SaveOptions::Tiff dialog(plain, nullptr, FLAGS);
-  EXPECT_EQ(dialog.findChild<QComboBox*>("comboBoxCompressionAlgorithm")->currentIndex(), -1);
+  Property options;  // typeless options become a group when a value arrives
+  SaveOptions::Tiff dialog(options, nullptr, FLAGS);
+  EXPECT_EQ(Combo(dialog)->currentIndex(), -1);
+  Combo(dialog)->setCurrentIndex(Combo(dialog)->findText("None"));
   ClickOk(dialog);
-  EXPECT_EQ(plain.Count(), 0u);
+  EXPECT_EQ(options[COMPRESSION].GetString(), "raw");
 }
 
 TEST_F(SaveOptionDialogs, TableOpensTheTiffDialogModallyOnTheOptions) {
@@ -153,25 +131,14 @@ TEST_F(SaveOptionDialogs, TableOpensTheTiffDialogModallyOnTheOptions) {
     answer.stop();
     answered = true;
     EXPECT_EQ(dialog->windowTitle(), "TIFF Options");
-    EXPECT_TRUE(dialog->windowFlags().testFlag(Qt::WindowCloseButtonHint));
-    auto* combo = dialog->findChild<QComboBox*>("comboBoxCompressionAlgorithm");
-    combo->setCurrentIndex(combo->findText("None"));
+    Combo(*dialog)->setCurrentIndex(Combo(*dialog)->findText("ZIP"));
     ClickOk(*dialog);
   });
   answer.start();
-  ExtensionFormatHelper::OpenFormatForSaveOptions(IFormatCodecVideo::CODEC_ID_TIFF, options, nullptr);
+  Zentor::Glimra::ExtensionFormatHelper::OpenFormatForSaveOptions(Zentor::Conf::IFormatCodecVideo::CODEC_ID_TIFF,
+                                                                  options, nullptr);
   EXPECT_TRUE(answered);
-  EXPECT_EQ(options[COMPRESSION].GetString(), "raw");
-  EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
-}
-
-TEST_F(SaveOptionDialogs, TypelessOptionsBecomeAGroup) {
-  Property options;
-  SaveOptions::Tiff dialog(options, nullptr, FLAGS);
-  auto* combo = dialog.findChild<QComboBox*>("comboBoxCompressionAlgorithm");
-  combo->setCurrentIndex(combo->findText("LZW"));
-  ClickOk(dialog);
-  EXPECT_EQ(options[COMPRESSION].GetString(), "lzw");
+  EXPECT_EQ(options[COMPRESSION].GetString(), "deflate");
 }
 
 TEST_F(SaveOptionDialogs, LanguageChangeRetranslatesAndKeepsValues) {
@@ -184,13 +151,12 @@ TEST_F(SaveOptionDialogs, LanguageChangeRetranslatesAndKeepsValues) {
   EXPECT_EQ(jpeg.windowTitle(), "~JPEG Options");
   EXPECT_EQ(jpeg.findChild<QLabel*>("labelQualityHigh")->text(), "~High");
   EXPECT_EQ(ValueText(jpeg), "100%");
-  auto* combo = tiff.findChild<QComboBox*>("comboBoxCompressionAlgorithm");
-  EXPECT_EQ(combo->currentText(), "~PackBits");
+  EXPECT_EQ(Combo(tiff)->currentText(), "~PackBits");
   QApplication::removeTranslator(&translator);
   QApplication::processEvents();
   EXPECT_EQ(tiff.windowTitle(), "TIFF Options");
 
-  combo->setCurrentIndex(2);
+  Combo(tiff)->setCurrentIndex(2);
   ClickOk(tiff);
   EXPECT_EQ(options[COMPRESSION].GetString(), "lzw");
 }
