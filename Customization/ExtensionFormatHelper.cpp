@@ -73,6 +73,10 @@ bool Holds(const FormatRecord& row, const std::string& extension) {
   return std::find(row.extensions.begin(), row.extensions.end(), extension) != row.extensions.end();
 }
 
+// Group names are message keys of the engine's "core" domain; listed so that the translation
+// files carry the one the open dialog shows.
+[[maybe_unused]] const char* const GROUP_LABELS[] = {QT_TRANSLATE_NOOP("core", "allImages")};
+
 QString Utf8(const std::string& text) { return QString::fromUtf8(text.data(), int(text.size())); }
 
 // A copy of source's value and children under the name of the parameter's tag.

@@ -22,7 +22,8 @@ const char* const TAG = Conf::IFormatCodec::TAG_QUALITY;
 
 // A stored value outside the slider's range would show a percentage the slider cannot reach.
 int ReadQuality(const Core::Property& options) {
-  const Core::Property defaults = ExtensionFormatHelper::GetSaveOptionsDefault(ExtensionFormatHelper::FORMAT_JPEG, options);
+  const Core::Property defaults =
+      ExtensionFormatHelper::GetSaveOptionsDefault(ExtensionFormatHelper::FORMAT_JPEG, options);
   const long long quality = Core::GetValue<long long>(defaults[TAG]);
   return static_cast<int>(std::clamp<long long>(quality, 1, 32));
 }

@@ -9,6 +9,8 @@
 
 #include <QEvent>
 
+#include <iterator>
+
 namespace Zentor {
 namespace Glimra {
 namespace SaveOptions {
@@ -30,10 +32,12 @@ Tiff::Tiff(Core::Property& options, QWidget* parent, Qt::WindowFlags flags)
 
   // The form holds the entries' texts, in this order; the values travel as item data.
   QComboBox* combo = ui->comboBoxCompressionAlgorithm;
-  const std::string* values[] = {&Compression::VAL_COMPRESSION_ALGORITHM_PACKBITS,
-                                 &Compression::VAL_COMPRESSION_ALGORITHM_RAW, &Compression::VAL_COMPRESSION_ALGORITHM_LZW,
-                                 &Compression::VAL_COMPRESSION_ALGORITHM_DEFLATE};
-  for (int i = 0; i < combo->count() && i < 4; ++i) combo->setItemData(i, QString::fromStdString(*values[i]));
+  const std::string* values[] = {
+      &Compression::VAL_COMPRESSION_ALGORITHM_PACKBITS, &Compression::VAL_COMPRESSION_ALGORITHM_RAW,
+      &Compression::VAL_COMPRESSION_ALGORITHM_LZW, &Compression::VAL_COMPRESSION_ALGORITHM_DEFLATE};
+  for (int i = 0; i < combo->count() && i < int(std::size(values)); ++i) {
+    combo->setItemData(i, QString::fromStdString(*values[i]));
+  }
   // No entry for a value that is none of them.
   combo->setCurrentIndex(combo->findData(QString::fromStdString(settings.current)));
 

@@ -42,7 +42,9 @@ TEST(FormatTable, OpenCheckComparesWholeSuffixesInAnyCase) {
   // The open list is exactly the rows' extensions, each pattern followed by a blank.
   QString rowPatterns;
   for (const auto& row : Helper::s_imageFormats) {
-    for (const std::string& extension : row.second.extensions) rowPatterns += QString::fromStdString("*." + extension + " ");
+    for (const std::string& extension : row.second.extensions) {
+      rowPatterns += QString::fromStdString("*." + extension + " ");
+    }
   }
   EXPECT_EQ(Helper::GetSupportedFormatExtensionsForGroup(IFormatFile::GROUP_ALL_IMAGES), rowPatterns);
   EXPECT_EQ(Helper::GetSupportedFormatExtensionsForGroup("noSuchGroup"), "");
