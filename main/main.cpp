@@ -12,5 +12,7 @@ int main(int argc, char** argv) {
     }
   }
   QApplication application(argc, argv);
+  // The program's artwork lives in a static library; its resources register only when asked.
+  Q_INIT_RESOURCE(glimra);
   return 0;
 }
