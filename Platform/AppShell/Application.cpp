@@ -3,6 +3,8 @@
 #include "Platform/AppShell/SessionFolderLock.h"
 
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QIcon>
 #include <QLockFile>
 #include <QStandardPaths>
@@ -22,7 +24,10 @@ Application::Application(int& argc, char** argv) : QApplication(argc, argv) {
   });
 }
 
-Application::~Application() = default;
+// The settings store is not left installed past the application it belongs to.
+Application::~Application() {
+  if (appSettings_) SetAppSettings(nullptr);
+}
 
 Application* Application::Instance() { return qobject_cast<Application*>(QCoreApplication::instance()); }
 
@@ -71,7 +76,19 @@ void Application::ClearApplicationTemporaryFiles(int /*scope*/) {
     QLockFile lock(SessionFolderLock::LockFilePath(folder));
     lock.setStaleLockTime(0);
     if (!lock.tryLock(0)) continue;
-    if (!QDir(folder).removeRecursively()) LOG(WARNING) << "Cannot remove the session folder: " << folder.toStdString();
+    // Everything but the lock goes while we hold it; the lock file last, with the folder.
+    const QDir session(folder);
+    for (const QFileInfo& entry :
+         session.entryInfoList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System)) {
+      if (entry.fileName() == QLatin1String(SessionFolderLock::LOCK_FILE_NAME)) continue;
+      if (entry.isDir() && !entry.isSymLink())
+        QDir(entry.filePath()).removeRecursively();
+      else
+        QFile::remove(entry.filePath());
+    }
+    lock.unlock();
+    // Fails, and leaves the folder alone, when a starting session locked it in the meantime.
+    if (!sessions.rmdir(name)) LOG(WARNING) << "Cannot remove the session folder: " << folder.toStdString();
   }
 }
 

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "Platform/AppShell/CustomizationManager.h"
-#include "Platform/AppShell/ILinksManager.h"
+#include "Platform/AppShell/LinksManager.h"
 #include "Platform/AppShell/ILookAndFeelManager.h"
 #include "Platform/AppShell/SettingsManager.h"
 

@@ -17,12 +17,5 @@ class ILinksManager {
   virtual std::string GetUrl(int linkId, int sourceId) const = 0;
 };
 
-// Every link points into the help page installed with the program (there is no network use):
-// `<resources>/help/index.html` with one anchor per link.
-class LinksManager : public virtual ILinksManager {
- public:
-  std::string GetUrl(int linkId, int sourceId) const override;
-};
-
 }  // namespace App
 }  // namespace Zentor

@@ -1,4 +1,4 @@
-#include "Platform/AppShell/ILinksManager.h"
+#include "Platform/AppShell/LinksManager.h"
 
 #include "Platform/AppShell/CustomizationManager.h"
 

@@ -1,7 +1,7 @@
 #include "support/ProgramTestSupport.h"
 
 #include "Platform/AppShell/CustomizationManager.h"
-#include "Platform/AppShell/ILinksManager.h"
+#include "Platform/AppShell/LinksManager.h"
 
 #include <QDir>
 #include <QFile>
@@ -9,6 +9,9 @@
 #include <QUrl>
 
 #include <cstdlib>
+
+// Resources of a static library must be registered from outside any namespace.
+static void RegisterProgramResources() { Q_INIT_RESOURCE(glimra); }
 
 namespace {
 
@@ -34,6 +37,13 @@ TEST(CustomizationTest, InstalledFileGivesTheProgramsNames) {
   std::string tracker = "unset";
   EXPECT_TRUE(customization.GetValue(CustomizationManager::TRACKER_INITIALIZATION_STRING, tracker));
   EXPECT_EQ(tracker, "");
+
+  RegisterProgramResources();
+  EXPECT_FALSE(customization.GetApplicationIcon().isNull());
+  for (const char* cursor : {"brush", "polygon", "lasso", "wand", "eraser", "clone", "crop"})
+    EXPECT_EQ(QPixmap(QStringLiteral(":/Glimra/cursors/%1.png").arg(QLatin1String(cursor))).size(), QSize(32, 32))
+        << cursor;
+  EXPECT_FALSE(QPixmap(QStringLiteral(":/Glimra/images/drop.png")).isNull());
 }
 
 TEST(CustomizationTest, EnvironmentOverrideAndLocalisedValues) {
