@@ -53,7 +53,6 @@ TEST(LookAndFeelTest, SwitchToGermanAndBackRetranslatesOpenWidgets) {
   LookAndFeelManager manager = Manager();
   manager.Initialize("en", ILookAndFeelManager::themeDefault);
   TranslatedLabel label;
-  QDialogButtonBox buttons(QDialogButtonBox::Cancel);
   EXPECT_EQ(label.text(), "Home page");
 
   manager.SetCurrentLocale("de");
