@@ -11,6 +11,9 @@ int main(int argc, char** argv) {
       return 0;
     }
   }
+  // The program's artwork lives in a static library, whose resources register only when asked;
+  // before the application object, whose set-up already loads the icon.
+  Q_INIT_RESOURCE(glimra);
   QApplication application(argc, argv);
   return 0;
 }

@@ -1,6 +1,7 @@
 #include "Platform/AppShell/SettingsManager.h"
 
 #include <QByteArray>
+#include <QFileInfo>
 
 namespace Zentor {
 namespace App {
@@ -15,7 +16,8 @@ QString Key(const std::string& key) { return QString::fromStdString(key); }
 SettingsManager::SettingsManager(const std::string& settingsName, const std::string& organisation)
     : settings_(std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope,
                                             QString::fromStdString(organisation),
-                                            QString::fromStdString(settingsName))) {}
+                                            QString::fromStdString(settingsName))),
+      existedBefore_(QFileInfo::exists(settings_->fileName())) {}
 
 std::string SettingsManager::GetString(const std::string& key, const std::string& defaultValue) const {
   const QVariant value = settings_->value(Key(key));

@@ -59,9 +59,12 @@ class SettingsManager : public ISettingsManager {
   void Remove(const std::string& key) override;
 
   QString FileName() const { return settings_->fileName(); }
+  // Whether the settings file was there when this store was made (false on a first launch).
+  bool ExistedBefore() const { return existedBefore_; }
 
  private:
   std::unique_ptr<QSettings> settings_;
+  bool existedBefore_;
 };
 
 // The application's settings store (organisation "Zentor", application "Glimra" unless another

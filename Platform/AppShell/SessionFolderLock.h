@@ -1,0 +1,31 @@
+// A session folder held by a live process: the folder is created and a lock file inside it stays
+// locked while this object lives. Clearing the temporary files leaves a held folder alone.
+#pragma once
+
+#include <QLockFile>
+#include <QString>
+
+#include <memory>
+
+namespace Zentor {
+namespace App {
+
+class SessionFolderLock {
+ public:
+  // `folder` may end with "/"; missing parents are created.
+  explicit SessionFolderLock(const QString& folder);
+  ~SessionFolderLock();
+  SessionFolderLock(const SessionFolderLock&) = delete;
+  SessionFolderLock& operator=(const SessionFolderLock&) = delete;
+
+  bool IsLocked() const { return lock_ && lock_->isLocked(); }
+
+  static QString LockFilePath(const QString& folder);
+  static const char* const LOCK_FILE_NAME;
+
+ private:
+  std::unique_ptr<QLockFile> lock_;
+};
+
+}  // namespace App
+}  // namespace Zentor
