@@ -91,6 +91,7 @@ const std::string IGlimraDrawer::TAG_EFFECT_SETTINGS_HELPER_UNDO_SET GLIMRA_CONS
 const std::string IGlimraDrawer::TAG_EFFECT_SETTINGS_HELPER_NO_STATISTICS GLIMRA_CONSTANT(
     "tagEffectSettingsHelperNoStatistics");
 const std::string IGlimraDrawer::TAG_PASS_THROUGH_SETTINGS GLIMRA_CONSTANT("tagPassThroughSettings");
+const std::string EMPTY_DRAWER GLIMRA_CONSTANT("");
 
 namespace Helpers {
 const std::string CommonHelper::APPLY_WITH_MASK GLIMRA_CONSTANT("applyEffectWithMask");

@@ -148,6 +148,9 @@ class GLIMRA_CORE_API IGlimraDrawer {
   static const std::string TAG_PASS_THROUGH_SETTINGS;
 };
 
+// The paint type of a mode without a painter (crop).
+extern GLIMRA_CORE_API const std::string EMPTY_DRAWER;
+
 // The engine object of one opened image. Failures of Undo, Redo, Reset, LoadMask, SetMask,
 // Save, SaveMask, Debug, GetVideo, PaintStop, ResizePaintedArea and of effect runs go to the
 // core handlers' Throw; every other operation lets its exceptions out.

@@ -1,0 +1,74 @@
+#include "Engine/ColorspaceConverter.h"
+
+#include "Proc/Interfaces/IColorSpaceConverter.h"
+
+#include <glog/logging.h>
+
+#include <climits>
+#include <cstdint>
+
+namespace Zentor {
+namespace Glimra {
+
+// Packed formats laid out in memory as Qt reads them on a little-endian machine.
+const std::map<int, QImage::Format> ColorspaceConverter::s_colorspaceMapping = {
+    {AV_PIX_FMT_RGB24, QImage::Format_RGB888},   {AV_PIX_FMT_MONOBLACK, QImage::Format_Mono},
+    {AV_PIX_FMT_BGRA, QImage::Format_ARGB32},    {AV_PIX_FMT_RGB565LE, QImage::Format_RGB16},
+    {AV_PIX_FMT_RGB555LE, QImage::Format_RGB555}, {AV_PIX_FMT_RGB444LE, QImage::Format_RGB444},
+    {AV_PIX_FMT_BGR0, QImage::Format_RGB32},
+};
+
+std::vector<int> ColorspaceConverter::GetSupportedColorspaces() {
+  std::vector<int> formats;
+  for (const auto& entry : s_colorspaceMapping) formats.push_back(entry.first);
+  return formats;
+}
+
+Core::Property ColorspaceConverter::GetSupportedColorspaceSettings() {
+  Core::Property settings = Proc::IColorSpaceConverter::MakeSettings(GetSupportedColorspaces());
+  settings.SetChildT(Proc::IColorSpaceConverter::HAZ_ALPHA, true);
+  return settings;
+}
+
+QImage ColorspaceConverter::FrameToImage(const Proc::DataVideoPtr& frame) {
+  if (!frame) {
+    LOG(ERROR) << "No frame to convert.";
+    return QImage();
+  }
+  const auto found = s_colorspaceMapping.find(frame->GetPixelFormat());
+  if (found == s_colorspaceMapping.end()) {
+    LOG(ERROR) << "Image with undefined colorspace.";
+    return QImage();
+  }
+  const QImage::Format format = found->second;
+  const uint32_t width = frame->GetWidth();
+  const uint32_t height = frame->GetHeight();
+  const Proc::Picture& picture = static_cast<const Proc::IDataVideo&>(*frame).GetPicture();
+  const uint8_t* data = picture.data[0];
+  const int lineSize = picture.linesize[0];
+  if (!data || width == 0 || height == 0 || width > INT_MAX || height > INT_MAX) {
+    LOG(ERROR) << "Frame without pixels to show (" << width << "x" << height << ").";
+    return QImage();
+  }
+  const uint64_t rowBytes = (uint64_t(width) * QImage::toPixelFormat(format).bitsPerPixel() + 7) / 8;
+  if (lineSize < 0 || uint64_t(lineSize) < rowBytes) {
+    LOG(ERROR) << "Frame line size " << lineSize << " is too short for " << width << " pixels.";
+    return QImage();
+  }
+  QImage image(data, int(width), int(height), lineSize, format);
+  if (format == QImage::Format_Mono) image.setColorTable({qRgb(0, 0, 0), qRgb(255, 255, 255)});
+  return image;
+}
+
+QPixmap ColorspaceConverter::FrameToPixmap(const Proc::DataVideoPtr& frame) {
+  const QImage image = FrameToImage(frame);
+  if (image.isNull()) return QPixmap();
+  // A pixmap in the display's own format keeps the image's memory, which is the frame's; only
+  // then is a copy needed, every other format is converted into memory of the pixmap's own.
+  QPixmap pixmap = QPixmap::fromImage(image);
+  if (pixmap.toImage().constBits() == image.constBits()) pixmap = QPixmap::fromImage(image.copy());
+  return pixmap;
+}
+
+}  // namespace Glimra
+}  // namespace Zentor
