@@ -4,6 +4,8 @@
 
 #include "Platform/QtGlue/FunctorExecutionForwarder.h"
 
+#include <utility>
+
 namespace Zentor {
 namespace Glimra {
 

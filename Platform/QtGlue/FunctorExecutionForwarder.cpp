@@ -24,8 +24,10 @@ void FunctorExecutionForwarder::Forward(boost::function<void()> functor) {
     scheduled_ = true;
   }
   // Posted to this object, so the run is dropped with it; queued even on the owner's thread,
-  // because the engine calls its handlers while it is in the middle of an operation.
-  QMetaObject::invokeMethod(this, &FunctorExecutionForwarder::RunPending, Qt::QueuedConnection);
+  // because the engine calls its handlers while it is in the middle of an operation. Invoked by
+  // name: the posted call is then Qt's own, with no slot object shared between the threads whose
+  // release the thread checker cannot follow.
+  QMetaObject::invokeMethod(this, "RunPending", Qt::QueuedConnection);
 }
 
 void FunctorExecutionForwarder::RunPending() {

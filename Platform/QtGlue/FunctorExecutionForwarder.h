@@ -26,7 +26,7 @@ class FunctorExecutionForwarder : public QObject {
   void Forward(boost::function<void()> functor);
 
  private:
-  void RunPending();
+  Q_INVOKABLE void RunPending();
 
   std::mutex mutex_;
   std::deque<boost::function<void()>> pending_;

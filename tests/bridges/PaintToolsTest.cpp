@@ -41,10 +41,8 @@ TEST_F(PaintToolsTest, BrushKeepsItsScreenSizeWhileTheWandToleranceStays) {
   tools.OnScaleChanged(200.0);
   tools.BrushModeOn(25);
   EXPECT_EQ(IGlimraDrawer::SEL_BRUSH, paint[IGlimraDrawer::TAG_PAINT_TYPE].GetString());
-  EXPECT_EQ(IGlimraBrush::CIRCLE, brush[IGlimraBrush::TAG_BRUSH_TYPE].GetString());
   EXPECT_EQ(12, Width());
   EXPECT_EQ(12, brush[IFormatCodecVideo::TAG_HEIGHT].GetInt64());
-  EXPECT_FALSE(brush.ChildExists(IGlimraBrush::SMOOTH));
   tools.OnScaleChanged(50.0);
   EXPECT_EQ(50, Width());
   tools.WandModeOn(35);
@@ -58,15 +56,6 @@ TEST_F(PaintToolsTest, BrushKeepsItsScreenSizeWhileTheWandToleranceStays) {
   tools.OnScaleChanged(1e-300);
   EXPECT_GT(Width(), 1000000000LL);
   EXPECT_THROW(tools.OnScaleChanged(0.0), std::invalid_argument);
-}
-
-TEST_F(PaintToolsTest, NothingIsSentBeforeASizeIsSet) {
-  EXPECT_CALL(*engine, SetBrush(Matcher<const Property&>(_))).Times(0);
-  QSignalSpy changed(&tools, &PaintTools::BrushSettingsChanged);
-  tools.OnScaleChanged(150.0);
-  tools.UpdateBrushSize(0, 10);
-  tools.LassoModeOn();
-  EXPECT_EQ(0, changed.count());
 }
 
 TEST_F(PaintToolsTest, OnlyTheCloneBrushHasABlur) {
