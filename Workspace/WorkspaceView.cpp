@@ -20,8 +20,8 @@ namespace {
 
 bool HasRange(const QScrollBar* bar) { return bar->maximum() > bar->minimum(); }
 
-// The same press or release as the left button, which is what starts and ends Qt's hand drag.
-// Events cannot be copied, so a new one is built.
+// The same press as the left button, which is what starts Qt's hand drag. Events cannot be
+// copied, so a new one is built.
 std::unique_ptr<QMouseEvent> AsLeftButton(const QMouseEvent& event, Qt::MouseButtons held) {
   auto left = std::make_unique<QMouseEvent>(event.type(), event.position(), event.scenePosition(),
                                             event.globalPosition(), Qt::LeftButton, held, event.modifiers(),
@@ -232,13 +232,9 @@ void WorkspaceView::mouseMoveEvent(QMouseEvent* event) {
 void WorkspaceView::mouseReleaseEvent(QMouseEvent* event) {
   try {
     if (rightButtonDrag) {
-      rightButtonDrag = false;
-      // Qt ends its hand drag only on a left release; without one it would go on panning on the
-      // next hand tool. In no drag mode the release would end a stroke in the scene instead.
-      if (dragMode() != QGraphicsView::NoDrag) {
-        QGraphicsView::mouseReleaseEvent(AsLeftButton(*event, event->buttons() & ~Qt::LeftButton).get());
-      }
+      // Leaving the hand tool ends Qt's drag as well.
       emit activateDragMode(false);
+      rightButtonDrag = false;
       return;
     }
     if (ToolTakes(&IDrawingTool::mouseReleaseEvent, event)) return;
