@@ -66,7 +66,7 @@ Application::~Application() {
 }
 
 void Application::initCoreManager() {
-  Core::Property settings;
+  Core::Property settings{std::string()};  // a group with an empty name
   const boost::filesystem::path locales =
       boost::filesystem::path(App::GetPathToResources()) / ILookAndFeelManager::ROOT / ILookAndFeelManager::LOCALES;
   settings.SetChildT<std::string>(CoreManager::LOCALIZATION_PATH, locales.string());

@@ -5,27 +5,32 @@
 #include <glog/logging.h>
 
 #include <algorithm>
+#include <initializer_list>
 
 namespace Zentor {
 namespace App {
 
 const char* const HotkeyActionHandler::HOTKEY_TAG = "hotkeyTag";
 
+// Written out rather than taken from QKeySequence's standard keys, which depend on the platform
+// theme and are empty for some of these tags on several Linux desktops.
 HotkeyActionHandler::HotkeyActionHandler(QObject* parent) : ActionHandler(parent) {
-  const auto standard = [this](const char* tag, QKeySequence::StandardKey key) {
-    map_[QLatin1String(tag)] = QKeySequence::keyBindings(key);
+  const auto keys = [](std::initializer_list<const char*> sequences) {
+    QList<QKeySequence> list;
+    for (const char* sequence : sequences) list.append(QKeySequence(QLatin1String(sequence)));
+    return list;
   };
-  standard("open", QKeySequence::Open);
-  standard("save", QKeySequence::Save);
-  standard("saveAs", QKeySequence::SaveAs);
-  standard("print", QKeySequence::Print);
-  standard("quit", QKeySequence::Quit);
-  standard("undo", QKeySequence::Undo);
-  standard("redo", QKeySequence::Redo);
-  standard("zoomIn", QKeySequence::ZoomIn);
-  standard("zoomOut", QKeySequence::ZoomOut);
-  standard("help", QKeySequence::HelpContents);
-  map_[QStringLiteral("preferences")] = {QKeySequence(Qt::CTRL | Qt::Key_Comma)};
+  map_[QStringLiteral("open")] = keys({"Ctrl+O"});
+  map_[QStringLiteral("save")] = keys({"Ctrl+S"});
+  map_[QStringLiteral("saveAs")] = keys({"Ctrl+Shift+S"});
+  map_[QStringLiteral("print")] = keys({"Ctrl+P"});
+  map_[QStringLiteral("quit")] = keys({"Ctrl+Q"});
+  map_[QStringLiteral("undo")] = keys({"Ctrl+Z"});
+  map_[QStringLiteral("redo")] = keys({"Ctrl+Shift+Z", "Ctrl+Y"});
+  map_[QStringLiteral("zoomIn")] = keys({"Ctrl++", "Ctrl+="});
+  map_[QStringLiteral("zoomOut")] = keys({"Ctrl+-"});
+  map_[QStringLiteral("help")] = keys({"F1"});
+  map_[QStringLiteral("preferences")] = keys({"Ctrl+,"});
 }
 
 QAction* HotkeyActionHandler::VisibleHolder(const QKeySequence& sequence, const QAction* except) const {

@@ -22,7 +22,7 @@ class HotkeyActionHandler : public ActionHandler {
  public:
   using HotkeyMap = QMap<QString, QList<QKeySequence>>;
 
-  // Starts with the platform's standard keys for the common tags ("open", "save", "quit"...).
+  // Starts with the usual keys of the common tags ("open", "save", "quit"...).
   explicit HotkeyActionHandler(QObject* parent = nullptr);
 
   HotkeyMap hotkeyMap() const { return map_; }
