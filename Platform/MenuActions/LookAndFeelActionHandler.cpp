@@ -22,7 +22,7 @@ LookAndFeelActionHandler::LookAndFeelActionHandler(LookAndFeelManagerPtr lookAnd
     : ActionHandler(parent), lookAndFeel_(std::move(lookAndFeel)) {}
 
 void LookAndFeelActionHandler::handleMenu(QMenu* menu) {
-  if (!lookAndFeel_ || menu->property(FILLED).toBool()) return;
+  if (lookAndFeel_.expired() || menu->property(FILLED).toBool()) return;
   const QString kind = menu->property(LAF_MENU).toString();
   if (kind == QLatin1String("locale"))
     FillLocales(menu);
@@ -34,10 +34,11 @@ void LookAndFeelActionHandler::handleMenu(QMenu* menu) {
 }
 
 void LookAndFeelActionHandler::FillLocales(QMenu* menu) {
+  const LookAndFeelManagerPtr lookAndFeel = lookAndFeel_.lock();
   const Core::LocalizationManagerPtr names = Core::GetLocalizationManagerForDomain(Core::CoreManager::MESSAGE_DOMAIN);
-  const std::string current = lookAndFeel_->GetCurrentLocale();
+  const std::string current = lookAndFeel->GetCurrentLocale();
   auto* group = new QActionGroup(menu);
-  for (const std::string& locale : lookAndFeel_->GetAvailableLocales()) {
+  for (const std::string& locale : lookAndFeel->GetAvailableLocales()) {
     QAction* action = menu->addAction(QString::fromStdString(names->Translate(locale)));
     action->setCheckable(true);
     action->setData(QString::fromStdString(locale));
@@ -55,9 +56,10 @@ void LookAndFeelActionHandler::FillLocales(QMenu* menu) {
 
 // The theme changes only at start; the list shows which one is in use.
 void LookAndFeelActionHandler::FillThemes(QMenu* menu) {
-  const std::string current = lookAndFeel_->GetCurrentTheme();
+  const LookAndFeelManagerPtr lookAndFeel = lookAndFeel_.lock();
+  const std::string current = lookAndFeel->GetCurrentTheme();
   auto* group = new QActionGroup(menu);
-  for (const std::string& theme : lookAndFeel_->GetAvailableThemes()) {
+  for (const std::string& theme : lookAndFeel->GetAvailableThemes()) {
     QAction* action = menu->addAction(QString::fromStdString(theme));
     action->setCheckable(true);
     action->setData(QString::fromStdString(theme));
@@ -68,7 +70,9 @@ void LookAndFeelActionHandler::FillThemes(QMenu* menu) {
 }
 
 void LookAndFeelActionHandler::OnLocaleChosen(const std::string& locale) {
-  lookAndFeel_->SetCurrentLocale(locale);
+  const LookAndFeelManagerPtr lookAndFeel = lookAndFeel_.lock();
+  if (!lookAndFeel) return;
+  lookAndFeel->SetCurrentLocale(locale);
   // Every language list shows the language now in use.
   const QString code = QString::fromStdString(locale);
   for (const QPointer<QMenu>& menu : localeMenus_) {

@@ -8,6 +8,7 @@
 
 #include <QPointer>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -33,7 +34,9 @@ class LookAndFeelActionHandler : public ActionHandler {
   void FillThemes(QMenu* menu);
   void OnLocaleChosen(const std::string& locale);
 
-  LookAndFeelManagerPtr lookAndFeel_;
+  // Not owned: the manager goes with the application, before the handlers do, and takes its
+  // translators out while the application still exists.
+  std::weak_ptr<ILookAndFeelManager> lookAndFeel_;
   std::vector<QPointer<QMenu>> localeMenus_;
 };
 
