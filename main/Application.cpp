@@ -10,6 +10,7 @@
 #include "Platform/Translations/LocalizationManager.h"
 
 #include <QPalette>
+#include <QPointer>
 #include <QThread>
 
 #include <boost/filesystem/path.hpp>
@@ -45,6 +46,19 @@ const Hotkey HOTKEYS[] = {
     {"resetSelection", Qt::CTRL | Qt::ALT | Qt::Key_A},
     {"fitToScreen", Qt::CTRL | Qt::SHIFT | Qt::Key_0},
 };
+
+// The platform, look-and-feel and hotkey handlers, in this order; returns the look-and-feel one.
+App::LookAndFeelActionHandler* AddHandlers(App::ActionParser& parser, const App::LookAndFeelManagerPtr& lookAndFeel) {
+  parser.addHandler(new App::PlatformActionHandler());
+  auto* lookAndFeelHandler = new App::LookAndFeelActionHandler(lookAndFeel);
+  parser.addHandler(lookAndFeelHandler);
+  auto* hotkeys = new App::HotkeyActionHandler();
+  App::HotkeyActionHandler::HotkeyMap map = hotkeys->hotkeyMap();
+  for (const Hotkey& hotkey : HOTKEYS) map[QLatin1String(hotkey.tag)].append(QKeySequence(hotkey.keys));
+  hotkeys->setHotkeyMap(map);
+  parser.addHandler(hotkeys);
+  return lookAndFeelHandler;
+}
 
 }  // namespace
 
@@ -106,17 +120,10 @@ void Application::configure(int argc, char** argv) {
   QApplication::setPalette(palette);
 
   actionParser_ = new App::ActionParser(this);
-  actionParser_->addHandler(new App::PlatformActionHandler());
-  auto* lookAndFeelHandler = new App::LookAndFeelActionHandler(lookAndFeel_);
+  App::LookAndFeelActionHandler* lookAndFeelHandler = AddHandlers(*actionParser_, lookAndFeel_);
   connect(lookAndFeelHandler, &App::LookAndFeelActionHandler::localeChanged, this, &Application::handleLocaleChanged);
   connect(lookAndFeelHandler, &App::LookAndFeelActionHandler::moreLanguagesClicked, this,
           &Application::moreLanguagesClicked);
-  actionParser_->addHandler(lookAndFeelHandler);
-  auto* hotkeys = new App::HotkeyActionHandler();
-  App::HotkeyActionHandler::HotkeyMap map = hotkeys->hotkeyMap();
-  for (const Hotkey& hotkey : HOTKEYS) map[QLatin1String(hotkey.tag)].append(QKeySequence(hotkey.keys));
-  hotkeys->setHotkeyMap(map);
-  actionParser_->addHandler(hotkeys);
 }
 
 void Application::handleLocaleChanged(std::string locale) {
@@ -154,13 +161,17 @@ std::exception_ptr Application::takePendingException() {
 namespace Action {
 namespace {
 
+// Without the program's application object (a plain QApplication, as in tests) a parser with the
+// same handlers serves, on the look and feel installed at its first use.
 App::ActionParser* Parser() {
   auto* application = qobject_cast<Application*>(QCoreApplication::instance());
-  if (!application || !application->actionParser()) {
-    LOG(WARNING) << "No action parser: the program's application object is not running";
-    return nullptr;
+  if (application && application->actionParser()) return application->actionParser();
+  static QPointer<App::ActionParser> fallback;
+  if (!fallback && QCoreApplication::instance()) {
+    fallback = new App::ActionParser(QCoreApplication::instance());
+    AddHandlers(*fallback, App::LookAndFeel());
   }
-  return application->actionParser();
+  return fallback;
 }
 
 }  // namespace

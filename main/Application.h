@@ -61,8 +61,7 @@ class Application : public App::Application {
   std::exception_ptr pending_;
 };
 
-// Hand a form's menus and actions to the application's action parser. Without the program's
-// application object (a plain QApplication, as in tests) they do nothing.
+// Hand a form's menus and actions to the application's action parser.
 namespace Action {
 void parse(QMenuBar* menuBar);
 void parse(QMenu* menu);
