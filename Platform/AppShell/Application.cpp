@@ -24,9 +24,10 @@ Application::Application(int& argc, char** argv) : QApplication(argc, argv) {
   });
 }
 
-// The settings store is not left installed past the application it belongs to.
+// The settings store and look and feel are not left installed past the application they belong to.
 Application::~Application() {
   if (appSettings_) SetAppSettings(nullptr);
+  if (lookAndFeel_ && LookAndFeel() == lookAndFeel_) SetLookAndFeel(nullptr);
 }
 
 Application* Application::Instance() { return qobject_cast<Application*>(QCoreApplication::instance()); }
@@ -48,6 +49,17 @@ void Application::SetAppSettingsManager(SettingsManagerPtr settings) {
   const auto* store = dynamic_cast<const SettingsManager*>(settings.get());
   firstLaunch_ = store && !store->ExistedBefore();
   SetAppSettings(std::move(settings));
+}
+
+ISettingsManager& Application::CurrentSettings() {
+  const Application* application = Instance();
+  if (application && application->GetSettingsManager()) return *application->GetSettingsManager();
+  return AppSettings();
+}
+
+void Application::SetLookAndFeelManager(LookAndFeelManagerPtr lookAndFeel) {
+  lookAndFeel_ = std::move(lookAndFeel);
+  SetLookAndFeel(lookAndFeel_);
 }
 
 QString Application::ApplicationName() const {

@@ -34,8 +34,12 @@ class Application : public QApplication, public LinksManager {
   SettingsManagerPtr GetProductSettingsManager() const { return productSettings_; }
   // The product store when there is one, else the application store.
   SettingsManagerPtr GetSettingsManager() const { return productSettings_ ? productSettings_ : appSettings_; }
+  // The running application's settings manager; AppSettings() when there is no application
+  // object of this kind or it has no store yet.
+  static ISettingsManager& CurrentSettings();
 
-  void SetLookAndFeelManager(LookAndFeelManagerPtr lookAndFeel) { lookAndFeel_ = std::move(lookAndFeel); }
+  // Also installed as LookAndFeel().
+  void SetLookAndFeelManager(LookAndFeelManagerPtr lookAndFeel);
   LookAndFeelManagerPtr GetLookAndFeelManager() const { return lookAndFeel_; }
 
   // True when the application settings file did not exist before this run.

@@ -44,5 +44,10 @@ class ILookAndFeelManager {
 
 using LookAndFeelManagerPtr = std::shared_ptr<ILookAndFeelManager>;
 
+// The look-and-feel manager of the running program, null until one is installed (the application
+// object installs its own; tests may install theirs).
+LookAndFeelManagerPtr LookAndFeel();
+void SetLookAndFeel(LookAndFeelManagerPtr lookAndFeel);
+
 }  // namespace App
 }  // namespace Zentor

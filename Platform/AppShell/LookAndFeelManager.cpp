@@ -32,7 +32,16 @@ QString Join(const QString& folder, const std::string& part) {
 bool Contains(const std::vector<std::string>& list, const std::string& value) {
   return std::find(list.begin(), list.end(), value) != list.end();
 }
+
+LookAndFeelManagerPtr& Installed() {
+  static LookAndFeelManagerPtr installed;
+  return installed;
+}
 }  // namespace
+
+LookAndFeelManagerPtr LookAndFeel() { return Installed(); }
+
+void SetLookAndFeel(LookAndFeelManagerPtr lookAndFeel) { Installed() = std::move(lookAndFeel); }
 
 LookAndFeelManager::LookAndFeelManager(const std::string& resourcesFolder, const std::vector<std::string>& modules)
     : resources_(QString::fromStdString(resourcesFolder)), modules_(modules), currentLocale_(SOURCE_LOCALE) {}

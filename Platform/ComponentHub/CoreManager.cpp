@@ -185,7 +185,13 @@ struct CoreManager::Impl {
   Proc::EffectFactoryPtr factory{new EffectFactory(registry)};
   std::mutex pluginMutex;
   std::set<void*> plugins;  // modules loaded; never unloaded, their code stays registered
+  mutable std::mutex startMutex;  // held while an initialisation runs
+  bool initialized = false;
+  std::string localizationPath;
 };
+
+const std::string CoreManager::LOCALIZATION_PATH = "localizationPath";
+const std::string CoreManager::MESSAGE_DOMAIN = "core";
 
 CoreManager::CoreManager() : impl_(new Impl) {
   std::vector<Proc::RegistratorFn> pending;
@@ -231,6 +237,34 @@ CoreManager::~CoreManager() {
 CoreManager& CoreManager::Instance() {
   static CoreManager manager;
   return manager;
+}
+
+void CoreManager::Initialize(const std::function<void()>& done, const Property& settings) {
+  {
+    std::lock_guard<std::mutex> lock(impl_->startMutex);
+    impl_->localizationPath =
+        settings.ChildExists(LOCALIZATION_PATH) ? settings[LOCALIZATION_PATH].GetString() : std::string();
+    impl_->initialized = true;
+  }
+  if (done) done();
+}
+
+void CoreManager::WaitUntilInitialized() { std::lock_guard<std::mutex> lock(impl_->startMutex); }
+
+void CoreManager::Uninitialize() {
+  std::lock_guard<std::mutex> lock(impl_->startMutex);
+  impl_->initialized = false;
+  impl_->localizationPath.clear();
+}
+
+bool CoreManager::IsInitialized() const {
+  std::lock_guard<std::mutex> lock(impl_->startMutex);
+  return impl_->initialized;
+}
+
+std::string CoreManager::GetLocalizationPath() const {
+  std::lock_guard<std::mutex> lock(impl_->startMutex);
+  return impl_->localizationPath;
 }
 
 Proc::EffectFactoryPtr CoreManager::GetEffectFactory() { return impl_->factory; }

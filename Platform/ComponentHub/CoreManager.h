@@ -4,6 +4,8 @@
 #include "Platform/Codecs/CodecFactory.h"
 #include "Proc/Interfaces/IEffect.h"
 
+#include "Platform/Bedrock/Property.h"
+
 #include <functional>
 #include <string>
 #include <vector>
@@ -93,6 +95,21 @@ class ZENTOR_API CoreManager {
   // The plug-in folder: $ZENTOR_PLUGIN_PATH when set and not empty, else "plugins" next to this
   // library. Instance() loads every *.so there in name order; one that fails is logged and skipped.
   static std::string GetPluginFolder();
+
+  // Start-up of the process's services: `settings` holds LOCALIZATION_PATH, the folder of the
+  // translation files. The work is done before the call returns; `done`, when set, runs last.
+  void Initialize(const std::function<void()>& done, const Property& settings);
+  // Returns once no initialisation is running.
+  void WaitUntilInitialized();
+  // Forgets the start-up settings. Effects and plug-ins stay registered: engines may outlive it.
+  void Uninitialize();
+  bool IsInitialized() const;
+  // Empty until initialised.
+  std::string GetLocalizationPath() const;
+
+  static const std::string LOCALIZATION_PATH;
+  // The translation domain of the engine's message keys; it also names the languages.
+  static const std::string MESSAGE_DOMAIN;
 
   // Built-in registrators run by Instance() before any plug-in is loaded; one added after that runs
   // at once.

@@ -9,7 +9,10 @@
 #include <gmock/gmock.h>
 #include <glog/logging.h>
 
+#include <cstdio>
 #include <cstdlib>
+#include <map>
+#include <string>
 
 namespace TestSupport {
 
@@ -25,9 +28,27 @@ void AnswerAlerts(std::function<int(Zentor::App::AlertBox&)> answer) {
   });
 }
 
+namespace {
+std::map<std::string, int (*)()>& Children() {
+  static std::map<std::string, int (*)()> children;
+  return children;
+}
+}  // namespace
+
+bool RegisterChild(const char* name, int (*run)()) {
+  Children()[name] = run;
+  return true;
+}
+
 }  // namespace TestSupport
 
 int main(int argc, char** argv) {
+  if (const char* child = std::getenv("GLIMRA_TEST_CHILD")) {
+    const auto found = TestSupport::Children().find(child);
+    const int code = found == TestSupport::Children().end() ? 2 : found->second();
+    std::fflush(nullptr);
+    std::_Exit(code);
+  }
   setenv("QT_QPA_PLATFORM", "offscreen", 0);
   QTemporaryDir home;
   const QByteArray root = home.path().toLocal8Bit();

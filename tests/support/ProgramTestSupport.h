@@ -31,6 +31,12 @@ std::vector<AlertRecord>& Alerts();
 // Answers alerts with `answer` (null: every alert returns Cancel); every alert is recorded.
 void AnswerAlerts(std::function<int(Zentor::App::AlertBox&)> answer);
 
+// A test that needs a process of its own (a second application object, say) registers its child
+// code under a name from a static initializer. Started with GLIMRA_TEST_CHILD=<name>, the test
+// binary runs only that code, once every static object is built and before the test main sets
+// anything up, and exits with what it returns. The registration's result is always true.
+bool RegisterChild(const char* name, int (*run)());
+
 // Runs the event loop until `done` holds or `ms` pass; returns whether it holds.
 inline bool WaitFor(const std::function<bool()>& done, int ms = 5000) {
   QElapsedTimer timer;

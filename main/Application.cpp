@@ -1,0 +1,197 @@
+#include "main/Application.h"
+
+#include "Customization/CustomizationGlimra.h"
+#include "Platform/Bedrock/Property.h"
+#include "Platform/ComponentHub/CoreManager.h"
+#include "Platform/MenuActions/ActionParser.h"
+#include "Platform/MenuActions/HotkeyActionHandler.h"
+#include "Platform/MenuActions/LookAndFeelActionHandler.h"
+#include "Platform/MenuActions/PlatformActionHandler.h"
+#include "Platform/Translations/LocalizationManager.h"
+
+#include <QPalette>
+#include <QPointer>
+#include <QThread>
+
+#include <boost/filesystem/path.hpp>
+
+#include <glog/logging.h>
+
+#include <algorithm>
+#include <utility>
+
+namespace Zentor {
+namespace Glimra {
+namespace {
+
+using App::ILookAndFeelManager;
+using Core::CoreManager;
+
+const char* const ORGANISATION = "Zentor";
+
+// The look-and-feel and translation packages: Qt's, the outside libraries' and the program's.
+const std::vector<std::string> MODULES = {"qt", "MenuActions", "Application", "ThemeBase", "Updates", "Glimra"};
+
+struct Hotkey {
+  const char* tag;
+  QKeyCombination keys;
+};
+
+// Ctrl is the Command key on macOS.
+const Hotkey HOTKEYS[] = {
+    {"fileInfo", Qt::CTRL | Qt::Key_I},
+    {"startErasing", Qt::CTRL | Qt::Key_R},
+    {"increaseSelection", Qt::CTRL | Qt::SHIFT | Qt::Key_P},
+    {"decreaseSelection", Qt::CTRL | Qt::SHIFT | Qt::Key_M},
+    {"resetSelection", Qt::CTRL | Qt::ALT | Qt::Key_A},
+    {"fitToScreen", Qt::CTRL | Qt::SHIFT | Qt::Key_0},
+};
+
+// The platform, look-and-feel and hotkey handlers, in this order; returns the look-and-feel one.
+App::LookAndFeelActionHandler* AddHandlers(App::ActionParser& parser, const App::LookAndFeelManagerPtr& lookAndFeel) {
+  parser.addHandler(new App::PlatformActionHandler());
+  auto* lookAndFeelHandler = new App::LookAndFeelActionHandler(lookAndFeel);
+  parser.addHandler(lookAndFeelHandler);
+  auto* hotkeys = new App::HotkeyActionHandler();
+  App::HotkeyActionHandler::HotkeyMap map = hotkeys->hotkeyMap();
+  for (const Hotkey& hotkey : HOTKEYS) map[QLatin1String(hotkey.tag)].append(QKeySequence(hotkey.keys));
+  hotkeys->setHotkeyMap(map);
+  parser.addHandler(hotkeys);
+  return lookAndFeelHandler;
+}
+
+}  // namespace
+
+Application::Application(int& argc, char** argv) : App::Application(argc, argv) {
+  try {
+    initCoreManager();
+    configure(argc, argv);
+  } catch (...) {
+    destructCoreManager();
+    lookAndFeel_.reset();
+    throw;
+  }
+}
+
+// Destructors never throw: a failure in here ends the process.
+Application::~Application() {
+  destructCoreManager();
+  lookAndFeel_.reset();
+}
+
+void Application::initCoreManager() {
+  Core::Property settings{std::string()};  // a group with an empty name
+  const boost::filesystem::path locales =
+      boost::filesystem::path(App::GetPathToResources()) / ILookAndFeelManager::ROOT / ILookAndFeelManager::LOCALES;
+  settings.SetChildT<std::string>(CoreManager::LOCALIZATION_PATH, locales.string());
+  CoreManager::Instance().Initialize({}, settings);
+  CoreManager::Instance().WaitUntilInitialized();
+}
+
+void Application::destructCoreManager() { CoreManager::Instance().Uninitialize(); }
+
+void Application::configure(int argc, char** argv) {
+  auto customization = std::make_shared<CustomizationGlimra>(argc, argv);
+  customization->InitSettings();
+  SetCustomizationManager(customization);
+
+  SetAppSettingsManager(std::make_shared<App::SettingsManager>(customization->GetAppSettingsName(), ORGANISATION));
+  const std::string productPath = customization->GetProductSettingsPath();
+  if (!productPath.empty()) SetProductSettingsManager(std::make_shared<App::SettingsManager>(productPath, ORGANISATION));
+
+  Core::GetLocalizationManager().LoadDomain(CoreManager::MESSAGE_DOMAIN);
+  Core::GetLocalizationManager().LoadDomain("languages");
+
+  lookAndFeel_ = std::make_shared<App::LookAndFeelManager>(App::GetPathToResources(), MODULES);
+  const App::SettingsManagerPtr settings = GetSettingsManager();
+  const std::string locale = settings->GetString(ILookAndFeelManager::locale, ILookAndFeelManager::localeUnknown);
+  std::string theme = settings->GetString(ILookAndFeelManager::theme, ILookAndFeelManager::themeDefault);
+  const std::vector<std::string> themes = lookAndFeel_->GetAvailableThemes();
+  if (!themes.empty() && std::find(themes.begin(), themes.end(), theme) == themes.end()) theme = themes.front();
+  lookAndFeel_->Initialize(locale, theme);
+  SetLookAndFeelManager(lookAndFeel_);
+  customization->SetCurrentLocale(lookAndFeel_->GetCurrentLocale());
+  settings->SetString(ILookAndFeelManager::theme, theme);
+  settings->SetString(ILookAndFeelManager::locale, lookAndFeel_->GetCurrentLocale());
+
+  setStyleSheet(lookAndFeel_->GetStyleSheet());
+  QPalette palette = QApplication::palette();
+  palette.setBrush(QPalette::All, QPalette::Light, QBrush(QColor(Qt::transparent), Qt::SolidPattern));
+  QApplication::setPalette(palette);
+
+  actionParser_ = new App::ActionParser(this);
+  App::LookAndFeelActionHandler* lookAndFeelHandler = AddHandlers(*actionParser_, lookAndFeel_);
+  connect(lookAndFeelHandler, &App::LookAndFeelActionHandler::localeChanged, this, &Application::handleLocaleChanged);
+  connect(lookAndFeelHandler, &App::LookAndFeelActionHandler::moreLanguagesClicked, this,
+          &Application::moreLanguagesClicked);
+}
+
+void Application::handleLocaleChanged(std::string locale) {
+  GetCustomizationManager()->SetCurrentLocale(locale);
+  GetSettingsManager()->SetString(ILookAndFeelManager::locale, locale);
+}
+
+bool Application::notify(QObject* receiver, QEvent* event) {
+  try {
+    return App::Application::notify(receiver, event);
+  } catch (...) {
+    KeepPendingException(std::current_exception());
+  }
+  return false;
+}
+
+void Application::KeepPendingException(std::exception_ptr failure) {
+  {
+    std::lock_guard<std::mutex> lock(pendingMutex_);
+    if (pending_) return;
+    pending_ = std::move(failure);
+  }
+  // Handlers of objects on other threads get here too; the loop is ended from the GUI thread.
+  if (QThread::currentThread() == thread())
+    exit(1);
+  else
+    QMetaObject::invokeMethod(this, [] { exit(1); }, Qt::QueuedConnection);
+}
+
+std::exception_ptr Application::takePendingException() {
+  std::lock_guard<std::mutex> lock(pendingMutex_);
+  return std::exchange(pending_, nullptr);
+}
+
+namespace Action {
+namespace {
+
+// Without the program's application object (a plain QApplication, as in tests) a parser with the
+// same handlers serves, on the look and feel installed at its first use.
+App::ActionParser* Parser() {
+  auto* application = qobject_cast<Application*>(QCoreApplication::instance());
+  if (application && application->actionParser()) return application->actionParser();
+  static QPointer<App::ActionParser> fallback;
+  if (!fallback && QCoreApplication::instance()) {
+    fallback = new App::ActionParser(QCoreApplication::instance());
+    AddHandlers(*fallback, App::LookAndFeel());
+  }
+  return fallback;
+}
+
+}  // namespace
+
+void parse(QMenuBar* menuBar) {
+  if (App::ActionParser* parser = Parser()) parser->parseMenuBar(menuBar);
+}
+
+void parse(QMenu* menu) {
+  if (App::ActionParser* parser = Parser()) parser->parseMenu(menu);
+}
+
+void parse(QAction* action) {
+  if (App::ActionParser* parser = Parser()) parser->parseAction(action);
+}
+
+void parse(QList<QAction*> actions) {
+  if (App::ActionParser* parser = Parser()) parser->parseActions(actions);
+}
+
+}  // namespace Action
+}  // namespace Glimra
+}  // namespace Zentor

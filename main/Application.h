@@ -1,0 +1,73 @@
+// The program's application object: its construction does all application-wide set-up before any
+// window exists (component manager, customisation, settings stores, translation domains, look and
+// feel, style sheet, and the action parser with the program's hotkeys).
+#pragma once
+
+#include "Platform/AppShell/Application.h"
+#include "Platform/AppShell/LookAndFeelManager.h"
+
+#include <QList>
+
+#include <exception>
+#include <memory>
+#include <mutex>
+#include <string>
+
+class QAction;
+class QMenu;
+class QMenuBar;
+
+namespace Zentor {
+namespace App {
+class ActionParser;
+}
+
+namespace Glimra {
+
+class Application : public App::Application {
+  Q_OBJECT
+
+ public:
+  // A failure of the set-up uninitialises the component manager and propagates.
+  Application(int& argc, char** argv);
+  ~Application() override;
+
+  static void initCoreManager();
+  static void destructCoreManager();
+
+  App::ActionParser* actionParser() const { return actionParser_; }
+
+  // What an event handler let out: the first such exception ends the event loop with code 1 and
+  // is kept here for main to report. Null when nothing came; taking it clears it.
+  std::exception_ptr takePendingException();
+
+  bool notify(QObject* receiver, QEvent* event) override;
+
+ public slots:
+  void handleLocaleChanged(std::string locale);
+
+ signals:
+  void moreLanguagesClicked();
+
+ protected:
+  void configure(int argc, char** argv);
+
+ private:
+  void KeepPendingException(std::exception_ptr failure);
+
+  App::ActionParser* actionParser_ = nullptr;
+  std::shared_ptr<App::LookAndFeelManager> lookAndFeel_;
+  std::mutex pendingMutex_;
+  std::exception_ptr pending_;
+};
+
+// Hand a form's menus and actions to the application's action parser.
+namespace Action {
+void parse(QMenuBar* menuBar);
+void parse(QMenu* menu);
+void parse(QAction* action);
+void parse(QList<QAction*> actions);
+}  // namespace Action
+
+}  // namespace Glimra
+}  // namespace Zentor
