@@ -9,11 +9,14 @@
 #include <QLockFile>
 #include <QStandardPaths>
 #include <QTimer>
+#include <QUuid>
 
 #include <glog/logging.h>
 
 namespace Zentor {
 namespace App {
+
+const std::string Application::KEY_USER_ID = "UserID";
 
 Application::Application(int& argc, char** argv) : QApplication(argc, argv) {
   setOrganizationName(QStringLiteral("Zentor"));
@@ -48,6 +51,15 @@ void Application::SetAppSettingsManager(SettingsManagerPtr settings) {
   const auto* store = dynamic_cast<const SettingsManager*>(settings.get());
   firstLaunch_ = store && !store->ExistedBefore();
   SetAppSettings(std::move(settings));
+}
+
+std::string Application::GetUserId() {
+  ISettingsManager& settings = AppSettings();
+  const QUuid stored(QString::fromStdString(settings.GetString(KEY_USER_ID, std::string())));
+  if (!stored.isNull()) return stored.toString(QUuid::WithoutBraces).toStdString();
+  const std::string made = QUuid::createUuid().toString(QUuid::WithoutBraces).toStdString();
+  settings.SetString(KEY_USER_ID, made);
+  return made;
 }
 
 QString Application::ApplicationName() const {
