@@ -1,0 +1,136 @@
+#include "Workspace/WorkspaceScene.h"
+
+#include "Engine/ColorspaceConverter.h"
+#include "Engine/ErrorPath.h"
+
+#include <QGraphicsPixmapItem>
+#include <QGraphicsSceneMouseEvent>
+#include <QGraphicsView>
+
+#include <glog/logging.h>
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace Zentor {
+namespace Glimra {
+
+WorkspaceScene::WorkspaceScene(IGlimraDrawer& drawer, QObject* parent)
+    : QGraphicsScene(parent), drawer_(drawer), frame_(drawer.GetVideo()) {
+  // Items come and go with every stroke step and are never looked up by position.
+  setItemIndexMethod(QGraphicsScene::NoIndex);
+  pixmapItem_ = addPixmap(ColorspaceConverter::FrameToPixmap(frame_));
+  frameFormat_ = FormatOf(frame_);
+  if (frame_) setSceneRect(0, 0, frame_->GetWidth(), frame_->GetHeight());
+}
+
+WorkspaceScene::~WorkspaceScene() {
+  LOG(INFO) << "MaxPatchCount: " << maxPatchCount_ << " MaxPatchSize: " << maxPatchArea_;
+}
+
+WorkspaceScene::FrameFormat WorkspaceScene::FormatOf(const Proc::DataVideoPtr& frame) {
+  if (!frame) return {0, 0, 0};
+  return {uint32_t(frame->GetPixelFormat()), frame->GetWidth(), frame->GetHeight()};
+}
+
+VSize WorkspaceScene::ToDrawerCoordinate(double value) {
+  if (std::isnan(value)) return 0;
+  const double cut = std::clamp(std::trunc(value), double(std::numeric_limits<int32_t>::min()),
+                                double(std::numeric_limits<int32_t>::max()));
+  return uint32_t(int32_t(cut));
+}
+
+bool WorkspaceScene::IsDragModeActivated() const {
+  const QList<QGraphicsView*> shown = views();
+  return std::any_of(shown.begin(), shown.end(),
+                     [](const QGraphicsView* view) { return view->dragMode() != QGraphicsView::NoDrag; });
+}
+
+void WorkspaceScene::mousePressEvent(QGraphicsSceneMouseEvent* event) {
+  try {
+    if (!IsDragModeActivated()) {
+      const QPointF at = event->scenePos();
+      ApplyPatch(drawer_.PaintStart(ToDrawerCoordinate(at.x()), ToDrawerCoordinate(at.y())));
+    }
+  } catch (...) {
+    ErrorPath::ReportCurrent();
+  }
+  QGraphicsScene::mousePressEvent(event);
+}
+
+void WorkspaceScene::mouseMoveEvent(QGraphicsSceneMouseEvent* event) {
+  try {
+    // Moves the program makes up (a re-sent last position, say) are not the user's stroke.
+    if (!IsDragModeActivated() && event->spontaneous()) {
+      const QPointF at = event->scenePos();
+      ApplyPatch(drawer_.Paint(ToDrawerCoordinate(at.x()), ToDrawerCoordinate(at.y())));
+    }
+  } catch (...) {
+    ErrorPath::ReportCurrent();
+  }
+  QGraphicsScene::mouseMoveEvent(event);
+}
+
+void WorkspaceScene::mouseReleaseEvent(QGraphicsSceneMouseEvent* event) {
+  try {
+    if (!IsDragModeActivated()) {
+      const QPointF at = event->scenePos();
+      drawer_.PaintStop(ToDrawerCoordinate(at.x()), ToDrawerCoordinate(at.y()));
+    }
+  } catch (...) {
+    ErrorPath::ReportCurrent();
+  }
+  QGraphicsScene::mouseReleaseEvent(event);
+}
+
+void WorkspaceScene::dragMoveEvent(QGraphicsSceneDragDropEvent* /*event*/) {}
+
+void WorkspaceScene::ApplyPatch(const IGlimraDrawer::PaintPatch& patch) {
+  if (!patch.frame) {
+    LOG(INFO) << "Returned NULL frame when drawing patch.";
+    return;
+  }
+  if (patchArea_ > MAX_PATCH_AREA) {
+    LOG(INFO) << "Patch size too big! Reset picture.";
+    RemoveAllPatches();
+    return;
+  }
+  QGraphicsPixmapItem* item = addPixmap(ColorspaceConverter::FrameToPixmap(patch.frame));
+  item->setPos(patch.left, patch.top);
+  patches_.push_back(item);
+  ++patchCount_;
+  const int64_t width = std::max<int64_t>(0, int64_t(patch.right) - int64_t(patch.left));
+  const int64_t height = std::max<int64_t>(0, int64_t(patch.bottom) - int64_t(patch.top));
+  patchArea_ += uint64_t(width) * uint64_t(height);
+}
+
+void WorkspaceScene::RemoveAllPatches() {
+  Proc::DataVideoPtr frame = drawer_.GetVideo();
+  if (!frame) return;
+  frame_ = std::move(frame);
+  for (QGraphicsItem* patch : patches_) delete patch;
+  patches_.clear();
+  pixmapItem_->setPixmap(ColorspaceConverter::FrameToPixmap(frame_));
+  maxPatchArea_ = std::max(maxPatchArea_, patchArea_);
+  maxPatchCount_ = std::max(maxPatchCount_, patchCount_);
+  patchCount_ = 0;
+  patchArea_ = 0;
+}
+
+void WorkspaceScene::HandleEventInternal() {
+  try {
+    RemoveAllPatches();
+    const FrameFormat format = FormatOf(frame_);
+    if (!frame_ || format == frameFormat_) return;
+    frameFormat_ = format;
+    setSceneRect(0, 0, frame_->GetWidth(), frame_->GetHeight());
+    const QList<QGraphicsView*> shown = views();
+    if (!shown.isEmpty()) shown.first()->centerOn(pixmapItem_);
+  } catch (...) {
+    ErrorPath::ReportCurrent();
+  }
+}
+
+}  // namespace Glimra
+}  // namespace Zentor
