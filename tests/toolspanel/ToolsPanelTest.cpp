@@ -42,6 +42,8 @@ struct ToolsPanelTest : testing::Test {
     });
   }
 
+  ~ToolsPanelTest() override { delete tools.data(); }
+
   std::unique_ptr<ToolsWidget> Panel() {
     auto panel = std::make_unique<ToolsWidget>();
     panel->SetPaintTools(tools);
