@@ -139,13 +139,6 @@ TEST_F(StatisticsTest, AFailedStartLeavesTheStubAndIsTriedAgain) {
   EXPECT_EQ(2, log.made);
   ASSERT_EQ(2u, log.calls.size());
   EXPECT_EQ("APP_EVERY_START:de", log.calls[1]);
-
-  // No tracker at all is as good as off.
-  ApplicationTrackerFactory::SetFactoryHook([] { return ApplicationTrackerPtr(); });
-  TestHandler other;
-  other.setEnabled(true);
-  other.TrackEventString("DROPPED", {});
-  TestSupport::Drain();
 }
 
 TEST_F(StatisticsTest, AFailingTrackerFailsNothing) {
