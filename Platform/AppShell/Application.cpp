@@ -9,11 +9,14 @@
 #include <QLockFile>
 #include <QStandardPaths>
 #include <QTimer>
+#include <QUuid>
 
 #include <glog/logging.h>
 
 namespace Zentor {
 namespace App {
+
+const std::string Application::KEY_USER_ID = "UserID";
 
 Application::Application(int& argc, char** argv) : QApplication(argc, argv) {
   setOrganizationName(QStringLiteral("Zentor"));
@@ -60,6 +63,15 @@ ISettingsManager& Application::CurrentSettings() {
 void Application::SetLookAndFeelManager(LookAndFeelManagerPtr lookAndFeel) {
   lookAndFeel_ = std::move(lookAndFeel);
   SetLookAndFeel(lookAndFeel_);
+}
+
+std::string Application::GetUserId() {
+  ISettingsManager& settings = AppSettings();
+  const QUuid stored(QString::fromStdString(settings.GetString(KEY_USER_ID, std::string())));
+  if (!stored.isNull()) return stored.toString(QUuid::WithoutBraces).toStdString();
+  const std::string made = QUuid::createUuid().toString(QUuid::WithoutBraces).toStdString();
+  settings.SetString(KEY_USER_ID, made);
+  return made;
 }
 
 QString Application::ApplicationName() const {

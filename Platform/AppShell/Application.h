@@ -45,6 +45,11 @@ class Application : public QApplication, public LinksManager {
   // True when the application settings file did not exist before this run.
   bool IsFirstLauch() const { return firstLaunch_; }
 
+  // The user's anonymous id for usage statistics: a QUuid made on first use and kept in the
+  // application settings under KEY_USER_ID.
+  static std::string GetUserId();
+  static const std::string KEY_USER_ID;
+
   QString ApplicationName() const;
   QString GetFullApplicationName() const;
 

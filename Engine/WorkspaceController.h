@@ -1,0 +1,81 @@
+// One opened image: the engine, the scene that shows it, the paint tools, the session folder
+// with its thumbnail, and the open, save and usage events of the image.
+#pragma once
+
+#include "Core/Interfaces/EventHandlerList.h"
+#include "Engine/IWorkspaceController.h"
+
+#include <QCoreApplication>
+
+#include <functional>
+#include <memory>
+
+namespace Zentor {
+namespace App {
+class SessionFolderLock;
+}
+
+namespace Glimra {
+
+class WorkspaceScene;
+
+// GUI thread only.
+class WorkspaceController : public RefCounted<IWorkspaceController>,
+                            public Core::EventHandlerList<IStatisticsEventHandler> {
+ public:
+  using EngineFactory = std::function<GlimraCorePtr(const IGlimraCore::Initializer&)>;
+
+  // Opens path (UTF-8) in a new engine, or restores the session sessionId when it is given. A
+  // new session removes the earlier sessions that no live process holds; the one the caller
+  // still shows is held, so the caller calls ClearEarlierSessions once it dropped that one. A
+  // failure of the engine is reported as "FILE_OPEN_ERROR" and rethrown as it was; the settings
+  // are then left unchanged. An empty factory means the real engine.
+  static WorkspaceControllerPtr Create(IStatisticsEventHandler* handler, const std::string& path,
+                                       std::string sessionId, const EngineFactory& factory = EngineFactory());
+  static void ClearEarlierSessions();
+  // A fresh temporary base name (no folder, no suffix), for the engine's swap files.
+  static std::string GetTemporaryName();
+  static void SendCreateErrorStat(IStatisticsEventHandler* handler, const std::string& extension,
+                                  const std::string& error);
+
+  // folder: the session folder. Without a lock the controller locks the folder itself; either way
+  // the folder stays locked while the controller lives.
+  WorkspaceController(IStatisticsEventHandler* handler, const GlimraCorePtr& engine, const QString& folder,
+                      std::unique_ptr<App::SessionFolderLock> lock = nullptr);
+  ~WorkspaceController() override;
+
+  QGraphicsScene* GetScene() const override;
+  PaintTools* GetPaintTools() const override { return paintTools_; }
+  IGlimraUndoBase* GetUndoEngine() const override { return engine_.get(); }
+  void RegisterCoreEventHandler(ICoreEventHandler* handler) override;
+  void RegisterDrawerEventHandler(IDrawerEventHandler* handler) override;
+  QString GetFileName() const override;
+  bool SaveOverwrite() override;
+  void Save(const QString& path) override;
+  void SaveSession() override;
+  void SetProgressController(const Core::ProgressControllerPtr& controller) override;
+  void LoadSelection(const std::string& path) override;
+  void SaveSelection(const std::string& path) const override;
+  QImage GetFrame() const override;
+  Core::Property GetFrameInfo() const override;
+  QImage GetSnapshot() const override;
+  Core::Property GetFileInfo() const override;
+  void SetSaveReplaceSettings(const Core::Property& settings) override { saveReplaceSettings_ = settings; }
+  void Debug() override;
+
+  static const QString UNKNOWN_ERROR;
+
+ private:
+  void WritePreview() const;
+
+  // Released last: the engine finishes with the folder while it is still held.
+  std::unique_ptr<App::SessionFolderLock> lock_;
+  GlimraCorePtr engine_;
+  QString previewPath_;
+  WorkspaceScene* scene_;
+  PaintTools* paintTools_;
+  Core::Property saveReplaceSettings_;
+};
+
+}  // namespace Glimra
+}  // namespace Zentor
