@@ -25,7 +25,10 @@ namespace {
 class SaveBrowser : public QFileDialog {
  public:
   SaveBrowser(QWidget* parent, std::function<bool(int)> finishing)
-      : QFileDialog(parent, Qt::Widget), finishing(std::move(finishing)) {}
+      : QFileDialog(parent), finishing(std::move(finishing)) {
+    // A dialog made with Qt::Widget still becomes a window; only setting the flags embeds it.
+    setWindowFlags(Qt::Widget);
+  }
 
   void done(int result) override {
     if (finishing(result)) QFileDialog::done(result);
@@ -61,6 +64,8 @@ SaveFileDialog::SaveFileDialog(const QString& caption, const QString& label, con
     if (QWidget* own = browser->findChild<QWidget*>(QLatin1String(name))) own->hide();
   }
   ui->panelLayout->insertWidget(0, browser, 1);
+  // Setting the flags hid it.
+  browser->show();
 
   controller.OnViewLoaded();
   const QFileInfo current(currentFile);
