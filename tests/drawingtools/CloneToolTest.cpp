@@ -98,4 +98,29 @@ TEST_F(CloneToolTest, GuidesAreRedOnTheSourceAndGreenOnTheCursor) {
   EXPECT_EQ(RingPixels(shot, cursor, 20, Red), 0);
 }
 
+// Pixels in the square of the given half-side around the centre that are not black.
+int LitPixels(const QImage& image, QPoint centre, int half) {
+  int count = 0;
+  for (int y = centre.y() - half; y <= centre.y() + half; ++y) {
+    for (int x = centre.x() - half; x <= centre.x() + half; ++x) count += image.pixelColor(x, y) != Qt::black;
+  }
+  return count;
+}
+
+TEST_F(CloneToolTest, TheSourceMarkerShowsDuringAStrokeOnlyWhileTheSourceIsVisible) {
+  const QPoint source(40, 60), stroke(140, 60);
+  Click(Viewport(), source, Qt::AltModifier);
+  Send(Viewport(), QEvent::MouseButtonPress, stroke);
+  EXPECT_GT(LitPixels(Viewport()->grab().toImage(), source, 8), 10);
+  EXPECT_EQ(LitPixels(Viewport()->grab().toImage(), stroke, 8), 0);
+
+  // The source 100 pixels left of a stroke at x 60 lies outside the viewport: the marker goes.
+  Send(Viewport(), QEvent::MouseMove, QPoint(60, 60));
+  EXPECT_EQ(LitPixels(Viewport()->grab().toImage(), source, 8), 0);
+  Send(Viewport(), QEvent::MouseMove, stroke);
+  EXPECT_GT(LitPixels(Viewport()->grab().toImage(), source, 8), 10);
+  Send(Viewport(), QEvent::MouseButtonRelease, stroke);
+  EXPECT_EQ(LitPixels(Viewport()->grab().toImage(), source, 8), 0);
+}
+
 }  // namespace

@@ -23,9 +23,10 @@ using namespace Zentor::Glimra;
 using testing::_;
 using testing::Return;
 
-// Sends one mouse event of the given type to the viewport, as Qt would deliver it.
+// Sends one mouse event of the given type to the viewport, as Qt would deliver it; a move holds
+// the left button (Qt drops moves without a button to a viewport that does not track the mouse).
 inline void Send(QWidget* viewport, QEvent::Type type, QPoint at, Qt::KeyboardModifiers modifiers = {}) {
-  const bool down = type == QEvent::MouseButtonPress || type == QEvent::MouseButtonDblClick;
+  const bool down = type != QEvent::MouseButtonRelease;
   QMouseEvent event(type, at, viewport->mapToGlobal(at), type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton,
                     down ? Qt::LeftButton : Qt::NoButton, modifiers);
   QCoreApplication::sendEvent(viewport, &event);
