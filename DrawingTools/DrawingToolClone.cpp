@@ -104,6 +104,14 @@ bool DrawingToolClone::mouseMoveEvent(QMouseEvent* event) {
   return false;
 }
 
+// Until an offset is set, a double-click is the tool's like the press before it, and so is its
+// release: the scene must not end a stroke it never began.
+bool DrawingToolClone::mouseDoubleClickEvent(QMouseEvent*) {
+  if (configured) return false;
+  pressTaken = true;
+  return true;
+}
+
 bool DrawingToolClone::mouseReleaseEvent(QMouseEvent*) {
   HideMarker();
   // The scene saw no press for this release and must not end a stroke it never began.

@@ -38,7 +38,7 @@ class DrawingToolClone : public IDrawingTool, public virtual IToolTipProvider {
   bool mousePressEvent(QMouseEvent* event) override;
   bool mouseMoveEvent(QMouseEvent* event) override;
   bool mouseReleaseEvent(QMouseEvent* event) override;
-  bool mouseDoubleClickEvent(QMouseEvent*) override { return false; }
+  bool mouseDoubleClickEvent(QMouseEvent* event) override;
   void paintEvent(QPaintEvent* event, QPaintDevice* device) override;
   // A size of 0 redraws with the stored size and blur.
   void updateCursor(int size, int blur) override;

@@ -26,6 +26,8 @@ class CloneToolTest : public ToolsFixture {
 
 TEST_F(CloneToolTest, TheSourceIsChosenWithoutTheDrawerAndTheNextClickSendsTheTruncatedOffset) {
   Click(Viewport(), QPoint(100, 100), Qt::AltModifier);
+  Send(Viewport(), QEvent::MouseButtonDblClick, QPoint(100, 100), Qt::AltModifier);
+  Send(Viewport(), QEvent::MouseButtonRelease, QPoint(100, 100), Qt::AltModifier);
   EXPECT_TRUE(calls.empty());
   EXPECT_TRUE(inits.empty());
 
