@@ -48,7 +48,7 @@ DrawingToolClone::DrawingToolClone(QGraphicsView& view, IGlimraDrawer& drawer)
   sourceLabel->setAttribute(Qt::WA_TranslucentBackground);
 }
 
-// The label and the source point go with their owners.
+// Out of line: the header only declares QLabel.
 DrawingToolClone::~DrawingToolClone() = default;
 
 boost::shared_ptr<IDrawingTool> DrawingToolClone::Create(QGraphicsView& view, IGlimraDrawer& drawer) {
