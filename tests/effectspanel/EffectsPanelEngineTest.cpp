@@ -32,11 +32,9 @@ constexpr int MARK = 200;  // a bright square in the top-left corner shows the o
 
 enum Corner { TOP_LEFT, TOP_RIGHT, BOTTOM_LEFT, BOTTOM_RIGHT, NONE };
 
-// One photo for every test of the suite: writing 24 megapixels is the slow part.
 class EffectsPanelEngineTest : public testing::Test {
  protected:
-  static void SetUpTestSuite() {
-    folder = new TestSupport::TempFolder("effectspanel");
+  EffectsPanelEngineTest() {
     DataVideoPtr picture = DataVideoFF::Create(AV_PIX_FMT_BGR24, W, H);
     const Zentor::Proc::Picture& p = picture->GetPicture();
     for (int y = 0; y < H; ++y) {
@@ -48,17 +46,9 @@ class EffectsPanelEngineTest : public testing::Test {
         row[3 * x + 2] = mark ? 250 : 40;
       }
     }
-    TestSupport::WriteEncoded(folder->File("photo.bmp"), picture,
-                              TestSupport::CodecPreset(Zentor::Conf::IFormatCodecVideo::CODEC_ID_BMP));
-  }
-  static void TearDownTestSuite() {
-    delete folder;
-    folder = nullptr;
-  }
-
-  EffectsPanelEngineTest() {
-    engine = IGlimraCore::Create(
-        TestSupport::MakeInitializer(sessions.Folder(), folder->File("photo.bmp"), &statistics));
+    const std::string path = folder.File("photo.bmp");
+    TestSupport::WriteEncoded(path, picture, TestSupport::CodecPreset(Zentor::Conf::IFormatCodecVideo::CODEC_ID_BMP));
+    engine = IGlimraCore::Create(TestSupport::MakeInitializer(folder.Folder(), path, &statistics));
     engine->RegisterCoreEventHandler(&errors);
     tools = new PaintTools(*engine);
     panel.SetPaintTools(tools);
@@ -105,8 +95,7 @@ class EffectsPanelEngineTest : public testing::Test {
     EXPECT_EQ(TOP_LEFT, Mark());
   }
 
-  static TestSupport::TempFolder* folder;
-  TestSupport::TempFolder sessions{"effectspanel-session"};
+  TestSupport::TempFolder folder{"effectspanel"};
   TestSupport::NoStatistics statistics;
   TestSupport::CoreHandler errors;
   Zentor::Glimra::GlimraCorePtr engine;
@@ -114,28 +103,18 @@ class EffectsPanelEngineTest : public testing::Test {
   SimpleEffectsWidget panel;
 };
 
-TestSupport::TempFolder* EffectsPanelEngineTest::folder = nullptr;
-
 }  // namespace
 
-TEST_F(EffectsPanelEngineTest, ResizeIsOneUndoStep) {
+TEST_F(EffectsPanelEngineTest, EachEffectIsOneUndoStep) {
   ASSERT_EQ(QSize(W, H), Size());
-  ExpectOneUndoStep(
-      [this] {
-        AnswerResizeDialog(PixelSize(1000, 750), QDialogButtonBox::Ok);
-        panel.GetResizeImageControl()->click();
-      },
-      QSize(1000, 750), TOP_LEFT);
+  ASSERT_EQ(TOP_LEFT, Mark());
+  auto resize = [this](int width, int height) {
+    AnswerResizeDialog(PixelSize(width, height), QDialogButtonBox::Ok);
+    panel.GetResizeImageControl()->click();
+  };
+  ExpectOneUndoStep([&] { resize(1000, 750); }, QSize(1000, 750), TOP_LEFT);
   // Two runs (96 x 64, then 60 x 40), still one undo step.
-  ExpectOneUndoStep(
-      [this] {
-        AnswerResizeDialog(PixelSize(60, 40), QDialogButtonBox::Ok);
-        panel.GetResizeImageControl()->click();
-      },
-      QSize(60, 40), TOP_LEFT);
-}
-
-TEST_F(EffectsPanelEngineTest, RotateFlipsAndMagicEnhance) {
+  ExpectOneUndoStep([&] { resize(60, 40); }, QSize(60, 40), TOP_LEFT);
   ExpectOneUndoStep([this] { panel.GetRotateControl()->click(); }, QSize(H, W), TOP_RIGHT);
   ExpectOneUndoStep([this] { panel.GetVerticalFlipControl()->click(); }, QSize(W, H), TOP_RIGHT);
   ExpectOneUndoStep([this] { panel.GetHorizontalFlipControl()->click(); }, QSize(W, H), BOTTOM_LEFT);

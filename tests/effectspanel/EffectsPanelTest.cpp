@@ -100,7 +100,7 @@ TEST_F(EffectsPanelFakeTest, OneClickPresets) {
   EXPECT_EQ(30, magic[IEffectMagicEnhance::AUTO_WHITE_STRENGTH].GetInt64());
 }
 
-TEST_F(EffectsPanelFakeTest, OddTargetIsRaisedToEvenInOneStep) {
+TEST_F(EffectsPanelFakeTest, OneStepResizes) {
   Picture(640, 480);
   AnswerResizeDialog(PixelSize(301, 201), QDialogButtonBox::Ok);
   panel.GetResizeImageControl()->click();
@@ -113,6 +113,15 @@ TEST_F(EffectsPanelFakeTest, OddTargetIsRaisedToEvenInOneStep) {
   EXPECT_FALSE(presets[0][IStatisticsEventHandler::KEY_RESIZE_SAVE_PROPORTION].GetBool());
   EXPECT_EQ(0, presets[0][IStatisticsEventHandler::KEY_RESIZE_SIZE_UOM].GetInt64());
   EXPECT_TRUE(canceled.empty());
+
+  // A new resolution alone keeps the size.
+  AnswerResizeDialog(
+      [](ResizeDialog& dialog) { dialog.findChild<QDoubleSpinBox*>("spinBoxResolution")->setValue(300.0); },
+      QDialogButtonBox::Ok);
+  panel.GetResizeImageControl()->click();
+  ASSERT_EQ(2u, presets.size());
+  EXPECT_EQ((std::vector<long long>{640, 480}), Size(presets[1]));
+  EXPECT_DOUBLE_EQ(300.0, presets[1][Zentor::Glimra::Helpers::ResizeHelper::RESOLUTION].GetDouble());
 }
 
 TEST_F(EffectsPanelFakeTest, StrongReductionIsOneUndoStepInTwoRuns) {
@@ -126,17 +135,6 @@ TEST_F(EffectsPanelFakeTest, StrongReductionIsOneUndoStepInTwoRuns) {
   EXPECT_EQ((std::vector<long long>{100, 100}), Size(presets[1]));
   EXPECT_TRUE(Flag(presets[1], IGlimraDrawer::TAG_EFFECT_SETTINGS_HELPER_UNDO_SET));
   EXPECT_FALSE(Flag(presets[1], IGlimraDrawer::TAG_EFFECT_SETTINGS_HELPER_NO_STATISTICS));
-}
-
-TEST_F(EffectsPanelFakeTest, ResolutionAloneKeepsTheSize) {
-  Picture(640, 480);
-  AnswerResizeDialog(
-      [](ResizeDialog& dialog) { dialog.findChild<QDoubleSpinBox*>("spinBoxResolution")->setValue(300.0); },
-      QDialogButtonBox::Ok);
-  panel.GetResizeImageControl()->click();
-  ASSERT_EQ(1u, presets.size());
-  EXPECT_EQ((std::vector<long long>{640, 480}), Size(presets[0]));
-  EXPECT_DOUBLE_EQ(300.0, presets[0][Zentor::Glimra::Helpers::ResizeHelper::RESOLUTION].GetDouble());
 }
 
 TEST_F(EffectsPanelFakeTest, UnchangedOkAndCancelEachReportOneCancel) {
@@ -161,15 +159,14 @@ TEST(EffectsPanelSteps, EveryTargetEnds) {
   using Steps = std::vector<QSize>;
   EXPECT_EQ((Steps{{1280, 960}}), SimpleEffectsWidget::ResizeSteps({640, 480}, {1280, 960}));
   EXPECT_EQ((Steps{{2, 2}}), SimpleEffectsWidget::ResizeSteps({2, 2}, {0, 0}));
-  for (QSize target : {QSize(0, 0), QSize(1, 1), QSize(-5, 0)}) {
-    const Steps steps = SimpleEffectsWidget::ResizeSteps({10000, 10000}, target);
-    ASSERT_FALSE(steps.empty());
-    EXPECT_LE(steps.size(), 3u);
-    EXPECT_EQ(QSize(2, 2), steps.back());
+  for (QSize from : {QSize(10000, 10000), QSize(1, 100000)}) {
+    for (QSize target : {QSize(0, 0), QSize(1, 1), QSize(-5, 0)}) {
+      const Steps steps = SimpleEffectsWidget::ResizeSteps(from, target);
+      ASSERT_FALSE(steps.empty());
+      EXPECT_LE(steps.size(), 3u);
+      EXPECT_EQ(QSize(2, 2), steps.back());
+    }
   }
-  // A 1 x 100000 strip ends after its long side has come down.
-  const Steps strip = SimpleEffectsWidget::ResizeSteps({1, 100000}, {0, 0});
-  EXPECT_EQ(QSize(2, 2), strip.back());
 }
 
 TEST_F(EffectsPanelFakeTest, FailingEffectRestoresTheCursor) {
@@ -201,16 +198,4 @@ TEST_F(EffectsPanelFakeTest, CropButtonTogglesCropMode) {
   panel.GetCropImageControl()->click();
   EXPECT_EQ(PaintTools::BRUSH, tools->GetActiveMode());
   EXPECT_TRUE(brush.isChecked());
-}
-
-TEST(EffectsPanelNoTools, SlotsDoNothing) {
-  SimpleEffectsWidget panel;
-  TestSupport::LogCapture log(google::GLOG_WARNING);
-  panel.SetPaintTools(nullptr);
-  EXPECT_EQ(std::vector<std::string>{"PaintTools is NULL."}, log.Texts(google::GLOG_WARNING));
-  for (QAbstractButton* button : {panel.GetRotateControl(), panel.GetResizeImageControl(), panel.GetCropImageControl(),
-                                  panel.GetMagicEnhanceControl()}) {
-    button->click();
-  }
-  EXPECT_EQ(nullptr, QApplication::activeModalWidget());
 }
