@@ -23,10 +23,8 @@ void GlimraCore::SaveMask(const Core::ioPath& path) {
     Core::Property settings(Proc::IImageMetadata::SAVE_SETTINGS);
     settings.SetChildT(Conf::IFormatCodec::TAG_CODEC_ID, std::string(Conf::IFormatCodecVideo::CODEC_ID_PGM));
     const BlobPtr bytes = Save(mask, settings);
-    // Written beside the target and renamed over it only when complete.
-    Core::DataOutputPtr output = Core::DataOutputFile::Create(path, Core::DataOutputFile::ATOMIC);
-    output->Write(bytes->Data(), bytes->Size());
-    output->Commit();
+    // Written beside the target, checked and renamed over it only when complete.
+    Helpers::IOHelperSave::WriteFileReplacing(path, *bytes, Helpers::IOHelperSave::FileFinisher());
   } catch (...) {
     RaiseToCoreHandlers();
   }
