@@ -36,7 +36,9 @@ void GlimraCore::LoadMask(const Core::ioPath& path) {
     const Proc::StreamRawPtr raw = GetStreamRaw(path);
     const Proc::StreamVideoPtr decoder = Core::GetCodecFactory()->CreateDecoder(raw);
     mask = decoder->Read();
-    if (!mask || mask->GetWidth() == 0 || mask->GetHeight() == 0) ZENTOR_THROW(IOException());
+    if (!mask || mask->GetWidth() == 0 || mask->GetHeight() == 0) {
+      ZENTOR_THROW_DESC(IOException, "\"" + path + "\" is not a picture");
+    }
 
     // In grey now, so that an empty file can be told from a selection.
     const Proc::OneInputEffectPtr converter = Core::CoreManager::Instance().GetEffectFactory()->CreateOneInputVideo(

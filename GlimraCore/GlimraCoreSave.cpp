@@ -184,7 +184,7 @@ BlobPtr GlimraCore::Save(const DataVideoPtr& frame, const Core::Property& settin
     }
   }
 
-  if (!result) ZENTOR_THROW(IOException());
+  if (!result) ZENTOR_THROW_DESC(IOException, "The picture cannot be encoded in the chosen format");
   return result;
 }
 
