@@ -374,7 +374,8 @@ class ImageMetadataImpl : public RefCounted<IImageMetadata> {
         image->setComment(comment);
       }
     }
-    if (writable(Exiv2::mdIccProfile)) {
+    // exiv2's table of modes leaves colour profiles out; these are the formats it writes them into.
+    if (type == Exiv2::ImageType::jpeg || type == Exiv2::ImageType::png || type == Exiv2::ImageType::tiff) {
       const std::string profile = TextChild(tree_, ICC_PROFILE);
       const BlobPtr bytes = profile.empty() ? nullptr : Base64Decode(profile);
       if (bytes) {
