@@ -47,6 +47,40 @@ void Stripes(uint64_t* lanes, const uint8_t* data, size_t count) {
 #endif
 }
 
+#if defined(__x86_64__)
+#include <immintrin.h>
+// The same arithmetic on four lanes per instruction; the shuffle swaps 64-bit halves within each
+// 128-bit half, exactly as the two-lane form does.
+__attribute__((target("avx2"))) void StripesAvx2(uint64_t* lanes, const uint8_t* data, size_t count) {
+  __m256i acc0 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(lanes));
+  __m256i acc1 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(lanes + 4));
+  const __m256i key0 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(KEYS));
+  const __m256i key1 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(KEYS + 4));
+  for (size_t s = 0; s < count; ++s, data += 64) {
+    const __m256i word0 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(data));
+    const __m256i word1 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(data + 32));
+    const __m256i mixed0 = _mm256_xor_si256(word0, key0);
+    const __m256i mixed1 = _mm256_xor_si256(word1, key1);
+    const __m256i product0 = _mm256_mul_epu32(mixed0, _mm256_srli_epi64(mixed0, 32));
+    const __m256i product1 = _mm256_mul_epu32(mixed1, _mm256_srli_epi64(mixed1, 32));
+    acc0 = _mm256_add_epi64(acc0, _mm256_add_epi64(_mm256_shuffle_epi32(word0, _MM_SHUFFLE(1, 0, 3, 2)), product0));
+    acc1 = _mm256_add_epi64(acc1, _mm256_add_epi64(_mm256_shuffle_epi32(word1, _MM_SHUFFLE(1, 0, 3, 2)), product1));
+  }
+  _mm256_storeu_si256(reinterpret_cast<__m256i*>(lanes), acc0);
+  _mm256_storeu_si256(reinterpret_cast<__m256i*>(lanes + 4), acc1);
+}
+
+const bool HAS_AVX2 = __builtin_cpu_supports("avx2");
+#endif
+
+// Long runs take the widest form the processor has.
+void StripesFast(uint64_t* lanes, const uint8_t* data, size_t count) {
+#if defined(__x86_64__)
+  if (HAS_AVX2 && count >= 4) return StripesAvx2(lanes, data, count);
+#endif
+  Stripes(lanes, data, count);
+}
+
 uint64_t Mix(uint64_t h) {
   h ^= h >> 33;
   h *= 0xFF51AFD7ED558CCDULL;
@@ -74,7 +108,7 @@ void FrameChecksum::Update(const void* data, size_t size) {
     pendingSize_ = 0;
   }
   const size_t whole = size / STRIPE;
-  Stripes(lanes_, bytes, whole);
+  StripesFast(lanes_, bytes, whole);
   bytes += whole * STRIPE;
   size -= whole * STRIPE;
   std::memcpy(pending_, bytes, size);

@@ -15,6 +15,11 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <thread>
+#include <utility>
 #include <cstdio>
 #include <cstring>
 #include <vector>
@@ -117,13 +122,80 @@ class SummingOutput : public RefCounted<Core::IDataOutput> {
   Core::IDataOutput& out_;
 };
 
-// Reads exactly size bytes and sums them.
-void ReadSummed(Core::IDataInput& in, FrameChecksum& sum, void* buffer, size_t size) {
+// Sums pieces in order on a thread of its own while the caller reads the next ones, so a read
+// from the swap file costs hardly more than the read itself. Pieces must stay valid until Final.
+// Without a thread the pieces are summed as they come.
+class BackgroundSum {
+ public:
+  BackgroundSum() {
+    try {
+      thread_ = std::thread([this] { Run(); });
+    } catch (...) {
+    }
+  }
+  ~BackgroundSum() { Stop(); }
+  BackgroundSum(const BackgroundSum&) = delete;
+  BackgroundSum& operator=(const BackgroundSum&) = delete;
+
+  void Add(const void* data, size_t size) {
+    if (!thread_.joinable()) {
+      sum_.Update(data, size);
+      return;
+    }
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      pieces_.emplace_back(static_cast<const uint8_t*>(data), size);
+    }
+    changed_.notify_one();
+  }
+  uint64_t Final() {
+    Stop();
+    return sum_.Final();
+  }
+
+ private:
+  void Run() {
+    for (;;) {
+      std::pair<const uint8_t*, size_t> piece;
+      {
+        std::unique_lock<std::mutex> lock(mutex_);
+        changed_.wait(lock, [this] { return !pieces_.empty() || closing_; });
+        if (pieces_.empty()) return;
+        piece = pieces_.front();
+        pieces_.pop_front();
+      }
+      sum_.Update(piece.first, piece.second);
+    }
+  }
+  void Stop() {
+    if (!thread_.joinable()) return;
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      closing_ = true;
+    }
+    changed_.notify_one();
+    thread_.join();
+  }
+
+  FrameChecksum sum_;
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  std::deque<std::pair<const uint8_t*, size_t>> pieces_;
+  bool closing_ = false;
+  std::thread thread_;
+};
+
+// Pieces of a plane read: large enough to cost no more than one read, small enough that summing
+// runs beside the reading.
+constexpr size_t READ_SLICE = 8 * 1024 * 1024;
+
+// Reads exactly size bytes and hands them to the sum.
+void ReadSummed(Core::IDataInput& in, BackgroundSum& sum, void* buffer, size_t size) {
   uint8_t* bytes = static_cast<uint8_t*>(buffer);
   while (size > 0) {
-    const size_t piece = std::min(size, SLICE);
+    const size_t piece = std::min(size, READ_SLICE);
     in.Read(bytes, piece);
-    sum.Update(bytes, piece);
+    sum.Add(bytes, piece);
     bytes += piece;
     size -= piece;
   }
@@ -384,17 +456,27 @@ void UndoItemBase::LoadFrameLocked(Slot& slot) const {
       problem = "it holds " + std::to_string(in->GetSize()) + " bytes instead of " + std::to_string(expected);
       ZENTOR_THROW_DESC(IOException, damaged + ": " + problem);
     }
-    FrameChecksum sum;
+    Proc::DataVideoPtr frame =
+        Proc::DataVideoFF::Create(g.pixelFormat, g.width, g.height, g.aspectX, g.aspectY, g.lines);
+    Proc::Picture& picture = frame->GetPicture();
     char leading[8];
+    // The dropped tail of every row keeps a place of its own until it is summed.
+    size_t droppedBytes = 0;
+    for (int n = 0; n < 4 && g.lines[n] > 0; ++n) {
+      if (g.lines[n] > picture.linesize[n]) {
+        droppedBytes += static_cast<size_t>(g.lines[n] - picture.linesize[n]) * PlaneRows(g, n);
+      }
+    }
+    std::vector<uint8_t> scratch(droppedBytes);
+    size_t scratchUsed = 0;
+    uint8_t trailer[TRAILER_SIZE];
+    // Declared after everything it reads, so that it has stopped before they go.
+    BackgroundSum sum;
     ReadSummed(*in, sum, leading, sizeof(leading));
     if (std::memcmp(leading, Proc::DataVideoFF::LEADING_FIELD, sizeof(leading)) != 0) {
       problem = "wrong leading field";
       ZENTOR_THROW_DESC(IOException, damaged + ": " + problem);
     }
-    Proc::DataVideoPtr frame =
-        Proc::DataVideoFF::Create(g.pixelFormat, g.width, g.height, g.aspectX, g.aspectY, g.lines);
-    Proc::Picture& picture = frame->GetPicture();
-    std::vector<uint8_t> scratch;
     for (int n = 0; n < 4; ++n) {
       const int32_t stored = g.lines[n];
       if (stored <= 0) break;
@@ -407,13 +489,14 @@ void UndoItemBase::LoadFrameLocked(Slot& slot) const {
         continue;
       }
       const size_t kept = static_cast<size_t>(std::min(stored, actual));
-      if (stored > actual) scratch.resize(static_cast<size_t>(stored - actual));
+      const size_t dropped = stored > actual ? static_cast<size_t>(stored - actual) : 0;
       for (uint32_t r = 0; r < rows; ++r) {
         ReadSummed(*in, sum, plane + static_cast<size_t>(r) * actual, kept);
-        if (!scratch.empty()) ReadSummed(*in, sum, scratch.data(), scratch.size());
+        if (dropped == 0) continue;
+        ReadSummed(*in, sum, scratch.data() + scratchUsed, dropped);
+        scratchUsed += dropped;
       }
     }
-    uint8_t trailer[TRAILER_SIZE];
     in->Read(trailer, TRAILER_SIZE);
     uint8_t recorded[TRAILER_BODY];
     TrailerBody(g, recorded);
@@ -421,7 +504,7 @@ void UndoItemBase::LoadFrameLocked(Slot& slot) const {
       problem = "it does not hold the frame its record describes";
       ZENTOR_THROW_DESC(IOException, damaged + ": " + problem);
     }
-    sum.Update(trailer, TRAILER_BODY);
+    sum.Add(trailer, TRAILER_BODY);
     if (GetLe(trailer + TRAILER_BODY, 8) != sum.Final()) {
       problem = "checksum mismatch";
       ZENTOR_THROW_DESC(IOException, damaged + ": " + problem);

@@ -1,5 +1,6 @@
 #include "UndoTestSupport.h"
 
+#include "GlimraCore/FrameChecksum.h"
 #include "GlimraCore/GlimraExceptions.h"
 #include "Platform/Formats/IFormatCodec.h"
 
@@ -218,5 +219,27 @@ TEST_F(Swap, ManyFramesThroughTheBoundedPool) {
     ASSERT_TRUE(SamePixels(store->GetVideo(), added[i])) << i;
     store->Undo();
     store->Undo();
+  }
+}
+
+// The sum must not depend on how the bytes arrive (long runs take a wider code path than pieces).
+TEST(FrameChecksum, SameForAnySplitAndChangedByOneByte) {
+  std::vector<uint8_t> bytes(100000);
+  for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<uint8_t>(i * 131 + (i >> 7));
+  const auto whole = [&bytes] {
+    FrameChecksum sum;
+    sum.Update(bytes.data(), bytes.size());
+    return sum.Final();
+  };
+  const uint64_t expected = whole();
+  for (size_t piece : {1, 7, 63, 64, 65, 255, 4096}) {
+    FrameChecksum sum;
+    for (size_t at = 0; at < bytes.size(); at += piece) sum.Update(bytes.data() + at, std::min(piece, bytes.size() - at));
+    EXPECT_EQ(sum.Final(), expected) << piece;
+  }
+  for (size_t at : {size_t(0), size_t(8), size_t(5000), bytes.size() - 1}) {
+    bytes[at] ^= 1;
+    EXPECT_NE(whole(), expected) << at;
+    bytes[at] ^= 1;
   }
 }
