@@ -20,6 +20,7 @@ void GlimraCore::SaveMask(const Core::ioPath& path) {
     if (!mask || undoStore->GetMaskInfo().IsEmpty()) {
       ZENTOR_THROW(TooSmallSelectionException() << TagLevelID(LEVEL_ALERT));
     }
+    Helpers::IOHelperSave::CheckWritableTarget(Helpers::IOHelperSave::ResolveLinks(path));
     Core::Property settings(Proc::IImageMetadata::SAVE_SETTINGS);
     settings.SetChildT(Conf::IFormatCodec::TAG_CODEC_ID, std::string(Conf::IFormatCodecVideo::CODEC_ID_PGM));
     const BlobPtr bytes = Save(mask, settings);
