@@ -190,10 +190,20 @@ void IOHelperSave::WriteFileReplacing(const std::string& requested, const IBlob&
   const std::string tempPath = folder + "." + name + "." + unique.substr(unique.rfind('/') + 1) + ".tmp";
   Core::DataOutputPtr output = Core::DataOutputFile::Create(tempPath, Core::DataOutputFile::EXCLUSIVE);
   TempFileGuard guard(tempPath);
-  // Commit flushes the file to disk and checks that it holds every byte.
   output->Write(bytes.Data(), bytes.Size());
-  output->Commit();
-  output.reset();
+  if (finish) {
+    // The finisher rewrites the file and the whole of it is flushed after that: here it only has
+    // to hold every byte.
+    output.reset();
+    struct stat written {};
+    if (::stat(tempPath.c_str(), &written) != 0 || static_cast<uint64_t>(written.st_size) != bytes.Size()) {
+      ZENTOR_THROW_DESC(Core::FileException, "Cannot write file \"" + tempPath + "\": it is incomplete");
+    }
+  } else {
+    // Flushes the file to disk and checks that it holds every byte.
+    output->Commit();
+    output.reset();
+  }
 
   if (finish) {
     finish(tempPath);
