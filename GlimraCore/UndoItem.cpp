@@ -235,20 +235,33 @@ void UndoItemBase::CancelWrite() const {
 
 void UndoItemBase::SaveFrame(SwapWriter& writer) const {
   Slot& slot = *slot_;
-  boost::lock_guard<boost::mutex> lock(slot.mutex);
-  slot.writePending = false;
-  if (!slot.frame || slot.swapName.empty()) return;
+  // The file is written without the slot's lock, so readers of the frame never wait for the disk:
+  // a stored frame does not change, and the offer stays pending until the write has ended.
+  Proc::DataVideoPtr frame;
+  std::string name;
+  {
+    boost::lock_guard<boost::mutex> lock(slot.mutex);
+    if (!slot.frame || slot.swapName.empty()) {
+      slot.writePending = false;
+      return;
+    }
+    frame = slot.frame;
+    name = slot.swapName;
+  }
   try {
-    Core::DataOutputPtr out = Core::DataOutputFile::Create(slot.swapName, Core::DataOutputFile::TRUNCATE);
-    slot.frame->WriteData(*out);
+    Core::DataOutputPtr out = Core::DataOutputFile::Create(name, Core::DataOutputFile::TRUNCATE);
+    frame->WriteData(*out);
     if (writer.Sync()) out->Commit();
     out.reset();
-    slot.frame.reset();
   } catch (...) {
     const std::string cause = CauseText();
     // The frame stays in memory and counts as not written, so the next walk writes it again.
-    std::remove(slot.swapName.c_str());
-    slot.swapName.clear();
+    std::remove(name.c_str());
+    {
+      boost::lock_guard<boost::mutex> lock(slot.mutex);
+      slot.writePending = false;
+      if (slot.swapName == name) slot.swapName.clear();
+    }
     boost::exception_ptr failure;
     try {
       ZENTOR_THROW(IOExceptionTempFolder());
@@ -256,7 +269,11 @@ void UndoItemBase::SaveFrame(SwapWriter& writer) const {
       failure = boost::current_exception();
     }
     writer.RecordFailure(failure, cause);
+    return;
   }
+  boost::lock_guard<boost::mutex> lock(slot.mutex);
+  slot.writePending = false;
+  if (slot.frame == frame && slot.swapName == name) slot.frame.reset();
 }
 
 void UndoItemBase::LoadFrame() const {
