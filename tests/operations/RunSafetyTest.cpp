@@ -208,7 +208,7 @@ TEST(RunSafety, EditsAreRefusedWhileARunIsUnderWay) {
   EXPECT_TRUE(f.errors.Get().empty());
 }
 
-TEST(RunSafety, StopDuringTheCommitReturnsAtOnceAndTheStepStays) {
+TEST(RunSafety, StopAndReleaseDuringTheCommit) {
   Fixture f;
   BlockingDrawer drawer(*f.engine, std::this_thread::get_id());
   f.engine->RegisterDrawerEventHandler(&drawer);
@@ -218,10 +218,14 @@ TEST(RunSafety, StopDuringTheCommitReturnsAtOnceAndTheStepStays) {
   ASSERT_TRUE(drawer.WaitUntilEntered());
   // The commit is held inside its drawer event; the stop must come back before it is let go.
   f.engine->Stop(true);
+  // Releasing the engine now waits for the commit to end.
+  std::thread releaser([&f] { f.engine.reset(); });
+  std::this_thread::sleep_for(std::chrono::milliseconds(20));
   drawer.Release();
-  EXPECT_EQ(2, f.controller->WaitForOutcome());
+  releaser.join();
   EXPECT_TRUE(drawer.Released());
   EXPECT_TRUE(drawer.SawNewStep());
-  EXPECT_EQ(2u, f.Steps());
+  EXPECT_EQ(2, f.controller->WaitForOutcome());
   EXPECT_EQ(1, f.statistics.Count("EffectInpaint_SUCCESS"));
+  EXPECT_EQ(nullptr, f.controller->Client());
 }
