@@ -3,7 +3,8 @@
 // Queries may come from any thread while another thread changes the store: they share a reader
 // lock that a change holds alone only while it rearranges the steps. Changes, swap walks included,
 // run one at a time; a walk's file writes happen without the reader lock, on frames that no longer
-// change, so queries go on meanwhile. Drawer events are raised with no lock held.
+// change, so queries go on meanwhile. Drawer events are raised once a change is complete and
+// without the reader lock, so handlers may query the store.
 #pragma once
 
 #include "GlimraCore/Export.h"
