@@ -120,7 +120,11 @@ Core::Property GlimraCore::GetStatistic() const {
   Core::Property result = Core::MakeStatistics("GetStatistic", 0, effectCount.load());
   result.Add(Core::MakeStatistics("GetStatistic", 0, videoCount.load()));
   result.Add(outputConverter->GetStatistic());
-  result.Add(workingConverter->GetStatistic());
+  {
+    // A run's thread may be converting its result meanwhile.
+    std::lock_guard<std::mutex> lock(workingConverterMutex);
+    result.Add(workingConverter->GetStatistic());
+  }
   result.Add(blender->GetStatistic());
   result.Add(alphaExtractor->GetStatistic());
   if (maskConverter) result.Add(maskConverter->GetStatistic());
@@ -139,7 +143,10 @@ void GlimraCore::RegisterDrawerEventHandler(IDrawerEventHandler* handler) {
   undoStore->PerformForEachEventHandler(&IDrawerEventHandler::HandleEventChangeToSave, changed);
 }
 
-void GlimraCore::SaveSession() { SaveSessionImpl(); }
+void GlimraCore::SaveSession() {
+  ThrowIfRunUnderWay("SaveSession");
+  SaveSessionImpl();
+}
 
 void GlimraCore::SetBrush(const Core::Property& settings) {
   brushSettings = settings;
@@ -159,15 +166,13 @@ DataVideoPtr GlimraCore::GetVideo() {
       const DataVideoPtr stroke = painter->GetVideo();
       if (stroke) return ToOut(stroke);
     }
-    const DataVideoPtr mask = undoStore->GetMask();
-    if (mask) {
-      const DataVideoPtr picture = undoStore->GetVideo();
-      const Proc::CropInfo rect = undoStore->GetMaskInfo();
-      const DataVideoPtr colour = undoStore->GetVideoColor(SELECTION_COLOR);
-      return ToOut(GlimraPainterImpl::BlendImpl(picture, mask, rect, blender, alphaExtractor, alphaInserter, colour, 0,
-                                                0));
+    // Picture, mask and bounds of one state: an effect run may store its step meanwhile.
+    const IGlimraUndo::OverlayParts parts = undoStore->GetOverlayParts(SELECTION_COLOR);
+    if (parts.mask) {
+      return ToOut(GlimraPainterImpl::BlendImpl(parts.picture, parts.mask, parts.bounds, blender, alphaExtractor,
+                                                alphaInserter, parts.color, 0, 0));
     }
-    return ToOut(undoStore->GetVideo());
+    return ToOut(parts.picture);
   } catch (...) {
     RaiseToCoreHandlers();
   }
@@ -180,7 +185,18 @@ bool GlimraCore::IsUndoEnabled() const { return undoStore->IsUndoEnabled(); }
 
 bool GlimraCore::IsRedoEnabled() const { return undoStore->IsRedoEnabled(); }
 
+bool GlimraCore::RefusedDuringRun(const char* operation) const {
+  if (!IsRunUnderWay()) return false;
+  LOG(WARNING) << operation << " refused: an effect is running";
+  return true;
+}
+
+void GlimraCore::ThrowIfRunUnderWay(const char* operation) const {
+  if (RefusedDuringRun(operation)) ZENTOR_THROW_DESC(GlimraException, EFFECT_RUNNING);
+}
+
 void GlimraCore::Undo() {
+  if (RefusedDuringRun("Undo")) return;
   try {
     undoStore->Undo();
   } catch (...) {
@@ -189,6 +205,7 @@ void GlimraCore::Undo() {
 }
 
 void GlimraCore::Redo() {
+  if (RefusedDuringRun("Redo")) return;
   try {
     undoStore->Redo();
   } catch (...) {
@@ -197,6 +214,7 @@ void GlimraCore::Redo() {
 }
 
 void GlimraCore::Reset() {
+  if (RefusedDuringRun("Reset")) return;
   try {
     undoStore->Reset();
   } catch (...) {
@@ -229,12 +247,14 @@ bool GlimraCore::CheckForStop() const { return stopRequested.load() != 0; }
 void GlimraCore::SetClient(Core::IProgressControllerClient*) {}
 
 void GlimraCore::Stop(bool stop) {
+  // Returns at once, also while a run stores its step: the outcome tells whether it was stored.
   if (stop) SetStopPromise(EVENT_STOPPED);
 }
 
 void GlimraCore::SetStopPromise(NotifyEvent event) {
   std::lock_guard<std::mutex> lock(stopPromiseMutex);
   if (!stopPromise || runOutcome != 0) return;  // the first outcome stays
+  if (runCommitting && event == EVENT_STOPPED) return;  // the step is being stored
   stopPromise->set_value(event);
   runOutcome = event;
 }

@@ -55,6 +55,8 @@ class GLIMRA_CORE_API GlimraCore : public virtual IGlimraCore,
   static constexpr uint32_t SELECTION_COLOR = 0x2EFF12;
   // A picture whose sides are both below this is also offered to the image read effect.
   static constexpr uint32_t SMALL_PICTURE_SIDE = 256;
+  // Description of the refusal of an operation during an effect run.
+  static constexpr const char* EFFECT_RUNNING = "An effect is running";
 
   explicit GlimraCore(const Initializer& initializer);
   ~GlimraCore() override;
@@ -181,6 +183,12 @@ class GLIMRA_CORE_API GlimraCore : public virtual IGlimraCore,
   void SetMaskImpl(Proc::DataVideoPtr& mask, bool copy);
   // The frame converted to the output colour space (null stays null).
   Proc::DataVideoPtr ToOut(const Proc::DataVideoPtr& frame) const;
+  // From ApplyEffect until the run's control thread has let go: the run owns the undo store.
+  bool IsRunUnderWay() const { return busy.load() != 0 || runInFlight.load() != 0; }
+  // Operations that change the store or write files are refused meanwhile: true after logging a
+  // warning, or GlimraException for the operations that let their exceptions out.
+  bool RefusedDuringRun(const char* operation) const;
+  void ThrowIfRunUnderWay(const char* operation) const;
   // Hands the exception being handled to every core handler; call inside a catch block.
   void RaiseToCoreHandlers();
   // The first outcome of a run wins.
@@ -236,6 +244,11 @@ class GLIMRA_CORE_API GlimraCore : public virtual IGlimraCore,
   std::unique_ptr<boost::promise<NotifyEvent>> runPromise;
   boost::unique_future<NotifyEvent> runFuture;
   int32_t runOutcome = 0;
+  // The run has decided to store its step (guarded by stopPromiseMutex): a later stop comes too
+  // late and is ignored; the outcome tells whether the step was stored.
+  bool runCommitting = false;
+  // Guards the working converter, which a run uses on its own thread, against GetStatistic.
+  mutable std::mutex workingConverterMutex;
   std::atomic<int32_t> progressMaximum{0};
   std::atomic<int32_t> progressValue{0};
   std::atomic<uint64_t> effectCount{0};

@@ -151,6 +151,7 @@ void GlimraCore::ApplyEffect(const Core::Property& settings, bool wait) {
     runFuture = runPromise->get_future();
     stopPromise = runPromise.get();
     runOutcome = 0;
+    runCommitting = false;
   }
   RunStarted();
   boost::thread control;
@@ -333,17 +334,25 @@ bool GlimraCore::ProcessTry(const Core::Property& settings) {
   second.reset();
 
   if (!workFrame || stopRequested.load() != 0) return false;
-  workingConverter->Process(workFrame);
+  {
+    std::lock_guard<std::mutex> lock(workingConverterMutex);
+    workingConverter->Process(workFrame);
+  }
   const bool replace = BoolChild(helper, IGlimraDrawer::TAG_EFFECT_SETTINGS_HELPER_UNDO_SET);
 
-  // The commit and the outcome are one decision: a stop either comes first and nothing is stored,
-  // or it comes after and is ignored. The commit itself cannot be interrupted.
+  // The commit is decided under the run's mutex: a stop either comes first and nothing is stored,
+  // or it comes after and is ignored. The commit itself runs without the mutex, so a stop never
+  // waits for it, and cannot be interrupted.
   boost::this_thread::disable_interruption noInterruption;
-  std::lock_guard<std::mutex> lock(stopPromiseMutex);
-  if (runOutcome != 0 || stopRequested.load() != 0) return false;
+  {
+    std::lock_guard<std::mutex> lock(stopPromiseMutex);
+    if (runOutcome != 0 || stopRequested.load() != 0) return false;
+    runCommitting = true;
+  }
   const auto finish = [this] {
+    std::lock_guard<std::mutex> lock(stopPromiseMutex);
     ++effectCount;
-    if (stopPromise) stopPromise->set_value(EVENT_FINISHED);
+    if (stopPromise && runOutcome == 0) stopPromise->set_value(EVENT_FINISHED);
     runOutcome = EVENT_FINISHED;
   };
   try {

@@ -14,6 +14,7 @@ namespace Glimra {
 using Proc::DataVideoPtr;
 
 void GlimraCore::SaveMask(const Core::ioPath& path) {
+  if (RefusedDuringRun("SaveMask")) return;
   try {
     const DataVideoPtr mask = undoStore->GetMask();
     // A mask whose strokes were all erased selects nothing either.
@@ -32,6 +33,7 @@ void GlimraCore::SaveMask(const Core::ioPath& path) {
 }
 
 void GlimraCore::LoadMask(const Core::ioPath& path) {
+  if (RefusedDuringRun("LoadMask")) return;
   try {
     DataVideoPtr mask;
     const Proc::StreamRawPtr raw = GetStreamRaw(path);

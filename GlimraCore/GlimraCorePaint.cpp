@@ -39,6 +39,7 @@ void StoreSelection(IGlimraUndo& store, const DataVideoPtr& mask) {
 }  // namespace
 
 GlimraCore::PaintPatch GlimraCore::PaintStart(VSize x, VSize y) {
+  ThrowIfRunUnderWay("PaintStart");
   if (Core::IsEmptyProperty(paintSettings)) {
     ZENTOR_THROW_DESC(PainterException, "Painter was not initialized yet");
   }
@@ -56,13 +57,14 @@ GlimraCore::PaintPatch GlimraCore::PaintStart(VSize x, VSize y) {
 
 GlimraCore::PaintPatch GlimraCore::Paint(VSize x, VSize y) {
   if (!painter) return PaintPatch();
+  ThrowIfRunUnderWay("Paint");
   PaintPatch patch = painter->Paint(x, y);
   patch.frame = ToOut(patch.frame);
   return patch;
 }
 
 void GlimraCore::PaintStop(VSize x, VSize y) {
-  if (!painter) return;
+  if (!painter || RefusedDuringRun("PaintStop")) return;
   try {
     painter->Paint(x, y);
     painter->Save();
@@ -81,9 +83,13 @@ void GlimraCore::PaintStop(VSize x, VSize y) {
 
 bool GlimraCore::HasPaintedArea() const { return undoStore->GetMaskPixelCount() != 0; }
 
-void GlimraCore::PaintReset() { undoStore->ResetMask(); }
+void GlimraCore::PaintReset() {
+  ThrowIfRunUnderWay("PaintReset");
+  undoStore->ResetMask();
+}
 
 void GlimraCore::SetMask(DataVideoPtr& mask) {
+  if (RefusedDuringRun("SetMask")) return;
   try {
     SetMaskImpl(mask, true);
   } catch (...) {
@@ -108,6 +114,7 @@ void GlimraCore::SetMaskImpl(DataVideoPtr& mask, bool copy) {
 }
 
 void GlimraCore::ResizePaintedArea(int direction) {
+  if (RefusedDuringRun("ResizePaintedArea")) return;
   try {
     // A handle of its own: the effect puts its result there, the stored mask stays as it is.
     DataVideoPtr mask = undoStore->GetMask();

@@ -97,6 +97,7 @@ void GlimraCore::GetEncodingSettingsSetEncode(const FormatCodecVideoPtr& codec, 
 }
 
 void GlimraCore::Save(const Core::Property& settings) {
+  if (RefusedDuringRun("Save")) return;
   try {
     SaveImpl(settings);
   } catch (...) {

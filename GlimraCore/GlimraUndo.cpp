@@ -106,42 +106,64 @@ long GlimraUndo::Release() const {
 
 MaskUndo* GlimraUndo::CurrentMask() const { return HasCurrent() ? steps[index].lower.get() : nullptr; }
 
+DataVideoPtr GlimraUndo::CurrentPicture() const { return HasCurrent() ? steps[index].GetFrame() : DataVideoPtr(); }
+
+size_t GlimraUndo::GetStepCount() const {
+  ReadLock lock(stateMutex_);
+  return steps.size();
+}
+
+uint32_t GlimraUndo::GetIndex() const {
+  ReadLock lock(stateMutex_);
+  return index;
+}
+
 bool GlimraUndo::IsUndoEnabled() const {
+  ReadLock lock(stateMutex_);
   if (!HasCurrent()) return false;
   const MaskUndo* mask = CurrentMask();
   return IsUndoEnabledImpl() || (mask && mask->IsUndoEnabledImpl());
 }
 
 bool GlimraUndo::IsRedoEnabled() const {
+  ReadLock lock(stateMutex_);
   if (!HasCurrent()) return false;
   const MaskUndo* mask = CurrentMask();
   return IsRedoEnabledImpl() || (mask && mask->IsRedoEnabledImpl());
 }
 
 void GlimraUndo::Undo() {
-  if (!HasCurrent()) return;
-  MaskUndo* mask = CurrentMask();
-  if (mask && mask->IsUndoEnabledImpl()) {
-    mask->UndoImpl();
-  } else if (IsUndoEnabledImpl()) {
-    --index;
-    DropPictureCaches();
-  } else {
-    return;
+  ChangeLock change(changeMutex_);
+  {
+    WriteLock lock(stateMutex_);
+    if (!HasCurrent()) return;
+    MaskUndo* mask = CurrentMask();
+    if (mask && mask->IsUndoEnabledImpl()) {
+      mask->UndoImpl();
+    } else if (IsUndoEnabledImpl()) {
+      --index;
+      DropPictureCaches();
+    } else {
+      return;
+    }
   }
   FinishChange();
 }
 
 void GlimraUndo::Redo() {
-  if (!HasCurrent()) return;
-  MaskUndo* mask = CurrentMask();
-  if (mask && mask->IsRedoEnabledImpl()) {
-    mask->RedoImpl();
-  } else if (IsRedoEnabledImpl()) {
-    ++index;
-    DropPictureCaches();
-  } else {
-    return;
+  ChangeLock change(changeMutex_);
+  {
+    WriteLock lock(stateMutex_);
+    if (!HasCurrent()) return;
+    MaskUndo* mask = CurrentMask();
+    if (mask && mask->IsRedoEnabledImpl()) {
+      mask->RedoImpl();
+    } else if (IsRedoEnabledImpl()) {
+      ++index;
+      DropPictureCaches();
+    } else {
+      return;
+    }
   }
   FinishChange();
 }
@@ -153,17 +175,26 @@ bool GlimraUndo::ResetImpl() {
 }
 
 void GlimraUndo::Reset() {
-  if (!HasCurrent()) return;
-  const bool dropped = ResetImpl();
-  DropPictureCaches();
+  ChangeLock change(changeMutex_);
+  bool dropped = false;
+  {
+    WriteLock lock(stateMutex_);
+    if (!HasCurrent()) return;
+    dropped = ResetImpl();
+    DropPictureCaches();
+  }
   if (dropped) Notify();
 }
 
-bool GlimraUndo::Push(const Core::Property& info, const DataVideoPtr& picture, const DataVideoPtr& mask) {
+GlimraUndo::UndoItem GlimraUndo::MakeStep(const Core::Property& info, const DataVideoPtr& picture,
+                                          const DataVideoPtr& mask) const {
   if (!picture) ZENTOR_THROW_DESC(GlimraException, "No picture to store");
-  // Everything that can fail comes before the level changes.
   auto history = std::make_shared<MaskUndo>(picture->GetWidth(), picture->GetHeight(), mask);
-  UndoItem step(info, picture, history);
+  return UndoItem(info, picture, history);
+}
+
+bool GlimraUndo::Push(UndoItem step) {
+  // Everything that can fail comes before the level changes.
   uint32_t newIndex = 0;
   if (HasCurrent()) {
     steps.reserve(static_cast<size_t>(index) + 2);
@@ -177,37 +208,58 @@ bool GlimraUndo::Push(const Core::Property& info, const DataVideoPtr& picture, c
 }
 
 void GlimraUndo::Add(const Core::Property& info, const DataVideoPtr& picture, const DataVideoPtr& mask) {
-  // A step without effect settings takes the frame information of the loaded picture.
-  const Core::Property chosen = !steps.empty() && !HasEffectSettings(info) ? steps[0].information : info;
-  const bool more = Push(chosen, picture, mask);
-  DropPictureCaches();
+  ChangeLock change(changeMutex_);
+  // A step without effect settings takes the frame information of the loaded picture. The copies
+  // are made before the store is locked: queries wait only while the step goes in.
+  UndoItem step = MakeStep(!steps.empty() && !HasEffectSettings(info) ? steps[0].information : info, picture, mask);
+  bool more = false;
+  {
+    WriteLock lock(stateMutex_);
+    more = Push(std::move(step));
+    DropPictureCaches();
+  }
   if (more) Notify();
   CheckForSize();
 }
 
 void GlimraUndo::Set(const Core::Property& info, const DataVideoPtr& picture, const DataVideoPtr& mask) {
-  if (!HasCurrent()) {
-    Push(info, picture, mask);
-  } else {
-    if (!picture) ZENTOR_THROW_DESC(GlimraException, "No picture to store");
-    auto history = std::make_shared<MaskUndo>(picture->GetWidth(), picture->GetHeight(), mask);
-    steps[index] = UndoItem(info, picture, history);
+  ChangeLock change(changeMutex_);
+  UndoItem step = MakeStep(info, picture, mask);
+  {
+    WriteLock lock(stateMutex_);
+    if (!HasCurrent()) {
+      Push(std::move(step));
+    } else {
+      steps[index] = std::move(step);
+    }
+    DropPictureCaches();
   }
-  DropPictureCaches();
   Notify();
   CheckForSize();
 }
 
-DataVideoPtr GlimraUndo::GetVideo() const { return HasCurrent() ? steps[index].GetFrame() : DataVideoPtr(); }
+DataVideoPtr GlimraUndo::GetVideo() const {
+  ReadLock lock(stateMutex_);
+  return CurrentPicture();
+}
 
-DataVideoPtr GlimraUndo::GetSourceVideo() const { return steps.empty() ? DataVideoPtr() : steps[0].GetFrame(); }
+DataVideoPtr GlimraUndo::GetSourceVideo() const {
+  ReadLock lock(stateMutex_);
+  return steps.empty() ? DataVideoPtr() : steps[0].GetFrame();
+}
 
 const Core::Property& GlimraUndo::GetSettings() const {
-  return HasCurrent() ? steps[index].information : EmptySettings();
+  // Another thread's change may drop the step right after the lock is let go.
+  thread_local Core::Property copy{std::string()};
+  ReadLock lock(stateMutex_);
+  copy = HasCurrent() ? steps[index].information : EmptySettings();
+  return copy;
 }
 
 void GlimraUndo::AddMask(const DataVideoPtr& mask) {
-  if (!mask || !HasCurrent()) return;
+  if (!mask) return;
+  ChangeLock change(changeMutex_);
+  if (!HasCurrent()) return;
   CropInfo rect;
   if (!FindBounds(*mask, rect)) return;
   // The step covers the current selection too, so its undo restores what a shrink removed.
@@ -223,41 +275,56 @@ void GlimraUndo::AddMask(const DataVideoPtr& mask) {
 }
 
 void GlimraUndo::AddMask(const DataVideoPtr& mask, const CropInfo& rect) {
-  MaskUndo* history = CurrentMask();
-  if (!history || !history->Push(rect, mask)) return;
-  CutRedo();
+  ChangeLock change(changeMutex_);
+  {
+    WriteLock lock(stateMutex_);
+    MaskUndo* history = CurrentMask();
+    if (!history || !history->Push(rect, mask)) return;
+    CutRedo();
+  }
   FinishChange();
 }
 
 DataVideoPtr GlimraUndo::GetMask() const {
+  ReadLock lock(stateMutex_);
   const MaskUndo* history = CurrentMask();
   return history ? history->GetMask() : DataVideoPtr();
 }
 
 CropInfo GlimraUndo::GetMaskInfo() const {
+  ReadLock lock(stateMutex_);
   const MaskUndo* history = CurrentMask();
   return history ? history->GetInfo() : CropInfo{};
 }
 
 uint64_t GlimraUndo::GetMaskPixelCount() const {
+  ReadLock lock(stateMutex_);
   const MaskUndo* history = CurrentMask();
   return history ? history->GetPixelCount() : 0;
 }
 
 void GlimraUndo::ResetMask() {
-  MaskUndo* history = CurrentMask();
-  if (!history || !history->Clear()) return;
-  CutRedo();
+  ChangeLock change(changeMutex_);
+  {
+    WriteLock lock(stateMutex_);
+    MaskUndo* history = CurrentMask();
+    if (!history || !history->Clear()) return;
+    CutRedo();
+  }
   FinishChange();
 }
 
 DataVideoPtr GlimraUndo::GetVideoColor(uint32_t color) {
+  ReadLock lock(stateMutex_);
+  return ColorFrame(color, CurrentPicture());
+}
+
+DataVideoPtr GlimraUndo::ColorFrame(uint32_t color, const DataVideoPtr& picture) {
   boost::lock_guard<boost::mutex> lock(colorMutex_);
   if (color != cachedColor_) {
     colorCache_.reset();
     cachedColor_ = color;
   }
-  const DataVideoPtr picture = GetVideo();
   if (!picture) return DataVideoPtr();
   if (colorCache_ && SameShape(*colorCache_, *picture)) return colorCache_;
   colorCache_.reset();
@@ -284,23 +351,38 @@ DataVideoPtr GlimraUndo::GetVideoColor(uint32_t color) {
   return frame;
 }
 
+IGlimraUndo::OverlayParts GlimraUndo::GetOverlayParts(uint32_t color) {
+  ReadLock lock(stateMutex_);
+  OverlayParts parts;
+  parts.picture = CurrentPicture();
+  const MaskUndo* history = CurrentMask();
+  parts.mask = history ? history->GetMask() : DataVideoPtr();
+  if (parts.mask) {
+    parts.bounds = history->GetInfo();
+    parts.color = ColorFrame(color, parts.picture);
+  }
+  return parts;
+}
+
 DataVideoPtr GlimraUndo::GetVideoCopy() {
+  ReadLock state(stateMutex_);
   boost::lock_guard<boost::mutex> lock(copyMutex_);
   if (copyCache_) return copyCache_;
-  const DataVideoPtr picture = GetVideo();
+  const DataVideoPtr picture = CurrentPicture();
   if (!picture) return DataVideoPtr();
   copyCache_ = picture->CreateCopy();
   return copyCache_;
 }
 
 DataVideoPtr GlimraUndo::GetVideoConv(ConvFunction function) {
+  ReadLock state(stateMutex_);
   boost::lock_guard<boost::mutex> lock(convMutex_);
   if (function != cachedConv_) {
     convCache_.reset();
     cachedConv_ = function;
   }
   if (convCache_) return convCache_;
-  const DataVideoPtr picture = GetVideo();
+  const DataVideoPtr picture = CurrentPicture();
   if (!picture || !function) return DataVideoPtr();
   DataVideoPtr frame = CreateLike(*picture);
   int bytes = 0;
@@ -322,18 +404,23 @@ DataVideoPtr GlimraUndo::GetVideoConv(ConvFunction function) {
 }
 
 bool GlimraUndo::IsSaved() const {
+  ReadLock lock(stateMutex_);
   const MaskUndo* history = CurrentMask();
   return history && history->IsSaved();
 }
 
 void GlimraUndo::SetSaved(bool saved) {
-  MaskUndo* history = CurrentMask();
-  if (!history) return;
-  history->SetSaved(saved);
-  if (saved) {
-    // Only the saved state counts as saved: returning to any other step is a change to save.
-    for (const UndoItem& step : steps) {
-      if (step.lower && step.lower.get() != history) step.lower->SetSaved(false);
+  ChangeLock change(changeMutex_);
+  {
+    WriteLock lock(stateMutex_);
+    MaskUndo* history = CurrentMask();
+    if (!history) return;
+    history->SetSaved(saved);
+    if (saved) {
+      // Only the saved state counts as saved: returning to any other step is a change to save.
+      for (const UndoItem& step : steps) {
+        if (step.lower && step.lower.get() != history) step.lower->SetSaved(false);
+      }
     }
   }
   const bool changed = !IsSaved();
@@ -341,39 +428,50 @@ void GlimraUndo::SetSaved(bool saved) {
 }
 
 void GlimraUndo::Load(const Core::Property& data) {
-  try {
-    if (!data.ChildExists(Settings::SAVE_PROPERTY_INDEX)) {
-      ZENTOR_THROW_DESC(IOException, "Damaged undo record: no index");
-    }
-    LoadImpl(data);
-    if (steps.empty()) ZENTOR_THROW_DESC(IOException, "Damaged undo record: no image step");
-    if (index >= steps.size()) ZENTOR_THROW_DESC(IOException, "Damaged undo record: index out of range");
-    for (UndoItem& step : steps) {
-      if (step.GetSwapName().empty()) ZENTOR_THROW_DESC(IOException, "Damaged undo record: image step without frame");
-      const FrameGeometry g = step.GetGeometry();
-      if (step.lower) {
-        step.lower->Validate(g.width, g.height);
-      } else {
-        step.lower = std::make_shared<MaskUndo>(g.width, g.height, DataVideoPtr());
+  ChangeLock change(changeMutex_);
+  {
+    WriteLock lock(stateMutex_);
+    try {
+      if (!data.ChildExists(Settings::SAVE_PROPERTY_INDEX)) {
+        ZENTOR_THROW_DESC(IOException, "Damaged undo record: no index");
       }
+      LoadImpl(data);
+      if (steps.empty()) ZENTOR_THROW_DESC(IOException, "Damaged undo record: no image step");
+      if (index >= steps.size()) ZENTOR_THROW_DESC(IOException, "Damaged undo record: index out of range");
+      for (UndoItem& step : steps) {
+        if (step.GetSwapName().empty()) ZENTOR_THROW_DESC(IOException, "Damaged undo record: image step without frame");
+        const FrameGeometry g = step.GetGeometry();
+        if (step.lower) {
+          step.lower->Validate(g.width, g.height);
+        } else {
+          step.lower = std::make_shared<MaskUndo>(g.width, g.height, DataVideoPtr());
+        }
+      }
+    } catch (...) {
+      // All or nothing: a refused record leaves the store empty.
+      steps.clear();
+      index = NO_INDEX;
+      throw;
     }
-  } catch (...) {
-    // All or nothing: a refused record leaves the store empty.
-    steps.clear();
-    index = NO_INDEX;
-    throw;
+    DropPictureCaches();
   }
-  DropPictureCaches();
   Notify();
 }
 
-void GlimraUndo::Save(Core::Property& data) { SaveImpl(data, folder_, tempName_, true, true); }
+void GlimraUndo::Save(Core::Property& data) {
+  // The walk only reads the steps, and no other change runs meanwhile.
+  ChangeLock change(changeMutex_);
+  SaveImpl(data, folder_, tempName_, true, true);
+}
 
 uint64_t GlimraUndo::GetSize() const {
   uint64_t size = 0;
-  for (const UndoItem& step : steps) {
-    size += step.GetMemorySize();
-    if (step.lower) size += step.lower->GetSize();
+  {
+    ReadLock lock(stateMutex_);
+    for (const UndoItem& step : steps) {
+      size += step.GetMemorySize();
+      if (step.lower) size += step.lower->GetSize();
+    }
   }
   {
     boost::lock_guard<boost::mutex> lock(colorMutex_);
@@ -391,6 +489,7 @@ uint64_t GlimraUndo::GetSize() const {
 }
 
 void GlimraUndo::CheckForSize() {
+  ChangeLock change(changeMutex_);
   const uint64_t size = GetSize();
   if (static_cast<double>(size) < static_cast<double>(swapThreshold_)) return;
   LOG(WARNING) << "Memory usage: " << size << ". Swap running";
@@ -406,13 +505,16 @@ void GlimraUndo::CheckForSize() {
     boost::lock_guard<boost::mutex> lock(convMutex_);
     convCache_.reset();
   }
+  // Without the reader lock: the walk only reads the steps, and no other change runs meanwhile.
   Core::Property scratch{std::string()};
   SaveImpl(scratch, folder_, tempName_, false, false);
   LOG(INFO) << "Swap done";
 }
 
 bool GlimraUndo::HasChange() const {
-  if (GetMaskPixelCount() != 0) return true;
+  ReadLock lock(stateMutex_);
+  const MaskUndo* history = CurrentMask();
+  if (history && history->GetPixelCount() != 0) return true;
   return HasCurrent() && HasEffectSettings(steps[index].information);
 }
 

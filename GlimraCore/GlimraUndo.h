@@ -1,4 +1,10 @@
 // The undo store: a level of image steps, each with its own selection history.
+//
+// Queries may come from any thread while another thread changes the store: they share a reader
+// lock that a change holds alone only while it rearranges the steps. Changes, swap walks included,
+// run one at a time; a walk's file writes happen without the reader lock, on frames that no longer
+// change, so queries go on meanwhile. Drawer events are raised once a change is complete and
+// without the reader lock, so handlers may query the store.
 #pragma once
 
 #include "GlimraCore/Export.h"
@@ -6,6 +12,9 @@
 #include "GlimraCore/MaskUndo.h"
 
 #include <boost/thread/mutex.hpp>
+
+#include <mutex>
+#include <shared_mutex>
 
 namespace Zentor {
 namespace Glimra {
@@ -46,6 +55,7 @@ class GLIMRA_CORE_API GlimraUndo : public virtual IGlimraUndo, protected TUndoIm
   Proc::DataVideoPtr GetVideoColor(uint32_t color) override;
   Proc::DataVideoPtr GetVideoCopy() override;
   Proc::DataVideoPtr GetVideoConv(ConvFunction function) override;
+  OverlayParts GetOverlayParts(uint32_t color) override;
   bool IsSaved() const override;
   void SetSaved(bool saved) override;
   void Load(const Core::Property& data) override;
@@ -60,13 +70,22 @@ class GLIMRA_CORE_API GlimraUndo : public virtual IGlimraUndo, protected TUndoIm
 
   void SetSwapThreshold(uint64_t bytes) { swapThreshold_ = bytes; }
   uint64_t GetSwapThreshold() const { return swapThreshold_; }
-  using TUndoImplTop::GetIndex;
-  using TUndoImplTop::GetStepCount;
+  size_t GetStepCount() const;
+  uint32_t GetIndex() const;
 
  private:
-  // Appends an image step after the current one; answers whether the level holds more than one.
-  bool Push(const Core::Property& info, const Proc::DataVideoPtr& picture, const Proc::DataVideoPtr& mask);
+  using ReadLock = std::shared_lock<std::shared_mutex>;
+  using WriteLock = std::unique_lock<std::shared_mutex>;
+  using ChangeLock = std::lock_guard<std::recursive_mutex>;
+
+  // A new step of the picture and mask (both copied); made before the store is locked.
+  UndoItem MakeStep(const Core::Property& info, const Proc::DataVideoPtr& picture, const Proc::DataVideoPtr& mask) const;
+  // Appends the step after the current one; answers whether the level holds more than one.
+  bool Push(UndoItem step);
   MaskUndo* CurrentMask() const;
+  Proc::DataVideoPtr CurrentPicture() const;
+  // GetVideoColor on the picture, under the colour cache's mutex.
+  Proc::DataVideoPtr ColorFrame(uint32_t color, const Proc::DataVideoPtr& picture);
   // Drops the image steps after the current one.
   void CutRedo();
   void DropPictureCaches();
@@ -85,6 +104,10 @@ class GLIMRA_CORE_API GlimraUndo : public virtual IGlimraUndo, protected TUndoIm
   uint32_t cachedColor_ = 0xFFFFFFFF;
   ConvFunction cachedConv_ = nullptr;
   uint64_t swapThreshold_ = DEFAULT_SWAP_THRESHOLD;
+  // Steps, indexes, mask bounds and saved flags; taken before any cache mutex.
+  mutable std::shared_mutex stateMutex_;
+  // Held by every change from start to end; a thread holding it may read the state unlocked.
+  mutable std::recursive_mutex changeMutex_;
 };
 
 }  // namespace Glimra

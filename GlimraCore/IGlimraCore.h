@@ -154,6 +154,19 @@ extern GLIMRA_CORE_API const std::string EMPTY_DRAWER;
 // The engine object of one opened image. Failures of Undo, Redo, Reset, LoadMask, SetMask,
 // Save, SaveMask, Debug, GetVideo, PaintStop, ResizePaintedArea and of effect runs go to the
 // core handlers' Throw; every other operation lets its exceptions out.
+//
+// An effect run that the caller does not wait for stores its step on a thread of its own, and
+// raises the drawer events there once the step is complete. Meanwhile the queries (GetVideo,
+// GetSettings, GetBrushSettings, GetPaintSettings, IsUndoEnabled, IsRedoEnabled, HasPaintedArea,
+// HasChange, GetMetadata, GetThumbnail, GetFormatCodec, GetStatistic) are safe to call: each
+// answers from one consistent state. Undo, Redo, Reset, PaintStart, Paint, PaintStop, PaintReset,
+// SetMask, LoadMask, ResizePaintedArea, Save, SaveMask and SaveSession are refused while a run is
+// under way and change nothing: PaintStart, Paint, PaintReset and SaveSession raise
+// GlimraException "An effect is running", the others log a warning and return. Stop returns at
+// once; the run's outcome tells whether its step was stored.
+//
+// A reference that an operation returns (GetSettings, GetBrushSettings, GetPaintSettings,
+// GetMetadata, GetFormatCodec) stays valid until the calling thread's next call into the engine.
 class GLIMRA_CORE_API IGlimraCore : public virtual IRefCountable,
                                     public virtual IGlimraDrawer,
                                     public virtual IGlimraUndoBase {

@@ -39,6 +39,8 @@ class GLIMRA_CORE_API IGlimraUndo
   virtual Proc::DataVideoPtr GetVideo() const = 0;
   // The picture of image step 0.
   virtual Proc::DataVideoPtr GetSourceVideo() const = 0;
+  // A copy of the current step's frame information owned by the calling thread: valid until the
+  // thread's next GetSettings.
   virtual const Core::Property& GetSettings() const = 0;
   // A mask step over the mask's non-zero bytes (and the current selection's bounds). The store
   // keeps the frame itself: the caller must not change it afterwards.
@@ -55,6 +57,16 @@ class GLIMRA_CORE_API IGlimraUndo
   virtual Proc::DataVideoPtr GetVideoColor(uint32_t color) = 0;
   virtual Proc::DataVideoPtr GetVideoCopy() = 0;
   virtual Proc::DataVideoPtr GetVideoConv(ConvFunction function) = 0;
+  // What the selection overlay is made of, all taken from one state of the store.
+  struct OverlayParts {
+    Proc::DataVideoPtr picture;
+    // Null when there is no selection; then bounds and color stay empty.
+    Proc::DataVideoPtr mask;
+    Proc::CropInfo bounds;
+    // GetVideoColor's frame for the colour.
+    Proc::DataVideoPtr color;
+  };
+  virtual OverlayParts GetOverlayParts(uint32_t color) = 0;
   virtual bool IsSaved() const = 0;
   virtual void SetSaved(bool saved) = 0;
   // Restores both levels from a session's "Data" node; refuses damaged records with IOException.

@@ -398,15 +398,27 @@ void UndoItemBase::CancelWrite() const {
 
 void UndoItemBase::SaveFrame(SwapWriter& writer) const {
   Slot& slot = *slot_;
-  boost::lock_guard<boost::mutex> lock(slot.mutex);
-  slot.writePending = false;
-  if (!slot.frame || slot.swapName.empty()) return;
+  // The file is written without the slot's lock, so readers of the frame never wait for the disk:
+  // a stored frame does not change, and the offer stays pending until the write has ended.
+  Proc::DataVideoPtr frame;
+  std::string name;
+  FrameGeometry geometry;
+  {
+    boost::lock_guard<boost::mutex> lock(slot.mutex);
+    if (!slot.frame || slot.swapName.empty()) {
+      slot.writePending = false;
+      return;
+    }
+    frame = slot.frame;
+    name = slot.swapName;
+    geometry = slot.geometry;
+  }
   try {
-    Core::DataOutputPtr out = Core::DataOutputFile::Create(slot.swapName, Core::DataOutputFile::TRUNCATE);
+    Core::DataOutputPtr out = Core::DataOutputFile::Create(name, Core::DataOutputFile::TRUNCATE);
     SummingOutput summed(*out);
-    slot.frame->WriteData(summed);
+    frame->WriteData(summed);
     uint8_t trailer[TRAILER_SIZE];
-    TrailerBody(slot.geometry, trailer);
+    TrailerBody(geometry, trailer);
     summed.sum.Update(trailer, TRAILER_BODY);
     PutLe(trailer + TRAILER_BODY, summed.sum.Final(), 8);
     out->Write(trailer, TRAILER_SIZE);
@@ -415,19 +427,22 @@ void UndoItemBase::SaveFrame(SwapWriter& writer) const {
     } else {
       out.reset();
       struct stat info {};
-      const uint64_t expected = ExpectedFileSize(slot.geometry) + TRAILER_SIZE;
-      if (::stat(slot.swapName.c_str(), &info) != 0 || static_cast<uint64_t>(info.st_size) != expected) {
-        ZENTOR_THROW_DESC(Core::FileException, "Swap file \"" + slot.swapName + "\" is incomplete");
+      const uint64_t expected = ExpectedFileSize(geometry) + TRAILER_SIZE;
+      if (::stat(name.c_str(), &info) != 0 || static_cast<uint64_t>(info.st_size) != expected) {
+        ZENTOR_THROW_DESC(Core::FileException, "Swap file \"" + name + "\" is incomplete");
       }
     }
     out.reset();
-    slot.frame.reset();
   } catch (...) {
     const std::string cause = CauseText();
-    const std::string text = WriteFailureText(slot.swapName);
+    const std::string text = WriteFailureText(name);
     // The frame stays in memory and counts as not written, so the next walk writes it again.
-    std::remove(slot.swapName.c_str());
-    slot.swapName.clear();
+    std::remove(name.c_str());
+    {
+      boost::lock_guard<boost::mutex> lock(slot.mutex);
+      slot.writePending = false;
+      if (slot.swapName == name) slot.swapName.clear();
+    }
     boost::exception_ptr failure;
     try {
       ZENTOR_THROW(TempFolderFailure(text));
@@ -435,7 +450,11 @@ void UndoItemBase::SaveFrame(SwapWriter& writer) const {
       failure = boost::current_exception();
     }
     writer.RecordFailure(failure, cause);
+    return;
   }
+  boost::lock_guard<boost::mutex> lock(slot.mutex);
+  slot.writePending = false;
+  if (slot.frame == frame && slot.swapName == name) slot.frame.reset();
 }
 
 void UndoItemBase::LoadFrame() const {
