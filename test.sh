@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, runs the engine's tests under AddressSanitizer, then the
-# whole test suite.
+# Installs what is missing, builds, runs the engine's tests and the program's threaded ones under
+# AddressSanitizer, then the whole test suite.
 set -euo pipefail
 cd "$(dirname "$0")"
 bash scripts/build.sh "$@"
 
 ASAN_DIR=${ASAN_BUILD_DIR:-build-asan}
-ENGINE_TESTS=(test_undo test_painters test_engine test_save test_operations)
+ENGINE_TESTS=(test_undo test_painters test_engine test_save test_operations
+              test_bridges test_progress test_workspace test_view)
 cmake -S . -B "$ASAN_DIR" -G Ninja -DGLIMRA_ASAN=ON "$@" > /dev/null
 targets=()
 for t in "${ENGINE_TESTS[@]}"; do

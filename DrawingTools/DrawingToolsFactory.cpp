@@ -2,8 +2,11 @@
 
 #include "Core/Interfaces/Exception.h"
 #include "DrawingTools/DrawingToolBrush.h"
-#include "DrawingTools/DrawingToolEmpty.h"
+#include "DrawingTools/DrawingToolClone.h"
+#include "DrawingTools/DrawingToolCrop.h"
 #include "DrawingTools/DrawingToolErase.h"
+#include "DrawingTools/DrawingToolLasso.h"
+#include "DrawingTools/DrawingToolPolygon.h"
 #include "DrawingTools/DrawingToolWand.h"
 #include "DrawingTools/IToolTip.h"
 #include "DrawingTools/IToolTipProvider.h"
@@ -25,12 +28,10 @@ DrawingToolsFactory::DrawingToolsFactory(QGraphicsView& view, PaintTools& paintT
           {PaintTools::BRUSH, &DrawingToolBrush::Create},
           {PaintTools::MAGIC_WAND, &DrawingToolWand::Create},
           {PaintTools::ERASER, &DrawingToolErase::Create},
-          // Until the polygon, lasso, clone and crop tools exist, their modes leave every event
-          // to the view and the scene.
-          {PaintTools::POLYGON, &DrawingToolEmpty::Create},
-          {PaintTools::LASSO, &DrawingToolEmpty::Create},
-          {PaintTools::CLONE, &DrawingToolEmpty::Create},
-          {PaintTools::CROP, &DrawingToolEmpty::Create},
+          {PaintTools::POLYGON, &DrawingToolPolygon::Create},
+          {PaintTools::LASSO, &DrawingToolLasso::Create},
+          {PaintTools::CLONE, &DrawingToolClone::Create},
+          {PaintTools::CROP, &DrawingToolCrop::Create},
       },
       cachedMode(paintTools.GetActiveMode()) {
   connect(&paintTools, &PaintTools::CurrentModeChanged, this, &DrawingToolsFactory::OnCurrentModeChanged);

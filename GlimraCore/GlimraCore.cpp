@@ -48,7 +48,7 @@ GlimraCore::GlimraCore(const Initializer& initializer)
     : version(initializer.version),
       sessionId(initializer.sessionId),
       filePath(initializer.filePath),
-      tempFolder(initializer.tempFolder),
+      tempFolder(NormalizeFolder(initializer.tempFolder)),
       tempNameGenerator(initializer.tempNameGenerator) {
   outputConverter = CreateOneInput(Proc::IColorSpaceConverter::CLASS_ID);
   workingConverter = CreateOneInput(Proc::IColorSpaceConverter::CLASS_ID);

@@ -164,6 +164,11 @@ class GLIMRA_CORE_API GlimraCore : public virtual IGlimraCore,
   // Save without the catch-all: raises on failure; the user's file is replaced only when complete.
   void SaveImpl(const Core::Property& settings);
   std::string GetSessionPath() const;
+  // The folder with a trailing separator (an empty one stays empty).
+  static std::string NormalizeFolder(const std::string& folder);
+  // Removes the swap files and session-file temporaries of the temporary folder that the session
+  // data tree does not name; only logs what it cannot remove.
+  void RemoveOrphanFiles(const Core::Property& data) const;
 
   // Decoders: both log a warning and answer null on failure; on success they replace codec.
   Proc::DataVideoPtr LoadViaStream(const std::string& path, Conf::FormatCodecVideoPtr& codec) const;

@@ -16,6 +16,15 @@
 
 #include <glog/logging.h>
 
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <set>
+#include <system_error>
 #include <utility>
 
 namespace Zentor {
@@ -38,6 +47,38 @@ void LogDecodeFailure() {
   } catch (...) {
     LOG(WARNING) << "Unknown io error";
   }
+}
+
+// Only a regular file is handed to the decoders: a FIFO or a device would block them for good.
+void CheckPictureFile(const std::string& path) {
+  struct stat info {};
+  if (::stat(path.c_str(), &info) != 0) {
+    ZENTOR_THROW_DESC(IOException, "Cannot open \"" + path + "\": " +
+                                       std::error_code(errno, std::generic_category()).message());
+  }
+  if (!S_ISREG(info.st_mode)) ZENTOR_THROW_DESC(IOException, "\"" + path + "\" is not a regular file");
+}
+
+// Device and inode of every swap file a session data tree names.
+void CollectSwapFiles(const Core::Property& node, std::set<std::pair<dev_t, ino_t>>& files) {
+  if (node.GetType() == PT_STRING && node.GetName() == Conf::IFormatFile::TAG_FILENAME) {
+    struct stat info {};
+    if (::stat(node.GetString().c_str(), &info) == 0) files.insert({info.st_dev, info.st_ino});
+    return;
+  }
+  if (node.GetType() != PT_GROUP) return;
+  for (const Core::Property& child : node) CollectSwapFiles(child, files);
+}
+
+// True for a file that starts with the leading field every swap file has.
+bool IsSwapFile(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+  if (fd < 0) return false;
+  char leading[8];
+  const bool swap = ::read(fd, leading, sizeof leading) == ssize_t(sizeof leading) &&
+                    std::memcmp(leading, Proc::DataVideoFF::LEADING_FIELD, sizeof leading) == 0;
+  ::close(fd);
+  return swap;
 }
 
 // The single child of a wrapping node.
@@ -78,6 +119,7 @@ DataVideoPtr DecodeImage(const Decoder& viaStream, const Decoder& viaEffectIO, C
 }  // namespace IO
 
 Proc::StreamRawPtr GlimraCore::GetStreamRaw(const std::string& path) {
+  CheckPictureFile(path);
   ClientAPI::MediaSourcePtr source = ClientAPI::OpenSource(path);
   const int count = source->GetStreamCount();
   for (int i = 0; i < count; ++i) {
@@ -136,6 +178,11 @@ Core::Property GlimraCore::LoadPrepare(DataVideoPtr& frame, const std::string& p
   return tree;
 }
 
+std::string GlimraCore::NormalizeFolder(const std::string& folder) {
+  if (folder.empty() || folder.back() == '/') return folder;
+  return folder + '/';
+}
+
 std::string GlimraCore::GetSessionPath() const { return tempFolder + sessionId + Settings::SAVE_PROPERTY_EXTENTION; }
 
 GlimraCore::SessionState GlimraCore::LoadSessionImpl(const std::string& path) const {
@@ -144,7 +191,14 @@ GlimraCore::SessionState GlimraCore::LoadSessionImpl(const std::string& path) co
   Conf::FormatCodecVideoPtr codec = formatCodec;
   const IO::Decoder viaStream = [this, &path](Conf::FormatCodecVideoPtr& c) { return LoadViaStream(path, c); };
   const IO::Decoder viaEffectIO = [this, &path](Conf::FormatCodecVideoPtr& c) { return LoadViaEffectIO(path, c); };
-  DataVideoPtr frame = IO::DecodeImage(viaStream, viaEffectIO, codec, SMALL_PICTURE_SIDE);
+  CheckPictureFile(path);
+  DataVideoPtr frame;
+  try {
+    frame = IO::DecodeImage(viaStream, viaEffectIO, codec, SMALL_PICTURE_SIDE);
+  } catch (IOException& e) {
+    e << TagDescription("\"" + path + "\" is not a picture");
+    throw;
+  }
   state.formatCodec = codec;
   state.metadata = Proc::ImageMetadata::Create(path, codec);
   state.undoStore = IGlimraUndo::Create(tempFolder, sessionId, tempNameGenerator);
@@ -196,6 +250,7 @@ void GlimraCore::LoadSession() {
     state = LoadSessionImpl(session);
     LOG(INFO) << "Last session loaded";
     restored = true;
+    RemoveOrphanFiles(session[Settings::SAVE_PROPERTY_DATA]);
   } catch (const Zentor::Exception& e) {
     LOG(WARNING) << path << ": " << GetDescription(e, "Unknown exception");
   } catch (const std::exception& e) {
@@ -230,6 +285,36 @@ void GlimraCore::LoadSession() {
   }
 }
 
+void GlimraCore::RemoveOrphanFiles(const Core::Property& data) const {
+  std::set<std::pair<dev_t, ino_t>> kept;
+  CollectSwapFiles(data, kept);
+  const std::string folder = tempFolder.empty() ? std::string("./") : tempFolder;
+  // Leftovers of an interrupted atomic write of the session file.
+  const std::string sessionName = sessionId + Settings::SAVE_PROPERTY_EXTENTION;
+  const std::string temporaryPrefix = "." + sessionName.substr(0, 64) + ".";
+  DIR* dir = ::opendir(folder.c_str());
+  if (!dir) {
+    LOG(WARNING) << "Cannot list the temporary folder " << folder << ": " << std::strerror(errno);
+    return;
+  }
+  while (const dirent* entry = ::readdir(dir)) {
+    const std::string name = entry->d_name;
+    const std::string path = folder + name;
+    struct stat info {};
+    if (::lstat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) continue;
+    if (kept.count({info.st_dev, info.st_ino}) != 0 || name == sessionName) continue;
+    const bool temporary = name.compare(0, temporaryPrefix.size(), temporaryPrefix) == 0 &&
+                           name.size() > 4 && name.compare(name.size() - 4, 4, ".tmp") == 0;
+    if (!temporary && !IsSwapFile(path)) continue;
+    if (::unlink(path.c_str()) == 0) {
+      VLOG(1) << "Removed unused file " << path;
+    } else {
+      LOG(WARNING) << "Cannot remove unused file " << path << ": " << std::strerror(errno);
+    }
+  }
+  ::closedir(dir);
+}
+
 void GlimraCore::SaveSessionImpl() {
   Core::Property root(Settings::SAVE_PROPERTY_NAME);
   root.SetChildT(Settings::VERSION_NUMBER, version);
@@ -258,6 +343,8 @@ void GlimraCore::SaveSessionImpl() {
   Core::DataOutputPtr output = Core::DataOutputFile::Create(GetSessionPath(), Core::DataOutputFile::ATOMIC);
   Core::PropertySerializer::Serialize(root, *output, true);
   output->Commit();
+  output.reset();
+  RemoveOrphanFiles(root[Settings::SAVE_PROPERTY_DATA]);
 }
 
 }  // namespace Glimra

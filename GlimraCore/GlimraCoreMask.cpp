@@ -20,13 +20,12 @@ void GlimraCore::SaveMask(const Core::ioPath& path) {
     if (!mask || undoStore->GetMaskInfo().IsEmpty()) {
       ZENTOR_THROW(TooSmallSelectionException() << TagLevelID(LEVEL_ALERT));
     }
+    Helpers::IOHelperSave::CheckWritableTarget(Helpers::IOHelperSave::ResolveLinks(path));
     Core::Property settings(Proc::IImageMetadata::SAVE_SETTINGS);
     settings.SetChildT(Conf::IFormatCodec::TAG_CODEC_ID, std::string(Conf::IFormatCodecVideo::CODEC_ID_PGM));
     const BlobPtr bytes = Save(mask, settings);
-    // Written beside the target and renamed over it only when complete.
-    Core::DataOutputPtr output = Core::DataOutputFile::Create(path, Core::DataOutputFile::ATOMIC);
-    output->Write(bytes->Data(), bytes->Size());
-    output->Commit();
+    // Written beside the target, checked and renamed over it only when complete.
+    Helpers::IOHelperSave::WriteFileReplacing(path, *bytes, Helpers::IOHelperSave::FileFinisher());
   } catch (...) {
     RaiseToCoreHandlers();
   }
@@ -38,7 +37,9 @@ void GlimraCore::LoadMask(const Core::ioPath& path) {
     const Proc::StreamRawPtr raw = GetStreamRaw(path);
     const Proc::StreamVideoPtr decoder = Core::GetCodecFactory()->CreateDecoder(raw);
     mask = decoder->Read();
-    if (!mask || mask->GetWidth() == 0 || mask->GetHeight() == 0) ZENTOR_THROW(IOException());
+    if (!mask || mask->GetWidth() == 0 || mask->GetHeight() == 0) {
+      ZENTOR_THROW_DESC(IOException, "\"" + path + "\" is not a picture");
+    }
 
     // In grey now, so that an empty file can be told from a selection.
     const Proc::OneInputEffectPtr converter = Core::CoreManager::Instance().GetEffectFactory()->CreateOneInputVideo(

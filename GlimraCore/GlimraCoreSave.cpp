@@ -109,6 +109,8 @@ void GlimraCore::SaveImpl(const Core::Property& settings) {
   saveSettings = settings;
   const Core::Property save = saveSettings;
   const std::string path = Core::GetValue<std::string>(save[IFormatFile::TAG_FILENAME]);
+  // A target that cannot be replaced is refused before any encoding.
+  IOHelperSave::CheckWritableTarget(IOHelperSave::ResolveLinks(path));
 
   // Everything that can fail for reasons of the picture happens before the user's file is touched.
   const DataVideoPtr frame = undoStore->GetVideo();
@@ -184,7 +186,7 @@ BlobPtr GlimraCore::Save(const DataVideoPtr& frame, const Core::Property& settin
     }
   }
 
-  if (!result) ZENTOR_THROW(IOException());
+  if (!result) ZENTOR_THROW_DESC(IOException, "The picture cannot be encoded in the chosen format");
   return result;
 }
 

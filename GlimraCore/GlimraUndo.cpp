@@ -367,7 +367,7 @@ void GlimraUndo::Load(const Core::Property& data) {
   Notify();
 }
 
-void GlimraUndo::Save(Core::Property& data) { SaveImpl(data, folder_, tempName_, true); }
+void GlimraUndo::Save(Core::Property& data) { SaveImpl(data, folder_, tempName_, true, true); }
 
 uint64_t GlimraUndo::GetSize() const {
   uint64_t size = 0;
@@ -407,7 +407,7 @@ void GlimraUndo::CheckForSize() {
     convCache_.reset();
   }
   Core::Property scratch{std::string()};
-  SaveImpl(scratch, folder_, tempName_, false);
+  SaveImpl(scratch, folder_, tempName_, false, false);
   LOG(INFO) << "Swap done";
 }
 

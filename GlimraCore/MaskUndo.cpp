@@ -224,8 +224,8 @@ void MaskUndo::Copy(Proc::IDataVideo& dest, const Proc::IDataVideo& patch, const
 }
 
 void MaskUndo::SaveImpl(Core::Property& node, const std::string& folder, TempNameFunction tempName,
-                        bool fullMode) const {
-  TUndoImplBottom::SaveImpl(node, folder, std::move(tempName), fullMode);
+                        bool fullMode, bool sync) const {
+  TUndoImplBottom::SaveImpl(node, folder, std::move(tempName), fullMode, sync);
   node.CreateChildT(Settings::SAVE_PROPERTY_IS_SAVED, saved_);
   UndoDetail::WriteInfo(node.SetChild(Settings::SAVE_PROPERTY_INFO), info_);
   node.CreateChildT(Settings::SAVE_PROPERTY_PIX_COUNT, static_cast<long long>(pixelCount_));

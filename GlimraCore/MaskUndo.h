@@ -32,8 +32,8 @@ class GLIMRA_CORE_API MaskUndo : public TUndoImplBottom {
   void RedoImpl() override;
   bool ResetImpl() override;
   void LoadImpl(const Core::Property& node) override;
-  void SaveImpl(Core::Property& node, const std::string& folder, TempNameFunction tempName,
-                bool fullMode) const override;
+  void SaveImpl(Core::Property& node, const std::string& folder, TempNameFunction tempName, bool fullMode,
+                bool sync) const override;
   bool StayInMemory(uint32_t i) const override;
 
   // Writes patch into dest with its top-left corner at (rect.left, rect.top).

@@ -121,12 +121,13 @@ class TUndoImpl {
     }
   }
   // Writes the level into node and its frames to swap files: every step in full mode; in swap
-  // mode only the steps that need not stay in memory. Returns when every write has ended.
+  // mode only the steps that need not stay in memory. sync: each file reaches the disk before it
+  // counts as written (the session walk only). Returns when every write has ended.
   virtual void SaveImpl(Core::Property& node, const std::string& folder, TempNameFunction tempName,
-                        bool fullMode) const {
+                        bool fullMode, bool sync) const {
     node.CreateChildT(Settings::SAVE_PROPERTY_INDEX, static_cast<long long>(index));
     Core::Property& items = node.SetChild(Settings::SAVE_PROPERTY_UNDO_ITEMS);
-    SwapWriter writer(fullMode);
+    SwapWriter writer(sync);
     uint32_t counter = 0;
     for (uint32_t i = 0; i < steps.size(); ++i) {
       if (!fullMode && StayInMemory(i)) continue;
@@ -147,7 +148,7 @@ class TUndoImpl {
         if (step.lower) {
           // A failed write of the history does not stop the walk: the other frames still go.
           try {
-            step.lower->SaveImpl(record.SetChild(Settings::SAVE_PROPERTY_MASK), folder, tempName, true);
+            step.lower->SaveImpl(record.SetChild(Settings::SAVE_PROPERTY_MASK), folder, tempName, true, sync);
           } catch (...) {
             writer.RecordFailure(boost::current_exception());
           }

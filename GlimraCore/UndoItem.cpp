@@ -2,15 +2,26 @@
 
 #include "Core/Interfaces/Exception.h"
 #include "Core/Interfaces/Property.h"
+#include "GlimraCore/FrameChecksum.h"
 #include "GlimraCore/GlimraExceptions.h"
 #include "GlimraCore/Settings.h"
 #include "Platform/FileIo/DataFile.h"
 #include "Platform/Formats/IFormatCodec.h"
 
+#include <boost/exception/errinfo_errno.hpp>
 #include <glog/logging.h>
 
+#include <sys/stat.h>
+
 #include <algorithm>
+#include <cerrno>
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <thread>
+#include <utility>
 #include <cstdio>
+#include <cstring>
 #include <vector>
 
 namespace Zentor {
@@ -56,6 +67,158 @@ uint64_t ExpectedFileSize(const FrameGeometry& g) {
   return size;
 }
 
+
+// A swap file ends with a record of its own geometry and a checksum of everything before the
+// checksum, so a damaged file, or a frame record that no longer describes the file, is refused.
+constexpr char TRAILER_TAG[9] = "ZSWAPEND";
+constexpr size_t TRAILER_FIELDS = 9;  // width, height, aspect x and y, pixel format, four line sizes
+constexpr size_t TRAILER_BODY = 8 + TRAILER_FIELDS * 4;
+constexpr size_t TRAILER_SIZE = TRAILER_BODY + 8;
+// Content is summed in pieces small enough to still be in the cache when written or after reading.
+constexpr size_t SLICE = 256 * 1024;
+
+void PutLe(uint8_t* out, uint64_t value, int bytes) {
+  for (int i = 0; i < bytes; ++i) out[i] = static_cast<uint8_t>(value >> (8 * i));
+}
+
+uint64_t GetLe(const uint8_t* in, int bytes) {
+  uint64_t value = 0;
+  for (int i = bytes - 1; i >= 0; --i) value = (value << 8) | in[i];
+  return value;
+}
+
+void TrailerBody(const FrameGeometry& g, uint8_t* out) {
+  std::memcpy(out, TRAILER_TAG, 8);
+  const uint32_t fields[TRAILER_FIELDS] = {g.width,
+                                           g.height,
+                                           g.aspectX,
+                                           g.aspectY,
+                                           static_cast<uint32_t>(g.pixelFormat),
+                                           static_cast<uint32_t>(g.lines[0]),
+                                           static_cast<uint32_t>(g.lines[1]),
+                                           static_cast<uint32_t>(g.lines[2]),
+                                           static_cast<uint32_t>(g.lines[3])};
+  for (size_t i = 0; i < TRAILER_FIELDS; ++i) PutLe(out + 8 + 4 * i, fields[i], 4);
+}
+
+// Passes writes on and sums them.
+class SummingOutput : public RefCounted<Core::IDataOutput> {
+ public:
+  explicit SummingOutput(Core::IDataOutput& out) : out_(out) {}
+  void Write(const void* buffer, size_t size) override {
+    const uint8_t* bytes = static_cast<const uint8_t*>(buffer);
+    while (size > 0) {
+      const size_t piece = std::min(size, SLICE);
+      sum.Update(bytes, piece);
+      out_.Write(bytes, piece);
+      bytes += piece;
+      size -= piece;
+    }
+  }
+  void Commit() override { out_.Commit(); }
+  FrameChecksum sum;
+
+ private:
+  Core::IDataOutput& out_;
+};
+
+// Sums pieces in order on a thread of its own while the caller reads the next ones, so a read
+// from the swap file costs hardly more than the read itself. Pieces must stay valid until Final.
+// Without a thread the pieces are summed as they come.
+class BackgroundSum {
+ public:
+  BackgroundSum() {
+    try {
+      thread_ = std::thread([this] { Run(); });
+    } catch (...) {
+    }
+  }
+  ~BackgroundSum() { Stop(); }
+  BackgroundSum(const BackgroundSum&) = delete;
+  BackgroundSum& operator=(const BackgroundSum&) = delete;
+
+  void Add(const void* data, size_t size) {
+    if (!thread_.joinable()) {
+      sum_.Update(data, size);
+      return;
+    }
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      pieces_.emplace_back(static_cast<const uint8_t*>(data), size);
+    }
+    changed_.notify_one();
+  }
+  uint64_t Final() {
+    Stop();
+    return sum_.Final();
+  }
+
+ private:
+  void Run() {
+    for (;;) {
+      std::pair<const uint8_t*, size_t> piece;
+      {
+        std::unique_lock<std::mutex> lock(mutex_);
+        changed_.wait(lock, [this] { return !pieces_.empty() || closing_; });
+        if (pieces_.empty()) return;
+        piece = pieces_.front();
+        pieces_.pop_front();
+      }
+      sum_.Update(piece.first, piece.second);
+    }
+  }
+  void Stop() {
+    if (!thread_.joinable()) return;
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      closing_ = true;
+    }
+    changed_.notify_one();
+    thread_.join();
+  }
+
+  FrameChecksum sum_;
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  std::deque<std::pair<const uint8_t*, size_t>> pieces_;
+  bool closing_ = false;
+  std::thread thread_;
+};
+
+// Pieces of a plane read: large enough to cost no more than one read, small enough that summing
+// runs beside the reading.
+constexpr size_t READ_SLICE = 8 * 1024 * 1024;
+
+// Reads exactly size bytes and hands them to the sum.
+void ReadSummed(Core::IDataInput& in, BackgroundSum& sum, void* buffer, size_t size) {
+  uint8_t* bytes = static_cast<uint8_t*>(buffer);
+  while (size > 0) {
+    const size_t piece = std::min(size, READ_SLICE);
+    in.Read(bytes, piece);
+    sum.Add(bytes, piece);
+    bytes += piece;
+    size -= piece;
+  }
+}
+
+// The temporary folder's exception with the cause in words the user can act on.
+IOExceptionTempFolder TempFolderFailure(const std::string& cause) {
+  IOExceptionTempFolder failure;
+  failure << TagDescription(cause);
+  return failure;
+}
+
+// Why a swap write failed, for the user: a full folder is named as such.
+std::string WriteFailureText(const std::string& name) {
+  try {
+    throw;
+  } catch (const boost::exception& e) {
+    const int* error = boost::get_error_info<boost::errinfo_errno>(e);
+    if (error && (*error == ENOSPC || *error == EDQUOT)) return "No space left in the temporary folder";
+  } catch (...) {
+  }
+  return "Cannot write the swap file \"" + name + "\"";
+}
 }  // namespace
 
 uint64_t GetFrameSize(const Proc::IDataVideo* frame) {
@@ -240,18 +403,34 @@ void UndoItemBase::SaveFrame(SwapWriter& writer) const {
   if (!slot.frame || slot.swapName.empty()) return;
   try {
     Core::DataOutputPtr out = Core::DataOutputFile::Create(slot.swapName, Core::DataOutputFile::TRUNCATE);
-    slot.frame->WriteData(*out);
-    if (writer.Sync()) out->Commit();
+    SummingOutput summed(*out);
+    slot.frame->WriteData(summed);
+    uint8_t trailer[TRAILER_SIZE];
+    TrailerBody(slot.geometry, trailer);
+    summed.sum.Update(trailer, TRAILER_BODY);
+    PutLe(trailer + TRAILER_BODY, summed.sum.Final(), 8);
+    out->Write(trailer, TRAILER_SIZE);
+    if (writer.Sync()) {
+      out->Commit();  // flushes and compares the size
+    } else {
+      out.reset();
+      struct stat info {};
+      const uint64_t expected = ExpectedFileSize(slot.geometry) + TRAILER_SIZE;
+      if (::stat(slot.swapName.c_str(), &info) != 0 || static_cast<uint64_t>(info.st_size) != expected) {
+        ZENTOR_THROW_DESC(Core::FileException, "Swap file \"" + slot.swapName + "\" is incomplete");
+      }
+    }
     out.reset();
     slot.frame.reset();
   } catch (...) {
     const std::string cause = CauseText();
+    const std::string text = WriteFailureText(slot.swapName);
     // The frame stays in memory and counts as not written, so the next walk writes it again.
     std::remove(slot.swapName.c_str());
     slot.swapName.clear();
     boost::exception_ptr failure;
     try {
-      ZENTOR_THROW(IOExceptionTempFolder());
+      ZENTOR_THROW(TempFolderFailure(text));
     } catch (...) {
       failure = boost::current_exception();
     }
@@ -267,21 +446,37 @@ void UndoItemBase::LoadFrame() const {
 void UndoItemBase::LoadFrameLocked(Slot& slot) const {
   if (slot.swapName.empty()) return;
   const FrameGeometry& g = slot.geometry;
+  const std::string damaged = "Damaged swap file \"" + slot.swapName + "\"";
+  std::string problem = CheckGeometry(g);
   try {
-    const std::string problem = CheckGeometry(g);
-    if (!problem.empty()) ZENTOR_THROW_DESC(IOException, "Swap file \"" + slot.swapName + "\": " + problem);
+    if (!problem.empty()) ZENTOR_THROW_DESC(IOException, damaged + ": " + problem);
     Core::DataInputPtr in = Core::DataInputFile::Create(slot.swapName);
-    const uint64_t expected = ExpectedFileSize(g);
+    const uint64_t expected = ExpectedFileSize(g) + TRAILER_SIZE;
     if (in->GetSize() != expected) {
-      ZENTOR_THROW_DESC(IOException, "Swap file \"" + slot.swapName + "\" holds " + std::to_string(in->GetSize()) +
-                                         " bytes instead of " + std::to_string(expected));
+      problem = "it holds " + std::to_string(in->GetSize()) + " bytes instead of " + std::to_string(expected);
+      ZENTOR_THROW_DESC(IOException, damaged + ": " + problem);
     }
-    uint8_t leading[8];
-    in->Read(leading, sizeof(leading));
     Proc::DataVideoPtr frame =
         Proc::DataVideoFF::Create(g.pixelFormat, g.width, g.height, g.aspectX, g.aspectY, g.lines);
     Proc::Picture& picture = frame->GetPicture();
-    std::vector<uint8_t> scratch;
+    char leading[8];
+    // The dropped tail of every row keeps a place of its own until it is summed.
+    size_t droppedBytes = 0;
+    for (int n = 0; n < 4 && g.lines[n] > 0; ++n) {
+      if (g.lines[n] > picture.linesize[n]) {
+        droppedBytes += static_cast<size_t>(g.lines[n] - picture.linesize[n]) * PlaneRows(g, n);
+      }
+    }
+    std::vector<uint8_t> scratch(droppedBytes);
+    size_t scratchUsed = 0;
+    uint8_t trailer[TRAILER_SIZE];
+    // Declared after everything it reads, so that it has stopped before they go.
+    BackgroundSum sum;
+    ReadSummed(*in, sum, leading, sizeof(leading));
+    if (std::memcmp(leading, Proc::DataVideoFF::LEADING_FIELD, sizeof(leading)) != 0) {
+      problem = "wrong leading field";
+      ZENTOR_THROW_DESC(IOException, damaged + ": " + problem);
+    }
     for (int n = 0; n < 4; ++n) {
       const int32_t stored = g.lines[n];
       if (stored <= 0) break;
@@ -290,20 +485,35 @@ void UndoItemBase::LoadFrameLocked(Slot& slot) const {
       uint8_t* plane = picture.data[n];
       if (!plane || actual <= 0) ZENTOR_THROW_DESC(IOException, "Swap file plane " + std::to_string(n) + " missing");
       if (stored == actual) {
-        in->Read(plane, static_cast<size_t>(stored) * rows);
+        ReadSummed(*in, sum, plane, static_cast<size_t>(stored) * rows);
         continue;
       }
       const size_t kept = static_cast<size_t>(std::min(stored, actual));
-      if (stored > actual) scratch.resize(static_cast<size_t>(stored - actual));
+      const size_t dropped = stored > actual ? static_cast<size_t>(stored - actual) : 0;
       for (uint32_t r = 0; r < rows; ++r) {
-        in->Read(plane + static_cast<size_t>(r) * actual, kept);
-        if (!scratch.empty()) in->Read(scratch.data(), scratch.size());
+        ReadSummed(*in, sum, plane + static_cast<size_t>(r) * actual, kept);
+        if (dropped == 0) continue;
+        ReadSummed(*in, sum, scratch.data() + scratchUsed, dropped);
+        scratchUsed += dropped;
       }
+    }
+    in->Read(trailer, TRAILER_SIZE);
+    uint8_t recorded[TRAILER_BODY];
+    TrailerBody(g, recorded);
+    if (std::memcmp(trailer, recorded, TRAILER_BODY) != 0) {
+      problem = "it does not hold the frame its record describes";
+      ZENTOR_THROW_DESC(IOException, damaged + ": " + problem);
+    }
+    sum.Add(trailer, TRAILER_BODY);
+    if (GetLe(trailer + TRAILER_BODY, 8) != sum.Final()) {
+      problem = "checksum mismatch";
+      ZENTOR_THROW_DESC(IOException, damaged + ": " + problem);
     }
     slot.frame = frame;
   } catch (...) {
-    LOG(ERROR) << CauseText();
-    ZENTOR_THROW(IOExceptionTempFolder());
+    const std::string cause = CauseText();
+    LOG(ERROR) << cause;
+    ZENTOR_THROW(TempFolderFailure(problem.empty() ? "Cannot read the swap file \"" + slot.swapName + "\"" : damaged));
   }
 }
 

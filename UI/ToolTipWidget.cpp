@@ -4,22 +4,14 @@
 
 #include "DrawingTools/IToolTipProvider.h"
 #include "Platform/AppShell/SettingsManager.h"
+#include "UI/TranslucentWindows.h"
 
 #include <QCursor>
 #include <QEvent>
-#include <QGuiApplication>
 #include <QPainter>
 #include <QStyleOption>
 
 #include <glog/logging.h>
-
-#ifdef GLIMRA_WITH_XCB
-#include <QByteArray>
-#include <xcb/xcb.h>
-
-#include <cstdlib>
-#include <cstring>
-#endif
 
 namespace Zentor {
 namespace Glimra {
@@ -29,52 +21,12 @@ namespace {
 constexpr int HIDE_AFTER_MS = 12000;
 constexpr int EDGE_DISTANCE = 30;
 
-#ifdef GLIMRA_WITH_XCB
-// An X11 compositing manager owns the selection _NET_WM_CM_S<screen>.
-bool X11CompositorRuns() {
-  auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-  xcb_connection_t* connection = x11 ? x11->connection() : nullptr;
-  if (!connection) return false;
-  int screen = 0;
-  if (const char* display = std::getenv("DISPLAY")) {
-    const char* colon = std::strrchr(display, ':');
-    const char* dot = colon ? std::strchr(colon, '.') : nullptr;
-    if (dot) screen = std::atoi(dot + 1);
-  }
-  const QByteArray name = "_NET_WM_CM_S" + QByteArray::number(screen);
-  xcb_intern_atom_reply_t* atom =
-      xcb_intern_atom_reply(connection, xcb_intern_atom(connection, 1, uint16_t(name.size()), name.constData()), nullptr);
-  if (!atom) return false;
-  const xcb_atom_t selection = atom->atom;
-  std::free(atom);
-  if (selection == XCB_ATOM_NONE) return false;
-  xcb_get_selection_owner_reply_t* owner =
-      xcb_get_selection_owner_reply(connection, xcb_get_selection_owner(connection, selection), nullptr);
-  if (!owner) return false;
-  const bool runs = owner->owner != XCB_NONE;
-  std::free(owner);
-  return runs;
-}
-#endif
-
-bool TranslucencyAvailable() {
-  const QString platform = QGuiApplication::platformName();
-  if (platform.startsWith(QLatin1String("wayland")) || platform == QLatin1String("cocoa") ||
-      platform == QLatin1String("windows")) {
-    return true;
-  }
-#ifdef GLIMRA_WITH_XCB
-  if (platform == QLatin1String("xcb")) return X11CompositorRuns();
-#endif
-  return false;
-}
-
 }  // namespace
 
 ToolTipWidget::ToolTipWidget(QWidget* parent, Qt::WindowFlags flags)
     : QWidget(parent, flags | Qt::ToolTip | Qt::FramelessWindowHint),
       ui(std::make_unique<Ui_ToolTipWidget>()),
-      translucent(TranslucencyAvailable()) {
+      translucent(TranslucentWindowsAvailable()) {
   ui->setupUi(this);
   setAttribute(Qt::WA_TranslucentBackground, translucent);
   QPalette colours = palette();

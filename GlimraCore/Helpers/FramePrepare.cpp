@@ -8,7 +8,9 @@
 #include "Platform/ImageTags/ImageMetadata.h"
 #include "Proc/Interfaces/IColorSpaceConverter.h"
 #include "Proc/Interfaces/IEffectCrop.h"
+#include "Proc/Interfaces/IFlip.h"
 #include "Proc/Interfaces/IResize.h"
+#include "Proc/Interfaces/IRotate.h"
 
 #include <algorithm>
 #include <limits>
@@ -27,8 +29,30 @@ Core::Property& PresetCopy(Core::Property& info) {
   return info[IGlimraDrawer::TAG_EFFECT_SETTINGS][IGlimraDrawer::TAG_EFFECT_SETTINGS_IMAGE][size_t(0)];
 }
 
+namespace {
+
+bool FlagChild(const Core::Property& preset, const char* key) {
+  return preset.ChildExists(key) && Core::GetValue<bool>(preset[key]);
+}
+
+// A rotation without an angle or a flip without a direction would commit an unchanged picture.
+void CheckTurnSettings(const Core::Property& preset) {
+  std::string classId;
+  Core::GetValue(classId, preset, Conf::IPreset::KEY_CLASS_ID);
+  if (classId == Proc::IRotate::CLASS_ID && !preset.ChildExists(Proc::IRotate::ANGLE)) {
+    ZENTOR_THROW_DESC(Proc::EffectException, "The rotation settings give no angle");
+  }
+  if (classId == Proc::IFlip::CLASS_ID && !FlagChild(preset, Proc::IFlip::MODE_HORIZ) &&
+      !FlagChild(preset, Proc::IFlip::MODE_VERT)) {
+    ZENTOR_THROW_DESC(Proc::EffectException, "The flip settings give no direction");
+  }
+}
+
+}  // namespace
+
 void CommonHelper::PrepareFramesCommon(Core::PerformanceTimer&, const GlimraUndoPtr&, DataVideoPtr&, DataVideoPtr&,
                                        Core::Property& info, const std::string& mode) {
+  CheckTurnSettings(PresetCopy(info));
   Core::Property& helper = HelperNode(info);
   helper.SetChildT(mode, true);
   Core::Property& preset = PresetCopy(info);
@@ -66,12 +90,13 @@ void CropHelper::PrepareFrames(Core::PerformanceTimer& timer, const GlimraUndoPt
   // In 64 bits: values beyond the int range cannot wrap round into the picture.
   const long long W = first->GetWidth();
   const long long H = first->GetHeight();
+  // Clipped without adding offset and size, which may both be near the largest value.
   const long long x = std::max(offsetX, 0LL);
   long long w = width + std::min(offsetX, 0LL);
-  if (x + w > W) w = W - x;
+  if (w > W - x) w = W - x;
   const long long y = std::max(offsetY, 0LL);
   long long h = height + std::min(offsetY, 0LL);
-  if (y + h > H) h = H - y;
+  if (h > H - y) h = H - y;
   const long long intMax = std::numeric_limits<int>::max();
   const long long intMin = std::numeric_limits<int>::min();
   const bool inRange = offsetX <= intMax && offsetY <= intMax && width <= intMax && height <= intMax &&
@@ -108,6 +133,20 @@ void ResizeHelper::PrepareFrames(Core::PerformanceTimer& timer, const GlimraUndo
                                  DataVideoPtr& second, Core::Property& info, const std::string& mode) {
   CommonHelper::PrepareFramesCommon(timer, undo, first, second, info, mode);
   Core::Property& preset = PresetCopy(info);
+  // Without a usable size the resize would make a one-pixel picture.
+  std::string sizeMode;
+  if (Core::GetValue(sizeMode, preset, Proc::IResize::FRAME_SIZE_MODE) && sizeMode == Proc::IResize::FRAME_SIZE_SCALE) {
+    const char* factor = Proc::IResize::SCALE_FACTOR;
+    if (!preset.ChildExists(factor) || !(Core::GetValue<double>(preset[factor]) > 0.0)) {
+      ZENTOR_THROW_DESC(Proc::EffectException, "The resize settings give no positive scale factor");
+    }
+  } else {
+    for (const auto& side : {std::make_pair(Proc::IResize::WIDTH, "width"), std::make_pair(Proc::IResize::HEIGHT, "height")}) {
+      if (!preset.ChildExists(side.first) || Core::GetValue<long long>(preset[side.first]) <= 0) {
+        ZENTOR_THROW_DESC(Proc::EffectException, std::string("The resize settings give no positive ") + side.second);
+      }
+    }
+  }
   if (preset.ChildExists(RESOLUTION)) {
     const double dpi = Core::GetValue<double>(preset[RESOLUTION]);
     preset.RemoveChild(RESOLUTION);

@@ -131,11 +131,58 @@ bool IOHelperSave::IsBlankMask(const Proc::IDataVideo& mask) {
   return true;
 }
 
-void IOHelperSave::WriteFileReplacing(const std::string& path, const IBlob& bytes, const FileFinisher& finish) {
+std::string IOHelperSave::ResolveLinks(const std::string& path) {
+  std::string current = path;
+  for (int hop = 0; hop < 40; ++hop) {
+    struct stat info {};
+    if (::lstat(current.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return current;
+    std::string target(size_t(info.st_size > 0 ? info.st_size : 256) + 1, '\0');
+    const ssize_t length = ::readlink(current.c_str(), &target[0], target.size());
+    if (length < 0) ThrowFileError("Cannot follow the link", current, errno);
+    target.resize(size_t(length));
+    if (!target.empty() && target[0] != '/') {
+      std::string folder;
+      std::string name;
+      SplitPath(current, folder, name);
+      target = folder + target;
+    }
+    current = target;
+  }
+  ThrowFileError("Cannot follow the link", path, ELOOP);
+}
+
+void IOHelperSave::CheckWritableTarget(const std::string& path) {
   std::string folder;
   std::string name;
   SplitPath(path, folder, name);
   if (name.empty()) ThrowFileError("Cannot create file", path, EISDIR);
+  struct stat info {};
+  if (::stat(path.c_str(), &info) == 0) {
+    if (!S_ISREG(info.st_mode)) ZENTOR_THROW_DESC(Core::FileException, "\"" + path + "\" is not a regular file");
+    // The replacement is a new file: the other names of the old one would keep the old picture.
+    if (info.st_nlink > 1) {
+      ZENTOR_THROW_DESC(Core::FileException,
+                        "\"" + path + "\" has other hard links; saving would separate it from them");
+    }
+    // The superuser may write anything; a file without any write permission still counts as
+    // read-only for it.
+    if (::access(path.c_str(), W_OK) != 0 || (::geteuid() == 0 && (info.st_mode & 0222) == 0)) {
+      ZENTOR_THROW_DESC(Core::FileException, "\"" + path + "\" is read-only");
+    }
+  } else if (errno != ENOENT) {
+    ThrowFileError("Cannot write file", path, errno);
+  }
+  const std::string dir = folder.empty() ? std::string(".") : folder;
+  if (::access(dir.c_str(), W_OK | X_OK) != 0) ThrowFileError("Cannot write into the folder of", path, errno);
+}
+
+void IOHelperSave::WriteFileReplacing(const std::string& requested, const IBlob& bytes, const FileFinisher& finish) {
+  // A link stays a link: the file it points to is the one replaced.
+  const std::string path = ResolveLinks(requested);
+  CheckWritableTarget(path);
+  std::string folder;
+  std::string name;
+  SplitPath(path, folder, name);
   if (name.size() > 64) name.resize(64);
 
   // A hidden name beside the target: the rename stays inside one file system.
@@ -144,19 +191,31 @@ void IOHelperSave::WriteFileReplacing(const std::string& path, const IBlob& byte
   Core::DataOutputPtr output = Core::DataOutputFile::Create(tempPath, Core::DataOutputFile::EXCLUSIVE);
   TempFileGuard guard(tempPath);
   output->Write(bytes.Data(), bytes.Size());
-  output->Commit();
-  output.reset();
-
-  struct stat info {};
-  if (::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
-      ::chmod(tempPath.c_str(), info.st_mode & 07777) != 0) {
-    LOG(WARNING) << "Cannot give \"" << tempPath << "\" the permissions of \"" << path << "\": " << ErrorText(errno);
+  if (finish) {
+    // The finisher rewrites the file and the whole of it is flushed after that: here it only has
+    // to hold every byte.
+    output.reset();
+    struct stat written {};
+    if (::stat(tempPath.c_str(), &written) != 0 || static_cast<uint64_t>(written.st_size) != bytes.Size()) {
+      ZENTOR_THROW_DESC(Core::FileException, "Cannot write file \"" + tempPath + "\": it is incomplete");
+    }
+  } else {
+    // Flushes the file to disk and checks that it holds every byte.
+    output->Commit();
+    output.reset();
   }
 
   if (finish) {
     finish(tempPath);
     // The finisher may have rewritten the file: make that durable too.
     SyncPath(tempPath, O_RDONLY);
+  }
+
+  // Given only now: a read-only mode would keep the finisher from writing.
+  struct stat info {};
+  if (::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
+      ::chmod(tempPath.c_str(), info.st_mode & 07777) != 0) {
+    LOG(WARNING) << "Cannot give \"" << tempPath << "\" the permissions of \"" << path << "\": " << ErrorText(errno);
   }
 
   if (::rename(tempPath.c_str(), path.c_str()) != 0) ThrowFileError("Cannot replace file", path, errno);

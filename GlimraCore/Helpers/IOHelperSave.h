@@ -40,9 +40,16 @@ class GLIMRA_CORE_API IOHelperSave {
 
   // Work on the finished temporary file before it replaces the target (the metadata writer).
   using FileFinisher = std::function<void(const std::string& tempPath)>;
-  // Writes bytes into a new hidden file in path's folder (with the permissions of the file it
-  // replaces), runs finish on it, flushes it to disk and renames it over path. Any failure removes
-  // the temporary file, leaves path as it was and raises.
+  // The file a path names once symbolic links are followed (the path itself when it is none; the
+  // final target need not exist). Raises FileException for a loop.
+  static std::string ResolveLinks(const std::string& path);
+  // Raises FileException naming the file when path exists and is not a regular file, has other
+  // hard links or is read-only, or when its folder cannot take a new file.
+  static void CheckWritableTarget(const std::string& path);
+  // Writes bytes into a new hidden file in the folder of the file path names (links followed, the
+  // target checked first), runs finish on it, flushes it to disk and renames it over that file with
+  // the permissions of the file it replaces. Any failure removes the temporary file, leaves the
+  // target as it was and raises.
   static void WriteFileReplacing(const std::string& path, const IBlob& bytes, const FileFinisher& finish);
 };
 

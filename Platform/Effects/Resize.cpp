@@ -101,6 +101,11 @@ void Resize::ProcessInternal(DataVideoPtr& frame) {
       aspectY == source.GetAspectY()) {
     return;
   }
+  // A scale factor may ask for far more memory than a frame may take.
+  const uint64_t rowBytes = static_cast<uint64_t>(std::max(GetPlaneRowBytes(source.GetPixelFormat(), 0, width), 1));
+  if (rowBytes * height > DataVideoFF::MAX_FRAME_BYTES) {
+    ThrowEffect("A resized picture of " + std::to_string(width) + " x " + std::to_string(height) + " is too large");
+  }
   DataVideoPtr result = DataVideoFF::Create(source.GetPixelFormat(), width, height, aspectX, aspectY);
   result->SetDuration(source.GetDuration());
   result->SetTimestamp(source.GetTimestamp());

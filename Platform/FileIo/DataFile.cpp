@@ -2,6 +2,7 @@
 
 #include "Core/Interfaces/Exception.h"
 
+#include <boost/exception/errinfo_errno.hpp>
 #include <glog/logging.h>
 
 #include <fcntl.h>
@@ -25,8 +26,10 @@ namespace {
 
 std::string ErrorText(int error) { return std::error_code(error, std::generic_category()).message(); }
 
+// The system's error number travels along, so callers can tell a full disk from other causes.
 [[noreturn]] void ThrowFileError(const std::string& what, const std::string& path, int error) {
-  ZENTOR_THROW_DESC(FileException, what + " \"" + path + "\": " + ErrorText(error));
+  ZENTOR_THROW(FileException() << TagDescription(what + " \"" + path + "\": " + ErrorText(error))
+                               << boost::errinfo_errno(error));
 }
 
 // Reads up to size bytes, retrying on interruption; returns the count read (short only at the end).
@@ -56,10 +59,14 @@ void WriteFully(int fd, const uint8_t* buffer, size_t size, const std::string& p
   }
 }
 
+// Opens without blocking (a FIFO or device would hold open() or read() for good) and accepts only
+// regular files; the path is looked at before the open so that no device sees an open at all.
 int OpenForReading(const std::string& path, struct stat& info) {
+  if (::stat(path.c_str(), &info) != 0) ThrowFileError("Cannot open file", path, errno);
+  if (!S_ISREG(info.st_mode)) ZENTOR_THROW_DESC(FileException, "\"" + path + "\" is not a regular file");
   int fd;
   do {
-    fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
   } while (fd < 0 && errno == EINTR);
   if (fd < 0) ThrowFileError("Cannot open file", path, errno);
   if (::fstat(fd, &info) != 0) {
@@ -67,9 +74,9 @@ int OpenForReading(const std::string& path, struct stat& info) {
     ::close(fd);
     ThrowFileError("Cannot open file", path, error);
   }
-  if (S_ISDIR(info.st_mode)) {
+  if (!S_ISREG(info.st_mode)) {
     ::close(fd);
-    ThrowFileError("Cannot open file", path, EISDIR);
+    ZENTOR_THROW_DESC(FileException, "\"" + path + "\" is not a regular file");
   }
   return fd;
 }
@@ -168,6 +175,7 @@ class OutputFile : public RefCounted<IDataOutput> {
       ZENTOR_THROW_DESC(FileException, "Cannot write file \"" + path_ + "\": it was already finished");
     }
     WriteFully(fd_, static_cast<const uint8_t*>(buffer), size, WrittenPath());
+    written_ += size;
   }
 
   void Commit() override {
@@ -179,6 +187,14 @@ class OutputFile : public RefCounted<IDataOutput> {
       ::close(fd);
       ThrowFileError("Cannot write file", WrittenPath(), error);
     }
+    // What the file system holds must be what was handed over.
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || static_cast<uint64_t>(info.st_size) != written_) {
+      ::close(fd);
+      ZENTOR_THROW_DESC(FileException, "Cannot write file \"" + WrittenPath() + "\": it holds " +
+                                           std::to_string(info.st_size) + " bytes instead of " +
+                                           std::to_string(written_));
+    }
     if (::close(fd) != 0) ThrowFileError("Cannot write file", WrittenPath(), errno);
     if (mode_ != DataOutputFile::ATOMIC) return;
     if (::rename(tempPath_.c_str(), path_.c_str()) != 0) ThrowFileError("Cannot replace file", path_, errno);
@@ -189,12 +205,18 @@ class OutputFile : public RefCounted<IDataOutput> {
  private:
   const std::string& WrittenPath() const { return mode_ == DataOutputFile::ATOMIC ? tempPath_ : path_; }
 
+  // Never blocks on a FIFO and never writes into anything but a regular file.
   static int OpenNew(const std::string& path, int extraFlags) {
     int fd;
     do {
-      fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | extraFlags, 0666);
+      fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NONBLOCK | O_NOCTTY | extraFlags, 0666);
     } while (fd < 0 && errno == EINTR);
     if (fd < 0) ThrowFileError("Cannot create file", path, errno);
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+      ::close(fd);
+      ZENTOR_THROW_DESC(FileException, "\"" + path + "\" is not a regular file");
+    }
     return fd;
   }
 
@@ -214,7 +236,7 @@ class OutputFile : public RefCounted<IDataOutput> {
     for (int attempt = 0; attempt < 100; ++attempt) {
       tempPath_ = prefix + "." + base + "." + RandomSuffix() + ".tmp";
       do {
-        fd_ = ::open(tempPath_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        fd_ = ::open(tempPath_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666);
       } while (fd_ < 0 && errno == EINTR);
       if (fd_ >= 0) break;
       if (errno != EEXIST) ThrowFileError("Cannot create a temporary file for", path_, errno);
@@ -238,6 +260,7 @@ class OutputFile : public RefCounted<IDataOutput> {
   std::string tempPath_;
   DataOutputFile::Mode mode_;
   int fd_ = -1;
+  uint64_t written_ = 0;
   bool committed_ = false;
 };
 

@@ -32,7 +32,8 @@ using DataOutputPtr = boost::intrusive_ptr<IDataOutput>;
 
 class ZENTOR_API DataInputFile {
  public:
-  // Raises FileException when the file cannot be opened.
+  // Raises FileException when the file cannot be opened or is not a regular file (a FIFO or a
+  // device is refused before it is opened, so the call never blocks).
   static DataInputPtr Create(const std::string& path);
 };
 
@@ -44,8 +45,9 @@ class ZENTOR_API DataOutputFile {
     EXCLUSIVE,  // create a new file; fails when it exists
   };
   // Writes go straight to the file descriptor (no user-space buffer), so a failing write raises
-  // from Write itself. Commit flushes to disk (fsync) and closes; an error there raises too.
-  // Raises FileException when the file cannot be made.
+  // from Write itself. Commit flushes to disk (fsync), compares the file's size with the bytes
+  // written and closes; an error there raises too. Opens never block and write only into regular
+  // files. Raises FileException when the file cannot be made.
   static DataOutputPtr Create(const std::string& path, Mode mode = TRUNCATE);
 };
 

@@ -1,6 +1,7 @@
 #include "Platform/ImageTags/ImageMetadata.h"
 
 #include "Core/Interfaces/Exception.h"
+#include "Platform/FileIo/DataFile.h"
 
 #include <glog/logging.h>
 
@@ -16,6 +17,7 @@
 #include <cstring>
 #include <ctime>
 #include <mutex>
+#include <type_traits>
 
 namespace Zentor {
 namespace Proc {
@@ -28,6 +30,7 @@ const char* const IImageMetadata::IPTC = "iptc";
 const char* const IImageMetadata::XMP_PACKET = "xmpPacket";
 const char* const IImageMetadata::COMMENT = "comment";
 const char* const IImageMetadata::THUMBNAIL = "thumbnail";
+const char* const IImageMetadata::ICC_PROFILE = "iccProfile";
 const char* const IImageMetadata::TAG_NAME = "tagName";
 const char* const IImageMetadata::TEXT_VALUE = "textValue";
 const char* const IImageMetadata::VALUE = "value";
@@ -168,7 +171,7 @@ bool IsLayoutTag(const std::string& key) {
       "Exif.Image.JPEGInterchangeFormatLength", "Exif.Image.YCbCrSubSampling", "Exif.Image.Thresholding",
       "Exif.Image.CellWidth",        "Exif.Image.CellLength",        "Exif.Image.GrayResponseUnit",
       "Exif.Image.GrayResponseCurve", "Exif.Image.T4Options",        "Exif.Image.T6Options",
-      "Exif.Image.ImageResources",   "Exif.Image.XMLPacket",
+      "Exif.Image.ImageResources",   "Exif.Image.XMLPacket",        "Exif.Image.InterColorProfile",
       "Exif.Image.IPTCNAA",          "Exif.Thumbnail.JPEGInterchangeFormat",
       "Exif.Thumbnail.JPEGInterchangeFormatLength", "Exif.Thumbnail.StripOffsets",
       "Exif.Thumbnail.StripByteCounts"};
@@ -209,10 +212,14 @@ Container FromEntries(const Property& tree, const char* name, bool skipLayout) {
     try {
       if (skipLayout && IsLayoutTag(entry.GetName())) continue;
       if (!entry.ChildExists(IImageMetadata::TEXT_VALUE) || !entry.ChildExists(IImageMetadata::TYPE_ID)) continue;
-      const auto type = static_cast<Exiv2::TypeId>(Core::GetValue<long long>(entry[IImageMetadata::TYPE_ID]));
+      auto type = static_cast<Exiv2::TypeId>(Core::GetValue<long long>(entry[IImageMetadata::TYPE_ID]));
+      Key key(entry.GetName());
+      // Comment tags are stored as "undefined" bytes but read as text with a character set.
+      if constexpr (std::is_same_v<Key, Exiv2::ExifKey>) {
+        if (key.defaultTypeId() == Exiv2::comment) type = Exiv2::comment;
+      }
       Exiv2::Value::AutoPtr value = Exiv2::Value::create(type);
       if (value->read(Core::GetValue<std::string>(entry[IImageMetadata::TEXT_VALUE])) != 0) continue;
-      Key key(entry.GetName());
       data.add(key, value.get());
     } catch (const std::exception& e) {
       VLOG(1) << "Skipping metadata entry " << entry.GetName() << ": " << e.what();
@@ -293,7 +300,11 @@ class ImageMetadataImpl : public RefCounted<IImageMetadata> {
       VLOG(1) << "No metadata written into " << path << ": format cannot carry it";
       return;
     }
-    image = Exiv2::ImageFactory::open(path);
+    // exiv2's own file output drops write and close errors: it rewrites the file in memory and the
+    // result goes to disk through a checked, flushed write.
+    const std::string original = Core::ReadWholeFile(path);
+    image = Exiv2::ImageFactory::open(reinterpret_cast<const Exiv2::byte*>(original.data()),
+                                      static_cast<long>(original.size()));
     image->readMetadata();
 
     Property replace;
@@ -363,7 +374,34 @@ class ImageMetadataImpl : public RefCounted<IImageMetadata> {
         image->setComment(comment);
       }
     }
+    // exiv2's table of modes leaves colour profiles out; these are the formats it writes them into.
+    if (type == Exiv2::ImageType::jpeg || type == Exiv2::ImageType::png || type == Exiv2::ImageType::tiff) {
+      const std::string profile = TextChild(tree_, ICC_PROFILE);
+      const BlobPtr bytes = profile.empty() ? nullptr : Base64Decode(profile);
+      if (bytes) {
+        Exiv2::DataBuf buffer(bytes->Data(), static_cast<long>(bytes->Size()));
+        try {
+          image->setIccProfile(buffer, true);
+        } catch (const std::exception& e) {
+          LOG(WARNING) << "Not writing the colour profile into " << path << ": " << e.what();
+        }
+      } else {
+        image->clearIccProfile();
+      }
+    }
     image->writeMetadata();
+
+    Exiv2::BasicIo& io = image->io();
+    const long size = io.size();
+    if (size <= 0 || io.open() != 0 || io.seek(0, Exiv2::BasicIo::beg) != 0) {
+      ZENTOR_THROW_DESC(Core::FileException, "Cannot write the metadata of " + path);
+    }
+    const Exiv2::byte* data = io.mmap();
+    Core::DataOutputPtr out = Core::DataOutputFile::Create(path, Core::DataOutputFile::TRUNCATE);
+    out->Write(data, static_cast<size_t>(size));
+    out->Commit();
+    io.munmap();
+    io.close();
   }
 
   template <class Fn>
@@ -439,6 +477,11 @@ void AddEmbeddedMetadata(Property& tree, const std::string& path) {
     if (!image->iptcData().empty()) tree.AppendChild(Entries(IImageMetadata::IPTC, image->iptcData(), false));
     if (!image->xmpPacket().empty()) tree.SetChildT(IImageMetadata::XMP_PACKET, image->xmpPacket());
     if (!image->comment().empty()) tree.SetChildT(IImageMetadata::COMMENT, image->comment());
+    if (image->iccProfileDefined()) {
+      const Exiv2::DataBuf* profile = image->iccProfile();
+      tree.SetChildT(IImageMetadata::ICC_PROFILE,
+                     Base64Encode(profile->pData_, static_cast<size_t>(profile->size_)));
+    }
   } catch (const std::exception& e) {
     // Unreadable metadata leaves the picture without it.
     LOG(WARNING) << "Cannot read the metadata of " << path << ": " << e.what();

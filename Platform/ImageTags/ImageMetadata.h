@@ -16,7 +16,8 @@ namespace Proc {
 //   EXIF                 one entry per EXIF value, named by its key ("Exif.Image.Orientation");
 //   IPTC                 one entry per IPTC value, named by its key;
 //   XMP_PACKET, COMMENT  the XMP packet and the comment, as text;
-//   THUMBNAIL            the EXIF thumbnail (JPEG), base64 text.
+//   THUMBNAIL            the EXIF thumbnail (JPEG), base64 text;
+//   ICC_PROFILE          the embedded colour profile, base64 text.
 // Entries carry TAG_NAME (the tag's name), TEXT_VALUE (the value as text), and VALUE (64-bit integer,
 // numeric file information) or TYPE_ID (the EXIF/IPTC type code). Everything is read when the object is
 // made: the tree alone lets a restored object write the same metadata.
@@ -31,6 +32,7 @@ class ZENTOR_API IImageMetadata : public virtual IRefCountable {
   static const char* const XMP_PACKET;
   static const char* const COMMENT;
   static const char* const THUMBNAIL;
+  static const char* const ICC_PROFILE;
   static const char* const TAG_NAME;
   static const char* const TEXT_VALUE;
   static const char* const VALUE;

@@ -184,4 +184,12 @@ TEST(Resize, SizesMethodsAndSettingsRecord) {
   EXPECT_EQ(out->GetHeight(), 25u);
   p.SetChildT(IResize::METHOD, "sinc");
   EXPECT_THROW(resize->SetSettings(p), EffectException);
+
+  // A scale factor asking for more memory than a frame may hold.
+  p = Preset(IResize::CLASS_ID);
+  p.SetChildT(IResize::FRAME_SIZE_MODE, IResize::FRAME_SIZE_SCALE);
+  p.SetChildT(IResize::SCALE_FACTOR, 1e9);
+  resize->SetSettings(p);
+  out = MakeFrame(AV_PIX_FMT_RGB24, 200, 100, 3, Tag);
+  EXPECT_THROW(resize->Process(out), EffectException);
 }

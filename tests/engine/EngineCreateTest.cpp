@@ -3,6 +3,8 @@
 #include "GlimraCore/GlimraExceptions.h"
 #include "Platform/Bedrock/Statistics.h"
 
+#include <sys/stat.h>
+
 #include <chrono>
 #include <thread>
 
@@ -76,12 +78,25 @@ TEST(EngineCreate, RefusesUnusableRecords) {
   init.statisticsHandler = nullptr;
   EXPECT_THROW(IGlimraCore::Create(init), GlimraException);
 
-  // A file neither decoder reads never opens as an empty picture.
+  // A file neither decoder reads never opens as an empty picture; a FIFO is refused without being
+  // opened (an open would wait for a writer for good). Each failure says why.
   const std::string junk = folder.File("junk.png");
   WriteFile(junk, "not an image at all");
-  EXPECT_THROW(IGlimraCore::Create(MakeInit(folder, junk, &statistics)), Zentor::Glimra::IOException);
-  EXPECT_THROW(IGlimraCore::Create(MakeInit(folder, folder.File("missing.png"), &statistics)),
-               Zentor::Glimra::IOException);
+  const std::string fifo = folder.File("fifo.png");
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  const std::pair<std::string, std::string> cases[] = {{junk, "is not a picture"},
+                                                       {folder.File("missing.png"), "No such file"},
+                                                       {fifo, "is not a regular file"}};
+  for (const auto& c : cases) {
+    try {
+      IGlimraCore::Create(MakeInit(folder, c.first, &statistics));
+      ADD_FAILURE() << c.first << " opened";
+    } catch (const Zentor::Glimra::IOException& e) {
+      const std::string text = Zentor::GetDescription(e);
+      EXPECT_NE(text.find(c.first), std::string::npos) << text;
+      EXPECT_NE(text.find(c.second), std::string::npos) << text;
+    }
+  }
 }
 
 TEST(EngineCreate, HandlersAndProgressController) {

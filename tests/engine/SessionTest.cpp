@@ -3,6 +3,8 @@
 #include "GlimraCore/GlimraExceptions.h"
 #include "Platform/Bedrock/PropertySerializer.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 
 using namespace EngineTest;
@@ -323,4 +325,62 @@ TEST(Session, FailingSwapWriteKeepsThePreviousFile) {
   *failing = false;
   engine->SaveSession();
   EXPECT_EQ(Glimra::Settings::SAVE_PROPERTY_NAME, ReadTree(SessionPath(folder, "kept")).GetName());
+}
+
+TEST_F(SessionFallback, SpecialFileInsteadOfSessionOrSwapFile) {
+  const std::string session = SessionPath(folder);
+  const std::string text = ReadFile(session);
+  boost::filesystem::remove(session);
+  ASSERT_EQ(::mkfifo(session.c_str(), 0600), 0);
+  ExpectFallback("", true);
+
+  boost::filesystem::remove(session);
+  WriteFile(session, text);
+  const Property tree = ReadTree(session);
+  const Property& data = tree[SAVE_PROPERTY_DATA];
+  const size_t current = size_t(Zentor::Core::GetValue<long long>(data[SAVE_PROPERTY_INDEX]));
+  const std::string swap = Zentor::Core::GetValue<std::string>(
+      data[SAVE_PROPERTY_UNDO_ITEMS][current][SAVE_PROPERTY_FRAME][Zentor::Conf::IFormatFile::TAG_FILENAME]);
+  boost::filesystem::remove(swap);
+  ASSERT_EQ(::mkfifo(swap.c_str(), 0600), 0);
+  ExpectFallback("", true);
+}
+
+TEST(Session, FolderWithoutSeparatorHoldsTheSessionFile) {
+  TempFolder folder;
+  StatisticsHandler statistics;
+  Glimra::IGlimraCore::Initializer init = MakeInit(folder, WritePng(folder, "s.png", 30, 20), &statistics);
+  init.tempFolder.pop_back();
+  MakeTestEngine(init)->SaveSession();
+  EXPECT_TRUE(boost::filesystem::exists(SessionPath(folder)));
+}
+
+TEST(Session, UnreferencedFilesGoAfterSaveAndRestore) {
+  TempFolder folder;
+  StatisticsHandler statistics;
+  const Glimra::IGlimraCore::Initializer init = MakeInit(folder, WritePng(folder, "o.png", 60, 40), &statistics);
+  EnginePtr engine = EditedEngine(init);
+  engine->SaveSession();
+  const std::vector<std::string> kept = folder.Names();
+  const Property tree = ReadTree(SessionPath(folder));
+  const Property& data = tree[SAVE_PROPERTY_DATA];
+  const std::string swap = Zentor::Core::GetValue<std::string>(
+      data[SAVE_PROPERTY_UNDO_ITEMS][size_t(0)][SAVE_PROPERTY_FRAME][Zentor::Conf::IFormatFile::TAG_FILENAME]);
+  // What an interrupted session save leaves behind, and a file that is not the engine's.
+  const auto leaveOrphans = [&] {
+    boost::filesystem::copy_file(swap, folder.File("orphan-swap"));
+    WriteFile(folder.File(".last.json.abcdef.tmp"), "{");
+  };
+  WriteFile(folder.File("notes.txt"), "ZFRAME0");
+  leaveOrphans();
+  engine->SaveSession();
+  std::vector<std::string> expected = kept;
+  expected.push_back("notes.txt");
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(expected, folder.Names());
+
+  leaveOrphans();
+  EnginePtr restored = MakeTestEngine(init);
+  EXPECT_EQ(3u, restored->Store().GetStepCount());
+  EXPECT_EQ(expected, folder.Names());
 }

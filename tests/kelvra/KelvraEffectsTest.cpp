@@ -3,6 +3,7 @@
 
 #include "Proc/Interfaces/IEffectBlur.h"
 #include "Proc/Interfaces/IEffectFloodFill.h"
+#include "Proc/Interfaces/IEffectInpaint.h"
 #include "Proc/Interfaces/IEffectMorphology.h"
 
 #include <gtest/gtest.h>
@@ -266,4 +267,28 @@ TEST(KelvraMorphology, UnknownNamesAreRefused) {
   name[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(name[0])));
   wrongCase.SetChildT(IEffectMorphology::OPERATION, name);
   EXPECT_EQ(EffectError([&] { effect->SetSettings(wrongCase); }), name + ": unknown morphology operation");
+}
+
+// Values that size memory or loops are refused when set, before any work.
+TEST(KelvraLimits, ParametersThatSizeWorkAreBounded) {
+  const auto refused = [](const char* classId, const char* key, long long value, const char* algorithm = nullptr) {
+    Core::Property settings = Settings(classId);
+    if (algorithm) settings.SetChildT(IEffectBlur::ALGORITHM, std::string(algorithm));
+    settings.SetChildT(key, value);
+    const std::string error = EffectError([&] {
+      if (std::string(classId) == IEffectInpaint::CLASS_ID) {
+        CreateTwo(classId)->SetSettings(settings);
+      } else {
+        CreateOne(classId)->SetSettings(settings);
+      }
+    });
+    return error.find(std::to_string(value)) != std::string::npos;
+  };
+  EXPECT_TRUE(refused(IEffectBlur::CLASS_ID, IEffectBlur::KERNEL_LENGTH, 2147483647LL, IEffectBlur::GAUSSIAN));
+  EXPECT_TRUE(refused(IEffectBlur::CLASS_ID, IEffectBlur::KERNEL_LENGTH, 0, IEffectBlur::MEDIAN));
+  EXPECT_TRUE(refused(IEffectBlur::CLASS_ID, IEffectBlur::KERNEL_LENGTH, 101, IEffectBlur::BILATERAL));
+  EXPECT_TRUE(refused(IEffectMorphology::CLASS_ID, IEffectMorphology::ITERATIONS, 1000000000LL));
+  EXPECT_TRUE(refused(IEffectMorphology::CLASS_ID, IEffectMorphology::ITERATIONS, -1));
+  EXPECT_TRUE(refused(IEffectInpaint::CLASS_ID, IEffectInpaint::PATCH_SIZE, 1LL << 40));
+  EXPECT_FALSE(refused(IEffectBlur::CLASS_ID, IEffectBlur::KERNEL_LENGTH, 1023, IEffectBlur::GAUSSIAN));
 }

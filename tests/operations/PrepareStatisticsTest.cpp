@@ -4,7 +4,10 @@
 #include "GlimraCore/Helpers/FramePrepare.h"
 #include "GlimraCore/Helpers/StatisticsHelper.h"
 #include "Platform/ImageTags/ImageMetadata.h"
+#include "Platform/Bedrock/PropertySerializer.h"
+#include "Proc/Interfaces/IFlip.h"
 #include "Proc/Interfaces/IResize.h"
+#include "Proc/Interfaces/IRotate.h"
 
 using namespace OperationsTest;
 namespace G = Zentor::Glimra;
@@ -101,6 +104,39 @@ TEST(FramePrepare, CropClipsAndRefuses) {
   // Values beyond 32 bits do not wrap round into the picture.
   EXPECT_EQ("Crop selection out of range. level", refusal(CropPreset(4294967296LL + 10, 0, 10, 10)));
   EXPECT_EQ("Crop selection out of range. level", refusal(CropPreset(-4294967296LL, 0, 4294967296LL + 100, 100)));
+  // Offset plus size beyond the 64-bit range.
+  EXPECT_EQ("Crop selection out of range. level", refusal(CropPreset(10, 1LL << 62, 50, (1LL << 62) + 5)));
+  EXPECT_EQ("Crop selection out of range. level", refusal(CropPreset(1LL << 62, 0, 1LL << 62, 10)));
+}
+
+// Settings that would commit a one-pixel or an unchanged picture are refused, and a run with
+// them stores nothing.
+TEST(FramePrepare, ResizeRotateAndFlipNeedTheirSettings) {
+  Fixture f;
+  const auto resize = [](const std::vector<std::pair<const char*, long long>>& sides) {
+    Property preset = Preset(Zentor::Proc::IResize::CLASS_ID);
+    for (const auto& side : sides) preset.SetChildT(side.first, side.second);
+    return preset;
+  };
+  const char* W = Zentor::Proc::IResize::WIDTH;
+  const char* H = Zentor::Proc::IResize::HEIGHT;
+  Property scale = resize({});
+  scale.SetChildT(Zentor::Proc::IResize::FRAME_SIZE_MODE, std::string(Zentor::Proc::IResize::FRAME_SIZE_SCALE));
+  scale.SetChildT(Zentor::Proc::IResize::SCALE_FACTOR, 0.0);
+  Property noFlip = Preset(Zentor::Proc::IFlip::CLASS_ID);
+  noFlip.SetChildT(Zentor::Proc::IFlip::MODE_HORIZ, false);
+  const Property refused[] = {resize({{W, 0}, {H, 50}}), resize({{W, 50}, {H, -3}}), resize({{W, 50}}), scale,
+                              Preset(Zentor::Proc::IRotate::CLASS_ID), noFlip};
+  for (const Property& preset : refused) {
+    SCOPED_TRACE(Zentor::Core::PropertySerializer::SerializeToString(preset, false));
+    EXPECT_THROW(Prepare(f, preset), Zentor::Proc::EffectException);
+    const size_t errors = f.errors.Get().size();
+    f.engine->ApplyEffect(preset, true);
+    ASSERT_EQ(f.errors.Get().size(), errors + 1);
+    EXPECT_THROW(boost::rethrow_exception(f.errors.Get().back()), Zentor::Proc::EffectException);
+    EXPECT_EQ(f.Steps(), 1u);
+  }
+  EXPECT_NO_THROW(Prepare(f, resize({{W, 50}, {H, 40}})));
 }
 
 TEST(FramePrepare, InpaintSelectionLimits) {

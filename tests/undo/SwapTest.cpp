@@ -1,9 +1,11 @@
 #include "UndoTestSupport.h"
 
+#include "GlimraCore/FrameChecksum.h"
 #include "GlimraCore/GlimraExceptions.h"
 #include "Platform/Formats/IFormatCodec.h"
 
 #include <boost/filesystem.hpp>
+#include <fstream>
 #include <gtest/gtest.h>
 
 using namespace Zentor::Glimra;
@@ -64,7 +66,9 @@ TEST_F(Swap, NonCurrentStepsGoToFilesAndComeBackIdentical) {
   const uint64_t current = static_cast<uint64_t>(pictures[1]->GetPicture().linesize[0]) * H;
   EXPECT_EQ(Impl(store).GetSize(), current);
   const std::string maskFile = folder.Path() + "swap2";
-  EXPECT_EQ(fs::file_size(maskFile), 8u + static_cast<uint64_t>(MakeMask(W, H, {})->GetPicture().linesize[0]) * H);
+  // Leading field, rows, then 52 bytes of geometry record and checksum.
+  EXPECT_EQ(fs::file_size(maskFile),
+            8u + static_cast<uint64_t>(MakeMask(W, H, {})->GetPicture().linesize[0]) * H + 52u);
 
   Impl(store).SetSwapThreshold(GlimraUndo::DEFAULT_SWAP_THRESHOLD);
   store->Undo();
@@ -159,6 +163,48 @@ TEST_F(Swap, DamagedFileIsReportedAndNothingHalfFilledStays) {
   EXPECT_EQ(store->GetMaskPixelCount(), 32u) << "a failed read leaves the history as it was";
 }
 
+// Flips one byte of a file in place.
+void FlipByte(const std::string& path, uint64_t offset) {
+  std::fstream file(path, std::ios::in | std::ios::out | std::ios::binary);
+  file.seekg(static_cast<std::streamoff>(offset));
+  const char byte = static_cast<char>(file.get() ^ 0x10);
+  file.seekp(static_cast<std::streamoff>(offset));
+  file.put(byte);
+}
+
+TEST_F(Swap, DamagedContentOrMismatchedRecordRefusesTheStep) {
+  store->Add(FrameInfo(), pictures[0], nullptr);
+  store->Add(EffectInfo("a"), pictures[1], nullptr);
+  Zentor::Core::Property data(Settings::SAVE_PROPERTY_DATA);
+  store->Save(data);
+  std::vector<std::string> files;
+  CollectFiles(data, files);
+  ASSERT_EQ(files.size(), 2u);
+
+  // Any byte of the file: leading field, pixels, geometry record or checksum.
+  for (uint64_t offset : {uint64_t(3), uint64_t(8 + 700), fs::file_size(files[0]) - 30, fs::file_size(files[0]) - 1}) {
+    SCOPED_TRACE(offset);
+    FlipByte(files[0], offset);
+    GlimraUndoPtr restored = IGlimraUndo::Create(folder.Path(), "s", Counter());
+    restored->Load(data);
+    restored->Undo();
+    try {
+      restored->GetVideo();
+      ADD_FAILURE() << "a damaged swap file was read";
+    } catch (const IOExceptionTempFolder& e) {
+      EXPECT_NE(Zentor::GetDescription(e).find("Damaged swap file"), std::string::npos);
+    }
+    FlipByte(files[0], offset);
+  }
+
+  // A record naming another pixel format of the same byte size (BGRA as ARGB).
+  auto& record = data[Settings::SAVE_PROPERTY_UNDO_ITEMS][size_t(1)][Settings::SAVE_PROPERTY_FRAME];
+  record[Zentor::Conf::IFormatCodecVideo::TAG_PIX_FMT] = static_cast<long long>(AV_PIX_FMT_ARGB);
+  GlimraUndoPtr restored = IGlimraUndo::Create(folder.Path(), "s", Counter());
+  restored->Load(data);
+  EXPECT_THROW(restored->GetVideo(), IOExceptionTempFolder);
+}
+
 TEST_F(Swap, ManyFramesThroughTheBoundedPool) {
   Impl(store).SetSwapThreshold(1);
   std::vector<DataVideoPtr> added;
@@ -173,5 +219,27 @@ TEST_F(Swap, ManyFramesThroughTheBoundedPool) {
     ASSERT_TRUE(SamePixels(store->GetVideo(), added[i])) << i;
     store->Undo();
     store->Undo();
+  }
+}
+
+// The sum must not depend on how the bytes arrive (long runs take a wider code path than pieces).
+TEST(FrameChecksum, SameForAnySplitAndChangedByOneByte) {
+  std::vector<uint8_t> bytes(100000);
+  for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<uint8_t>(i * 131 + (i >> 7));
+  const auto whole = [&bytes] {
+    FrameChecksum sum;
+    sum.Update(bytes.data(), bytes.size());
+    return sum.Final();
+  };
+  const uint64_t expected = whole();
+  for (size_t piece : {1, 7, 63, 64, 65, 255, 4096}) {
+    FrameChecksum sum;
+    for (size_t at = 0; at < bytes.size(); at += piece) sum.Update(bytes.data() + at, std::min(piece, bytes.size() - at));
+    EXPECT_EQ(sum.Final(), expected) << piece;
+  }
+  for (size_t at : {size_t(0), size_t(8), size_t(5000), bytes.size() - 1}) {
+    bytes[at] ^= 1;
+    EXPECT_NE(whole(), expected) << at;
+    bytes[at] ^= 1;
   }
 }

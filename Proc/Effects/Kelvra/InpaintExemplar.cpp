@@ -41,7 +41,12 @@ Core::Property InpaintExemplar::GetSettings() const {
 void InpaintExemplar::SetSettings(const Core::Property& settings) {
   CheckSettings(settings);
   if (settings.ChildExists(IEffectInpaint::PATCH_SIZE)) {
-    const uint32_t value = Core::GetValue<unsigned int>(settings[IEffectInpaint::PATCH_SIZE]);
+    const long long size = Core::GetValue<long long>(settings[IEffectInpaint::PATCH_SIZE]);
+    if (size < 0 || size > MAX_PATCH_SIZE) {
+      ZENTOR_THROW_DESC(EffectException, "Patch size " + std::to_string(size) + " is outside 0 .. " +
+                                             std::to_string(MAX_PATCH_SIZE));
+    }
+    const uint32_t value = static_cast<uint32_t>(size);
     patchSize_ = value | 1u;
     halfSize_ = value >> 1;
   }

@@ -15,6 +15,8 @@ namespace OpenCV {
 
 class InpaintExemplar : public EffectOpenCVTwoInput<IEffectInpaint> {
  public:
+  // Every candidate compares a whole patch: its side bounds the work per candidate.
+  static constexpr long long MAX_PATCH_SIZE = 255;
   static TwoInputEffectPtr Create(IEffectFactory& factory);
 
   Core::Property GetSettings() const override;

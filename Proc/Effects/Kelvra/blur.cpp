@@ -74,7 +74,12 @@ void Blur::SetSettings(const Core::Property& settings) {
   CheckSettings(settings);
   if (settings.ChildExists(IEffectBlur::ALGORITHM)) algorithm_ = Core::GetValue<std::string>(settings[IEffectBlur::ALGORITHM]);
   if (settings.ChildExists(IEffectBlur::KERNEL_LENGTH)) {
-    kernelLength_ = Core::GetValue<unsigned int>(settings[IEffectBlur::KERNEL_LENGTH]);
+    const long long length = Core::GetValue<long long>(settings[IEffectBlur::KERNEL_LENGTH]);
+    if (length < 1 || length > MAX_KERNEL_LENGTH) {
+      ZENTOR_THROW_DESC(EffectException, "Kernel length " + std::to_string(length) + " is outside 1 .. " +
+                                             std::to_string(MAX_KERNEL_LENGTH));
+    }
+    kernelLength_ = static_cast<unsigned>(length);
   }
   const bool hasX = settings.ChildExists(IEffectBlur::DEVIATION_X);
   const bool hasY = settings.ChildExists(IEffectBlur::DEVIATION_Y);
@@ -95,6 +100,10 @@ void Blur::SetSettings(const Core::Property& settings) {
   } else if (algorithm_ == IEffectBlur::MEDIAN) {
     impl.reset(new Impl::Median());
   } else if (algorithm_ == IEffectBlur::BILATERAL) {
+    if (kernelLength_ > MAX_BILATERAL_DIAMETER) {
+      ZENTOR_THROW_DESC(EffectException, "Bilateral diameter " + std::to_string(kernelLength_) + " is above " +
+                                             std::to_string(MAX_BILATERAL_DIAMETER));
+    }
     if (!hasX) deviationX_ = 2.0 * kernelLength_;
     if (!hasY) deviationY_ = static_cast<double>(kernelLength_ >> 1);
     impl.reset(new Impl::Bilateral());

@@ -14,6 +14,10 @@ namespace OpenCV {
 
 class Blur : public EffectOpenCVOneInput<IEffectBlur> {
  public:
+  // Kernels beyond these sizes only cost memory and time; the bilateral filter works on the whole
+  // square of its diameter for every pixel.
+  static constexpr unsigned MAX_KERNEL_LENGTH = 1023;
+  static constexpr unsigned MAX_BILATERAL_DIAMETER = 63;
   // Filter strategies.
   struct Impl {
     class Base {

@@ -28,7 +28,12 @@ void Morphology::SetSettings(const Core::Property& settings) {
     operation_ = Core::GetValue<std::string>(settings[IEffectMorphology::OPERATION]);
   }
   if (settings.ChildExists(IEffectMorphology::ITERATIONS)) {
-    iterations_ = Core::GetValue<int>(settings[IEffectMorphology::ITERATIONS]);
+    const long long iterations = Core::GetValue<long long>(settings[IEffectMorphology::ITERATIONS]);
+    if (iterations < 0 || iterations > MAX_ITERATIONS) {
+      ZENTOR_THROW_DESC(EffectException, "Iteration count " + std::to_string(iterations) + " is outside 0 .. " +
+                                             std::to_string(MAX_ITERATIONS));
+    }
+    iterations_ = static_cast<int>(iterations);
   }
   const auto it = s_typeMap.find(operation_);
   if (it == s_typeMap.end()) ZENTOR_THROW_DESC(EffectException, operation_ + ": unknown morphology operation");

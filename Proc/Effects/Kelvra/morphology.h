@@ -14,6 +14,8 @@ namespace OpenCV {
 
 class Morphology : public EffectOpenCVOneInput<IEffectMorphology> {
  public:
+  // Each iteration is a pass over the whole picture.
+  static constexpr int MAX_ITERATIONS = 100;
   static OneInputEffectPtr Create(IEffectFactory& factory);
 
   Core::Property GetSettings() const override;
