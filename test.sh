@@ -7,7 +7,7 @@ bash scripts/build.sh "$@"
 
 ASAN_DIR=${ASAN_BUILD_DIR:-build-asan}
 ENGINE_TESTS=(test_undo test_painters test_engine test_save test_operations
-              test_bridges test_progress test_workspace test_view)
+              test_bridges test_progress test_workspace test_view test_undopanel)
 cmake -S . -B "$ASAN_DIR" -G Ninja -DGLIMRA_ASAN=ON "$@" > /dev/null
 targets=()
 for t in "${ENGINE_TESTS[@]}"; do
