@@ -12,6 +12,7 @@
 #include "UI/ProgressBar.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QDir>
 #include <QEvent>
 #include <QFileInfo>
@@ -198,7 +199,7 @@ void WorkspaceWidget::OnFileInfo() {
 
 void WorkspaceWidget::UpdateZoomInformation() {
   const int percent = int(std::floor(ui->graphicsView->GetCurrentScalePercent() + 0.5));
-  const QString text = tr("Zoom: %1%").arg(percent);
+  const QString text = QCoreApplication::translate("WorkspaceWidget", "Zoom: %1%").arg(percent);
   ui->scaleSlider->setToolTip(text);
   ui->scaleInfoLabel->setText(text);
 }
