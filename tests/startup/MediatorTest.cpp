@@ -22,6 +22,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include <deque>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -41,22 +42,21 @@ using testing::ReturnRef;
 const QString OPEN_ERROR =
     QStringLiteral("<b>Could not open the file '%1'.</b><br>The image is corrupted or in an unsupported file format.");
 
-// The events a fake usage tracker received, by name.
+// Counts the screenshot events a usage tracker receives.
 class FakeTracker : public Zentor::RefCounted<IApplicationTracker> {
  public:
-  explicit FakeTracker(std::vector<std::string>& events) : events_(events) {}
+  explicit FakeTracker(int& screenshots) : screenshots_(screenshots) {}
   bool Initialize(const std::string&, int, int, int, int) override { return true; }
   bool Deinitialize() override { return true; }
-  bool TrackEvent(const std::string& name, const StringParameters&) override { return Add(name); }
-  bool TrackEvent(const std::string& name, const IntParameters&) override { return Add(name); }
-  bool TrackException(const std::string& name, const std::string&, const std::string&) override { return Add(name); }
-
- private:
-  bool Add(const std::string& name) {
-    events_.push_back(name);
+  bool TrackEvent(const std::string& name, const StringParameters&) override {
+    screenshots_ += name == IStatisticsEventHandler::NAME_GET_SCREENSHOT;
     return true;
   }
-  std::vector<std::string>& events_;
+  bool TrackEvent(const std::string&, const IntParameters&) override { return true; }
+  bool TrackException(const std::string&, const std::string&, const std::string&) override { return true; }
+
+ private:
+  int& screenshots_;
 };
 
 class MediatorTest : public testing::Test {
@@ -102,7 +102,7 @@ class MediatorTest : public testing::Test {
     return texts;
   }
 
-  std::vector<FormatCodecVideoPtr> codecs_;
+  std::deque<FormatCodecVideoPtr> codecs_;  // stable: the fakes return references to them
   MainWindow window_{nullptr, Qt::WindowFlags()};
   std::function<GlimraCorePtr(const IGlimraCore::Initializer&)> factory_ = [this](const IGlimraCore::Initializer&) {
     return Engine();
@@ -130,27 +130,20 @@ TEST_F(MediatorTest, HelpWordsShowTheOptionsOnceTheApplicationStarted) {
 }
 
 TEST_F(MediatorTest, CommandLineOpensItsFirstImageOnTheFirstShowOnly) {
-  auto mediator = Make({"photo.xyz", "photo.png", "other.jpg"});
-  EXPECT_TRUE(opened_.empty());
-  window_.show();
-  window_.hide();
-  window_.show();
-  EXPECT_EQ(opened_, std::vector<std::string>{"photo.png"});
+  const auto openedOnShow = [this](std::vector<std::string> words) {
+    opened_.clear();
+    auto mediator = Make(std::move(words));
+    EXPECT_TRUE(opened_.empty()) << "nothing before the show";
+    window_.show();
+    window_.hide();
+    window_.show();
+    window_.hide();
+    return opened_;
+  };
+  EXPECT_EQ(openedOnShow({"photo.xyz", "photo.png", "other.jpg"}), std::vector<std::string>{"photo.png"});
+  EXPECT_EQ(openedOnShow({"/home/u/a.png"}), std::vector<std::string>{"/home/u/a.png"}) << "no option";
+  EXPECT_TRUE(openedOnShow({"x.txt"}).empty());
   EXPECT_TRUE(TestSupport::Alerts().empty());
-  mediator.reset();
-  window_.hide();
-
-  opened_.clear();
-  mediator = Make({"/home/u/a.png"});
-  window_.show();
-  EXPECT_EQ(opened_, std::vector<std::string>{"/home/u/a.png"}) << "an absolute path is no option";
-  mediator.reset();
-  window_.hide();
-
-  opened_.clear();
-  mediator = Make({"x.txt"});
-  window_.show();
-  EXPECT_TRUE(opened_.empty());
 }
 
 TEST_F(MediatorTest, FailedOpenOfAnyKindShowsTheErrorAndKeepsTheOpenImage) {
@@ -205,15 +198,13 @@ TEST_F(MediatorTest, LastSessionIsRestoredOnlyWhenStoredAndNotHeldByAnotherCopy)
 }
 
 TEST_F(MediatorTest, PrintScreenIsCountedUntilStatisticsAreTurnedOff) {
-  std::vector<std::string> events;
-  ApplicationTrackerFactory::SetFactoryHook([&] { return Zentor::Tracking::ApplicationTrackerPtr(new FakeTracker(events)); });
+  int screenshots = 0;
+  ApplicationTrackerFactory::SetFactoryHook(
+      [&] { return Zentor::Tracking::ApplicationTrackerPtr(new FakeTracker(screenshots)); });
   auto mediator = Make();
   window_.show();
-  const auto screenshots = [&] {
-    return std::count(events.begin(), events.end(), IStatisticsEventHandler::NAME_GET_SCREENSHOT);
-  };
   QTest::keyClick(window_.windowHandle(), Qt::Key_Print);
-  EXPECT_EQ(screenshots(), 1);
+  EXPECT_EQ(screenshots, 1);
 
   // Answers the preferences: statistics off, then OK.
   QTimer::singleShot(0, &window_, [] {
@@ -227,11 +218,11 @@ TEST_F(MediatorTest, PrintScreenIsCountedUntilStatisticsAreTurnedOff) {
   mediator->HandlePreferencesDialog();
   EXPECT_FALSE(AppSettings().GetBool(Settings::SEND_STATISTICS, true));
   QTest::keyClick(window_.windowHandle(), Qt::Key_Print);
-  EXPECT_EQ(screenshots(), 1) << "off at once";
+  EXPECT_EQ(screenshots, 1) << "off at once";
 
   mediator.reset();
   Mediator::HookPrintScreenStatistics();  // no handler any more: nothing happens
-  EXPECT_EQ(screenshots(), 1);
+  EXPECT_EQ(screenshots, 1);
 }
 
 TEST_F(MediatorTest, DesktopOpenRequestIsQueuedForImagesAndDroppedOtherwise) {
