@@ -142,6 +142,7 @@ TEST_F(MediatorTest, CommandLineOpensItsFirstImageOnTheFirstShowOnly) {
   };
   EXPECT_EQ(openedOnShow({"photo.xyz", "photo.png", "other.jpg"}), std::vector<std::string>{"photo.png"});
   EXPECT_EQ(openedOnShow({"/home/u/a.png"}), std::vector<std::string>{"/home/u/a.png"}) << "no option";
+  EXPECT_EQ(openedOnShow({"--foo", "-i", "b.png"}), std::vector<std::string>{"b.png"});
   EXPECT_TRUE(openedOnShow({"x.txt"}).empty());
   EXPECT_TRUE(TestSupport::Alerts().empty());
 }
