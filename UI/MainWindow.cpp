@@ -394,6 +394,12 @@ void MainWindow::SetWorkspaceController(const WorkspaceControllerPtr& newControl
   ui->actionImage_Size->setEnabled(true);
 }
 
+void MainWindow::ReleaseWorkspaceController() {
+  ui->undoWidget->SetUndoEngine(nullptr);
+  ui->workspaceWidget->ReleaseWorkspaceController();
+  controller.reset();
+}
+
 bool MainWindow::DiscardUnsavedChanges() {
   if (!modified) return true;
   std::unique_ptr<App::AlertBox> box(MakeQuestion(
