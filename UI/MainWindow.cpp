@@ -46,10 +46,32 @@ namespace Zentor {
 namespace Glimra {
 
 const QString MainWindow::QUESTION_IMAGE = QStringLiteral(":/Glimra/question_icon.png");
-const char* const MainWindow::NOT_ENOUGH_MEMORY = "Not enough memory";
-const char* const MainWindow::UNKNOWN_ERROR = "Unknown error";
+const char* const MainWindow::NOT_ENOUGH_MEMORY = QT_TRANSLATE_NOOP("core", "Not enough memory");
+const char* const MainWindow::UNKNOWN_ERROR = QT_TRANSLATE_NOOP("core", "Unknown error");
 
 namespace {
+
+// The engine's fixed failure descriptions a user can meet; they are message keys of the "core"
+// domain, listed so that the translation files carry them. Descriptions built at run time (paths,
+// damaged records) are not translated.
+[[maybe_unused]] const char* const ENGINE_ALERTS[] = {
+    QT_TRANSLATE_NOOP("core", "The folder containing temporary data is unavailable.\nPlease restart the program."),
+    QT_TRANSLATE_NOOP("core", "Crop settings incomplete."),
+    QT_TRANSLATE_NOOP("core", "Crop selection out of range."),
+    QT_TRANSLATE_NOOP("core", "An effect is running"),
+    QT_TRANSLATE_NOOP("core", "No selection was given."),
+    QT_TRANSLATE_NOOP("core", "The selection could not be resized"),
+    QT_TRANSLATE_NOOP("core", "The session has no current picture"),
+    QT_TRANSLATE_NOOP("core", "There is no picture to save"),
+    QT_TRANSLATE_NOOP("core", "There is no picture to crop"),
+    QT_TRANSLATE_NOOP("core", "There is no picture to paint on"),
+    QT_TRANSLATE_NOOP("core", "There is no picture to clone from"),
+    QT_TRANSLATE_NOOP("core", "There is no picture to blend onto"),
+    QT_TRANSLATE_NOOP("core", "There is no picture to apply the effect to"),
+    QT_TRANSLATE_NOOP("core", "The picture cannot be encoded in the chosen format"),
+    QT_TRANSLATE_NOOP("core", "No encoder for the save settings"),
+    QT_TRANSLATE_NOOP("core", "The encoder gave no data"),
+};
 
 const char* const SCREAMER_IMAGE = ":/Glimra/screamer_icon.png";
 const char* const INTERACTION = "interaction";

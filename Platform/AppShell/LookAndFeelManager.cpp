@@ -111,10 +111,12 @@ void LookAndFeelManager::SetCurrentLocale(const std::string& newLocale) {
   }
   RemoveTranslators();
   currentLocale_ = newLocale;
-  if (newLocale == SOURCE_LOCALE) return;
 
+  // The source language has translations too: the texts of message keys that are not English
+  // ("allImages"); Qt's own texts are English already.
   const QString code = QString::fromStdString(newLocale);
   for (const std::string& module : modules_) {
+    if (newLocale == SOURCE_LOCALE && module == QT_MODULE) continue;
     auto translator = std::make_unique<QTranslator>();
     const bool loaded =
         module == QT_MODULE

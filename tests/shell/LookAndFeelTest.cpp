@@ -1,6 +1,8 @@
 #include "support/ProgramTestSupport.h"
 
+#include "Customization/ExtensionFormatHelper.h"
 #include "Engine/BusyCursor.h"
+#include "Platform/Formats/IFormatCodec.h"
 #include "Platform/AppShell/CustomizationManager.h"
 #include "Platform/AppShell/LookAndFeelManager.h"
 
@@ -68,6 +70,23 @@ TEST(LookAndFeelTest, SwitchToGermanAndBackRetranslatesOpenWidgets) {
   manager.SetCurrentLocale("en");
   TestSupport::Drain();
   EXPECT_EQ(label.text(), "Home page");
+}
+
+// Message keys that are not English text ("allImages") have an English translation too, so the
+// open dialog names its filter in words in either language.
+TEST(LookAndFeelTest, MessageKeysReadAsWordsInEnglishAndGerman) {
+  LookAndFeelManager manager = Manager();
+  const std::string group = Zentor::Conf::IFormatFile::GROUP_ALL_IMAGES;
+  manager.Initialize("en", ILookAndFeelManager::themeDefault);
+  EXPECT_TRUE(Zentor::Glimra::ExtensionFormatHelper::GetExtFilterForGroup(group).startsWith("All Images ("));
+  EXPECT_EQ(QDialogButtonBox(QDialogButtonBox::Cancel).button(QDialogButtonBox::Cancel)->text(), "Cancel");
+
+  manager.SetCurrentLocale("de");
+  EXPECT_TRUE(Zentor::Glimra::ExtensionFormatHelper::GetExtFilterForGroup(group).startsWith("Alle Bilder ("));
+  EXPECT_EQ(QCoreApplication::translate("core", "Unknown error"), "Unbekannter Fehler");
+
+  manager.SetCurrentLocale("en");
+  EXPECT_EQ(QCoreApplication::translate("core", "Unknown error"), "Unknown error");
 }
 
 TEST(BusyCursorTest, RestoredWhenTheScopeEndsByAnException) {
