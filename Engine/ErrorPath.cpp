@@ -1,7 +1,8 @@
 #include "Engine/ErrorPath.h"
 
-#include <boost/exception/diagnostic_information.hpp>
 #include <glog/logging.h>
+
+#include <boost/exception/diagnostic_information.hpp>
 
 namespace Zentor {
 namespace Glimra {

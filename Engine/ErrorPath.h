@@ -3,7 +3,6 @@
 #pragma once
 
 #include <boost/exception_ptr.hpp>
-
 #include <functional>
 
 namespace Zentor {

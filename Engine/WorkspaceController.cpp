@@ -1,5 +1,15 @@
 #include "Engine/WorkspaceController.h"
 
+#include <glog/logging.h>
+
+#include <QDir>
+#include <QFileInfo>
+#include <QPainter>
+#include <boost/exception/diagnostic_information.hpp>
+#include <boost/exception/get_error_info.hpp>
+#include <cmath>
+#include <sstream>
+
 #include "Core/Interfaces/Exception.h"
 #include "Core/Interfaces/Property.h"
 #include "Customization/ExtensionFormatHelper.h"
@@ -11,17 +21,6 @@
 #include "Platform/AppShell/SessionFolderLock.h"
 #include "Platform/Bedrock/TempName.h"
 #include "Workspace/WorkspaceScene.h"
-
-#include <QDir>
-#include <QFileInfo>
-#include <QPainter>
-
-#include <boost/exception/diagnostic_information.hpp>
-#include <boost/exception/get_error_info.hpp>
-#include <glog/logging.h>
-
-#include <cmath>
-#include <sstream>
 
 namespace Zentor {
 namespace Glimra {
@@ -95,12 +94,11 @@ WorkspaceControllerPtr WorkspaceController::Create(IStatisticsEventHandler* hand
     const uint32_t height = uint32_t(Core::GetValue<long long>(description[Conf::IFormatCodecVideo::TAG_HEIGHT]));
     const std::string codecId = Core::PropertyValueToString(description[Conf::IFormatCodec::TAG_CODEC_ID]);
     if (handler) {
-      handler->TrackEventString(IStatisticsEventHandler::NAME_FILE_ADDED,
-                                {{IStatisticsEventHandler::KEY_FILE_EXTENSION, extension},
-                                 {IStatisticsEventHandler::KEY_FILE_FORMAT,
-                                  ExtensionFormatHelper::GetDecoderName(codecId, extension)},
-                                 {IStatisticsEventHandler::KEY_WIDTH_HEIGHT,
-                                  std::to_string(width) + "X" + std::to_string(height)}});
+      handler->TrackEventString(
+          IStatisticsEventHandler::NAME_FILE_ADDED,
+          {{IStatisticsEventHandler::KEY_FILE_EXTENSION, extension},
+           {IStatisticsEventHandler::KEY_FILE_FORMAT, ExtensionFormatHelper::GetDecoderName(codecId, extension)},
+           {IStatisticsEventHandler::KEY_WIDTH_HEIGHT, std::to_string(width) + "X" + std::to_string(height)}});
     }
   } catch (...) {
     SendCreateErrorStat(handler, extension, CurrentErrorText());
@@ -129,9 +127,9 @@ std::string WorkspaceController::GetTemporaryName() {
 void WorkspaceController::SendCreateErrorStat(IStatisticsEventHandler* handler, const std::string& extension,
                                               const std::string& error) {
   if (!handler) return;
-  handler->TrackEventString(IStatisticsEventHandler::NAME_FILE_OPEN_ERROR,
-                            {{IStatisticsEventHandler::KEY_ERROR, error},
-                             {IStatisticsEventHandler::KEY_FILE_EXTENSION, extension}});
+  handler->TrackEventString(
+      IStatisticsEventHandler::NAME_FILE_OPEN_ERROR,
+      {{IStatisticsEventHandler::KEY_ERROR, error}, {IStatisticsEventHandler::KEY_FILE_EXTENSION, extension}});
 }
 
 WorkspaceController::WorkspaceController(IStatisticsEventHandler* handler, const GlimraCorePtr& engine,

@@ -1,15 +1,14 @@
 // A real engine through the controller: open a JPEG, brush a selection with the mouse through a
 // view of the scene, and close everything again.
-#include "support/ProgramTestSupport.h"
+#include <QFileInfo>
+#include <QGraphicsView>
+#include <QTest>
 
 #include "Customization/SettingsName.h"
 #include "Engine/PaintTools.h"
 #include "Engine/WorkspaceController.h"
 #include "Platform/AppShell/Application.h"
-
-#include <QFileInfo>
-#include <QGraphicsView>
-#include <QTest>
+#include "support/ProgramTestSupport.h"
 
 namespace {
 
@@ -40,9 +39,10 @@ TEST(WorkspaceIntegrationTest, BrushStrokeThroughTheViewSelectsInTheRealEngine) 
   TestSupport::CoreHandler failures;
   WorkspaceControllerPtr controller = WorkspaceController::Create(&statistics, WriteJpeg(folder), "");
   controller->RegisterCoreEventHandler(&failures);
-  const QString session = QString::fromStdString(Zentor::App::AppSettings().GetString(Settings::Name(Settings::SESSION, Settings::ID), ""));
-  EXPECT_TRUE(QFileInfo::exists(Zentor::App::Application::GetApplicationTemporaryFilesDir() + session +
-                                "/preview.png"));
+  const QString session =
+      QString::fromStdString(Zentor::App::AppSettings().GetString(Settings::Name(Settings::SESSION, Settings::ID), ""));
+  EXPECT_TRUE(
+      QFileInfo::exists(Zentor::App::Application::GetApplicationTemporaryFilesDir() + session + "/preview.png"));
 
   PaintTools& tools = *controller->GetPaintTools();
   tools.BrushModeOn(20);
