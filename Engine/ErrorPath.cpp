@@ -1,8 +1,7 @@
 #include "Engine/ErrorPath.h"
 
-#include <glog/logging.h>
-
 #include <boost/exception/diagnostic_information.hpp>
+#include <glog/logging.h>
 
 namespace Zentor {
 namespace Glimra {

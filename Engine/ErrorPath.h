@@ -3,6 +3,7 @@
 #pragma once
 
 #include <boost/exception_ptr.hpp>
+
 #include <functional>
 
 namespace Zentor {

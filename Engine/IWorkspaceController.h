@@ -1,15 +1,17 @@
 // The per-image controller as the main window and the panels use it.
 #pragma once
 
-#include <QImage>
-#include <QString>
-#include <boost/intrusive_ptr.hpp>
-#include <string>
-
 #include "Core/Interfaces/IProgressController.h"
 #include "Core/Interfaces/RefCountable.h"
 #include "GlimraCore/IGlimraCore.h"
 #include "Platform/Bedrock/Property.h"
+
+#include <QImage>
+#include <QString>
+
+#include <boost/intrusive_ptr.hpp>
+
+#include <string>
 
 class QGraphicsScene;
 

@@ -1,15 +1,5 @@
 #include "Engine/WorkspaceController.h"
 
-#include <glog/logging.h>
-
-#include <QDir>
-#include <QFileInfo>
-#include <QPainter>
-#include <boost/exception/diagnostic_information.hpp>
-#include <boost/exception/get_error_info.hpp>
-#include <cmath>
-#include <sstream>
-
 #include "Core/Interfaces/Exception.h"
 #include "Core/Interfaces/Property.h"
 #include "Customization/ExtensionFormatHelper.h"
@@ -21,6 +11,17 @@
 #include "Platform/AppShell/SessionFolderLock.h"
 #include "Platform/Bedrock/TempName.h"
 #include "Workspace/WorkspaceScene.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QPainter>
+
+#include <boost/exception/diagnostic_information.hpp>
+#include <boost/exception/get_error_info.hpp>
+#include <glog/logging.h>
+
+#include <cmath>
+#include <sstream>
 
 namespace Zentor {
 namespace Glimra {

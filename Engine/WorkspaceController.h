@@ -2,12 +2,13 @@
 // with its thumbnail, and the open, save and usage events of the image.
 #pragma once
 
-#include <QCoreApplication>
-#include <functional>
-#include <memory>
-
 #include "Core/Interfaces/EventHandlerList.h"
 #include "Engine/IWorkspaceController.h"
+
+#include <QCoreApplication>
+
+#include <functional>
+#include <memory>
 
 namespace Zentor {
 namespace App {

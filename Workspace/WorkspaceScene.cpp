@@ -1,16 +1,17 @@
 #include "Workspace/WorkspaceScene.h"
 
-#include <glog/logging.h>
+#include "Engine/ColorspaceConverter.h"
+#include "Engine/ErrorPath.h"
 
 #include <QGraphicsPixmapItem>
 #include <QGraphicsSceneMouseEvent>
 #include <QGraphicsView>
+
+#include <glog/logging.h>
+
 #include <algorithm>
 #include <cmath>
 #include <limits>
-
-#include "Engine/ColorspaceConverter.h"
-#include "Engine/ErrorPath.h"
 
 namespace Zentor {
 namespace Glimra {

@@ -3,13 +3,14 @@
 // calls, and every drawer event rebuilds the picture from the engine.
 #pragma once
 
+#include "Engine/DrawerEventHandlerUI.h"
+#include "GlimraCore/IGlimraCore.h"
+
 #include <QGraphicsScene>
+
 #include <array>
 #include <cstdint>
 #include <vector>
-
-#include "Engine/DrawerEventHandlerUI.h"
-#include "GlimraCore/IGlimraCore.h"
 
 class QGraphicsItem;
 class QGraphicsPixmapItem;

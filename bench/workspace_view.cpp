@@ -3,23 +3,25 @@
 // run), then brushes 500 mouse moves through the view (time from the mouse event to the patch in
 // the scene, and to the patch painted) and reports the peak memory.
 // Usage: workspace_view [work folder]   (runs offscreen unless QT_QPA_PLATFORM says otherwise)
-#include <glog/logging.h>
+#include "BenchSupport.h"
+
+#include "Engine/PaintTools.h"
+#include "Engine/WorkspaceController.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QGraphicsView>
 #include <QImage>
 #include <QTest>
+
+#include <glog/logging.h>
+
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <numeric>
 #include <string>
 #include <vector>
-
-#include "BenchSupport.h"
-#include "Engine/PaintTools.h"
-#include "Engine/WorkspaceController.h"
 
 using namespace Zentor;
 using namespace Bench;

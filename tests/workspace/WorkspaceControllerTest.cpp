@@ -1,16 +1,18 @@
 // The controller against a fake engine: the open and its failure, the session folders, the
 // thumbnail, saving under the current name and the printed frame.
-#include <QApplication>
-#include <QDir>
-#include <QImage>
-#include <cstring>
+#include "support/ProgramTestSupport.h"
 
 #include "Core/Interfaces/Exception.h"
 #include "Customization/SettingsName.h"
 #include "Engine/WorkspaceController.h"
 #include "Platform/AppShell/Application.h"
 #include "Platform/AppShell/SessionFolderLock.h"
-#include "support/ProgramTestSupport.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QImage>
+
+#include <cstring>
 
 namespace {
 

@@ -1,14 +1,15 @@
 // A real engine through the controller: open a JPEG, brush a selection with the mouse through a
 // view of the scene, and close everything again.
-#include <QFileInfo>
-#include <QGraphicsView>
-#include <QTest>
+#include "support/ProgramTestSupport.h"
 
 #include "Customization/SettingsName.h"
 #include "Engine/PaintTools.h"
 #include "Engine/WorkspaceController.h"
 #include "Platform/AppShell/Application.h"
-#include "support/ProgramTestSupport.h"
+
+#include <QFileInfo>
+#include <QGraphicsView>
+#include <QTest>
 
 namespace {
 

@@ -1,13 +1,14 @@
 // The scene against a fake engine: strokes through a plain view, the patch cap, drawer events.
-#include <QGraphicsSceneMouseEvent>
-#include <QGraphicsView>
-#include <QScrollBar>
-#include <QTest>
+#include "support/ProgramTestSupport.h"
 
 #include "Core/Interfaces/Exception.h"
 #include "Engine/ErrorPath.h"
 #include "Workspace/WorkspaceScene.h"
-#include "support/ProgramTestSupport.h"
+
+#include <QGraphicsSceneMouseEvent>
+#include <QGraphicsView>
+#include <QScrollBar>
+#include <QTest>
 
 namespace {
 
