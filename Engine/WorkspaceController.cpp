@@ -95,12 +95,11 @@ WorkspaceControllerPtr WorkspaceController::Create(IStatisticsEventHandler* hand
     const uint32_t height = uint32_t(Core::GetValue<long long>(description[Conf::IFormatCodecVideo::TAG_HEIGHT]));
     const std::string codecId = Core::PropertyValueToString(description[Conf::IFormatCodec::TAG_CODEC_ID]);
     if (handler) {
-      handler->TrackEventString(IStatisticsEventHandler::NAME_FILE_ADDED,
-                                {{IStatisticsEventHandler::KEY_FILE_EXTENSION, extension},
-                                 {IStatisticsEventHandler::KEY_FILE_FORMAT,
-                                  ExtensionFormatHelper::GetDecoderName(codecId, extension)},
-                                 {IStatisticsEventHandler::KEY_WIDTH_HEIGHT,
-                                  std::to_string(width) + "X" + std::to_string(height)}});
+      handler->TrackEventString(
+          IStatisticsEventHandler::NAME_FILE_ADDED,
+          {{IStatisticsEventHandler::KEY_FILE_EXTENSION, extension},
+           {IStatisticsEventHandler::KEY_FILE_FORMAT, ExtensionFormatHelper::GetDecoderName(codecId, extension)},
+           {IStatisticsEventHandler::KEY_WIDTH_HEIGHT, std::to_string(width) + "X" + std::to_string(height)}});
     }
   } catch (...) {
     SendCreateErrorStat(handler, extension, CurrentErrorText());
@@ -129,9 +128,9 @@ std::string WorkspaceController::GetTemporaryName() {
 void WorkspaceController::SendCreateErrorStat(IStatisticsEventHandler* handler, const std::string& extension,
                                               const std::string& error) {
   if (!handler) return;
-  handler->TrackEventString(IStatisticsEventHandler::NAME_FILE_OPEN_ERROR,
-                            {{IStatisticsEventHandler::KEY_ERROR, error},
-                             {IStatisticsEventHandler::KEY_FILE_EXTENSION, extension}});
+  handler->TrackEventString(
+      IStatisticsEventHandler::NAME_FILE_OPEN_ERROR,
+      {{IStatisticsEventHandler::KEY_ERROR, error}, {IStatisticsEventHandler::KEY_FILE_EXTENSION, extension}});
 }
 
 WorkspaceController::WorkspaceController(IStatisticsEventHandler* handler, const GlimraCorePtr& engine,

@@ -30,8 +30,8 @@ class WorkspaceController : public RefCounted<IWorkspaceController>,
   // still shows is held, so the caller calls ClearEarlierSessions once it dropped that one. A
   // failure of the engine is reported as "FILE_OPEN_ERROR" and rethrown as it was; the settings
   // are then left unchanged. An empty factory means the real engine.
-  static WorkspaceControllerPtr Create(IStatisticsEventHandler* handler, const std::string& path,
-                                       std::string sessionId, const EngineFactory& factory = EngineFactory());
+  static WorkspaceControllerPtr Create(IStatisticsEventHandler* handler, const std::string& path, std::string sessionId,
+                                       const EngineFactory& factory = EngineFactory());
   static void ClearEarlierSessions();
   // A fresh temporary base name (no folder, no suffix), for the engine's swap files.
   static std::string GetTemporaryName();

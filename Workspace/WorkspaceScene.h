@@ -40,8 +40,9 @@ class WorkspaceScene : public QGraphicsScene, public virtual DrawerEventHandlerU
   void RemoveAllPatches();
   void HandleEventInternal() override;
 
-  // A scene coordinate as the drawer takes it: cut towards zero, and a negative value wraps to a
-  // large unsigned one, which the drawer clips like any point outside the picture.
+  // A scene coordinate as the drawer takes it: cut towards zero; a negative value travels as the
+  // bits of its 32-bit signed form, which the drawer reads back as a point left of or above the
+  // picture.
   static VSize ToDrawerCoordinate(double value);
 
  protected:

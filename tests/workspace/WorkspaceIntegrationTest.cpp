@@ -40,9 +40,10 @@ TEST(WorkspaceIntegrationTest, BrushStrokeThroughTheViewSelectsInTheRealEngine) 
   TestSupport::CoreHandler failures;
   WorkspaceControllerPtr controller = WorkspaceController::Create(&statistics, WriteJpeg(folder), "");
   controller->RegisterCoreEventHandler(&failures);
-  const QString session = QString::fromStdString(Zentor::App::AppSettings().GetString(Settings::Name(Settings::SESSION, Settings::ID), ""));
-  EXPECT_TRUE(QFileInfo::exists(Zentor::App::Application::GetApplicationTemporaryFilesDir() + session +
-                                "/preview.png"));
+  const QString session =
+      QString::fromStdString(Zentor::App::AppSettings().GetString(Settings::Name(Settings::SESSION, Settings::ID), ""));
+  EXPECT_TRUE(
+      QFileInfo::exists(Zentor::App::Application::GetApplicationTemporaryFilesDir() + session + "/preview.png"));
 
   PaintTools& tools = *controller->GetPaintTools();
   tools.BrushModeOn(20);
