@@ -4,6 +4,7 @@
 
 #include <gmic.h>
 #include <glog/logging.h>
+#include <opencv2/core.hpp>
 #include <opencv2/photo.hpp>
 
 #include <algorithm>
@@ -85,6 +86,9 @@ class RegionRun {
     const int w = roi_.Width();
     const int h = roi_.Height();
     // The region's colour and holes as OpenCV sees them, the holes given a first smooth fill.
+    // OpenCV's Telea leaves the outermost rows and columns of its picture as they are, so the
+    // region gets a copied border of two pixels around it.
+    constexpr int PAD = 2;
     cv::Mat colour(h, w, CV_8UC3);
     cv::Mat holes(h, w, CV_8UC1);
     const Picture& pp = picture.GetPicture();
@@ -101,9 +105,14 @@ class RegionRun {
         o[x] = m[x] ? 255 : 0;
       }
     }
-    cv::Mat start;
-    cv::inpaint(colour, holes, start, 3, cv::INPAINT_TELEA);
+    cv::Mat paddedColour, paddedHoles;
+    cv::copyMakeBorder(colour, paddedColour, PAD, PAD, PAD, PAD, cv::BORDER_REPLICATE);
     colour.release();
+    cv::copyMakeBorder(holes, paddedHoles, PAD, PAD, PAD, PAD, cv::BORDER_REPLICATE);
+    cv::Mat paddedStart;
+    cv::inpaint(paddedColour, paddedHoles, paddedStart, 3, cv::INPAINT_TELEA);
+    paddedColour.release();
+    const cv::Mat start = paddedStart(cv::Rect(PAD, PAD, w, h));
 
     images_.assign(2);
     images_[0].assign(unsigned(w), unsigned(h), 1, 3);

@@ -90,21 +90,48 @@ TEST(InpaintGmic, FillsEveryHolePixelAndNothingElse) {
   EXPECT_EQ(Bytes(*again, 4), Bytes(*result, 4));
 }
 
-TEST(InpaintGmic, StopsWhenAsked) {
-  // Large enough that the run is still under way at the second stop check.
-  const uint32_t w = 480, h = 360;
+TEST(InpaintGmic, AStopAtAnyMomentLeavesTheFrameUntouched) {
+  const uint32_t w = 200, h = 150;
   DataVideoPtr mask = MakeFrame(AV_PIX_FMT_GRAY8, w, h, 1, [](uint32_t x, uint32_t y, int) -> uint8_t {
-    return x >= 100 && x < 300 && y >= 100 && y < 250 ? 90 : 0;
+    return (x >= 50 && x < 110 && y >= 40 && y < 90) || std::hypot(x - 170.0, y - 125.0) < 10 ? 90 : 0;
   });
   DataVideoPtr source = TexturedPicture(w, h, mask);
-  boost::intrusive_ptr<RecordingController> controller(new RecordingController());
-  controller->stopAfter = 1;
-  TwoInputEffectPtr inpaint = MakeInpaint(controller);
+  const std::vector<uint8_t> before = Bytes(*source, 4);
+  boost::intrusive_ptr<RecordingController> counter(new RecordingController());
+  DataVideoPtr full = source;
+  MakeInpaint(counter)->Process(full, mask);
+  const int checks = counter->checks.load();
+  ASSERT_GE(checks, 2);
+  for (int stopAfter = 0; stopAfter < checks; ++stopAfter) {
+    boost::intrusive_ptr<RecordingController> controller(new RecordingController());
+    controller->stopAfter = stopAfter;
+    DataVideoPtr result = source;
+    MakeInpaint(controller)->Process(result, mask);
+    if (controller->checks.load() <= stopAfter) continue;  // this run ended before it was asked
+    EXPECT_EQ(result.get(), source.get()) << "stop after " << stopAfter << " checks";
+    for (int v : controller->values) EXPECT_LT(v, controller->maximums.at(0));
+  }
+  EXPECT_EQ(Bytes(*source, 4), before);
+}
+
+TEST(InpaintGmic, FillsHolesAtThePictureBorder) {
+  // Holes along an edge and in a corner of a plain picture: every hole pixel takes the colour
+  // around it, none keeps its own.
+  const uint32_t w = 160, h = 120;
+  DataVideoPtr mask = MakeFrame(AV_PIX_FMT_GRAY8, w, h, 1, [](uint32_t x, uint32_t y, int) -> uint8_t {
+    return (x < 3 && y > 20 && y < 100) || (x >= 140 && y < 25) ? 90 : 0;
+  });
+  DataVideoPtr source = MakeFrame(AV_PIX_FMT_RGB24, w, h, 3, [&](uint32_t x, uint32_t y, int b) -> uint8_t {
+    return Pixel(*mask, x, y, 1)[0] ? HOLE_COLOUR[b] : static_cast<uint8_t>(50 + b * 40);
+  });
   DataVideoPtr result = source;
-  inpaint->Process(result, mask);
-  EXPECT_EQ(result.get(), source.get());  // nothing was made
-  EXPECT_GE(controller->checks.load(), 2);
-  for (int v : controller->values) EXPECT_LT(v, controller->maximums.at(0));
+  MakeInpaint(nullptr)->Process(result, mask);
+  for (uint32_t y = 0; y < h; ++y) {
+    for (uint32_t x = 0; x < w; ++x) {
+      const uint8_t* r = Pixel(*result, x, y, 3);
+      for (int b = 0; b < 3; ++b) ASSERT_NEAR(r[b], 50 + b * 40, 3) << x << "," << y;
+    }
+  }
 }
 
 TEST(InpaintGmic, RefusesWhatItCannotDo) {
