@@ -1,6 +1,7 @@
 #include "EffectsTestSupport.h"
 
 #include "Platform/Effects/InpaintGmic.h"
+#include "Platform/Effects/PatchFill.h"
 #include "Proc/Interfaces/IEffectInpaint.h"
 
 #include <cmath>
@@ -8,6 +9,8 @@
 using namespace EffectsTest;
 using Zentor::Proc::Effects::Box;
 using Zentor::Proc::Effects::FindInpaintRegions;
+using Zentor::Proc::Effects::PatchFill;
+using Zentor::Proc::Effects::PatchFillArea;
 
 namespace {
 
@@ -102,7 +105,13 @@ TEST(InpaintGmic, AStopAtAnyMomentLeavesTheFrameUntouched) {
   MakeInpaint(counter)->Process(full, mask);
   const int checks = counter->checks.load();
   ASSERT_GE(checks, 2);
-  for (int stopAfter = 0; stopAfter < checks; ++stopAfter) {
+  // Every check early on, then a spread, and the very last one.
+  std::vector<int> stops;
+  for (int stopAfter = 0; stopAfter < checks - 1; stopAfter += stopAfter < 4 ? 1 : std::max(1, checks / 10)) {
+    stops.push_back(stopAfter);
+  }
+  stops.push_back(checks - 1);
+  for (int stopAfter : stops) {
     boost::intrusive_ptr<RecordingController> controller(new RecordingController());
     controller->stopAfter = stopAfter;
     DataVideoPtr result = source;
@@ -130,6 +139,62 @@ TEST(InpaintGmic, FillsHolesAtThePictureBorder) {
     for (uint32_t x = 0; x < w; ++x) {
       const uint8_t* r = Pixel(*result, x, y, 3);
       for (int b = 0; b < 3; ++b) ASSERT_NEAR(r[b], 50 + b * 40, 3) << x << "," << y;
+    }
+  }
+}
+
+TEST(InpaintGmic, PatchFillGivesTheSameBytesOnAnyNumberOfThreads) {
+  // Large enough for two scales and many row bands; holes of several sizes, one at the border.
+  PatchFillArea area;
+  area.width = 360;
+  area.height = 260;
+  for (int y = 0; y < area.height; ++y) {
+    for (int x = 0; x < area.width; ++x) {
+      const uint32_t r = static_cast<uint32_t>(128 + 90 * std::sin(x * 0.21) * std::cos(y * 0.13));
+      const uint32_t g = static_cast<uint32_t>((x * 7 + y * 13) % 97 + ((x / 5 + y / 7) % 2) * 80);
+      const uint32_t b = static_cast<uint32_t>((x * y) % 61 + 100);
+      area.pixels.push_back(r | g << 8 | b << 16);
+      const bool hole = (x > 90 && x < 220 && y > 70 && y < 170) || std::hypot(x - 300.0, y - 60.0) < 15 || x < 6;
+      area.holes.push_back(hole ? 1 : 0);
+    }
+  }
+  const PatchFillArea start = area;
+  std::vector<std::vector<uint32_t>> results;
+  for (unsigned threads : {1u, 8u, 8u, 3u}) {
+    PatchFillArea run = start;
+    ASSERT_TRUE(PatchFill(run, 9, threads, nullptr, nullptr));
+    results.push_back(run.pixels);
+  }
+  for (size_t i = 1; i < results.size(); ++i) EXPECT_TRUE(results[i] == results[0]) << "run " << i;
+  size_t changed = 0;
+  for (size_t i = 0; i < start.pixels.size(); ++i) {
+    if (!start.holes[i]) {
+      ASSERT_EQ(results[0][i], start.pixels[i]) << "changed outside the hole at " << i;
+    } else {
+      changed += results[0][i] != start.pixels[i];
+      EXPECT_EQ(results[0][i] >> 24, 0u);
+    }
+  }
+  EXPECT_GT(changed, 10000u);
+}
+
+TEST(InpaintGmic, FillsWhereNoPatchFits) {
+  // A picture smaller than a patch, and one wholly selected but for a column: every hole pixel
+  // still gets a colour from what is there.
+  for (uint32_t size : {5u, 40u}) {
+    DataVideoPtr mask = MakeFrame(AV_PIX_FMT_GRAY8, size, size, 1, [](uint32_t x, uint32_t, int) -> uint8_t {
+      return x == 0 ? 0 : 1;
+    });
+    DataVideoPtr source = MakeFrame(AV_PIX_FMT_RGB24, size, size, 3, [&](uint32_t x, uint32_t, int b) -> uint8_t {
+      return x == 0 ? static_cast<uint8_t>(50 + b * 40) : HOLE_COLOUR[b];
+    });
+    DataVideoPtr result = source;
+    MakeInpaint(nullptr)->Process(result, mask);
+    for (uint32_t y = 0; y < size; ++y) {
+      for (uint32_t x = 0; x < size; ++x) {
+        const uint8_t* r = Pixel(*result, x, y, 3);
+        for (int b = 0; b < 3; ++b) ASSERT_NEAR(r[b], 50 + b * 40, 20) << size << ": " << x << "," << y;
+      }
     }
   }
 }
