@@ -340,7 +340,7 @@ class Filler {
 
   bool Run(std::vector<Level>& levels) {
     double total = 0;
-    for (size_t l = 0; l < levels.size(); ++l) total += double(levels[l].targets) * Rounds(l, levels.size()) * 3;
+    for (size_t l = 0; l < levels.size(); ++l) total += double(levels[l].targets) * Rounds(l, levels.size()) * (Passes(l) + 1);
     perUnit_ = total > 0 ? 1.0 / total : 0.0;
     for (size_t l = levels.size(); l-- > 0;) {
       Level& level = levels[l];
@@ -365,7 +365,7 @@ class Filler {
         const int growth = std::max(1, (level.deepest + rounds - 3) / std::max(1, rounds - 2));
         level.Trust(l + 1 == levels.size() && round + 2 < rounds ? 1 + (round + 1) * growth : INT_MAX);
         ForBands(level, [&](int y0, int y1) { Remeasure(level, y0, y1); });
-        const int passes = 2;
+        const int passes = Passes(l);
         for (int pass = 0; pass < passes; ++pass) {
           const uint64_t seed = SEED ^ (uint64_t(l) << 56) ^ (uint64_t(round) << 48) ^ (uint64_t(pass) << 44);
           const bool forward = (round + pass) % 2 == 0;
@@ -384,7 +384,7 @@ class Filler {
         const bool last = l == 0 && round + 1 == rounds;
         if (last) std::fill(level.weight.begin(), level.weight.end(), 1.f);
         ForBands(level, [&](int y0, int y1) { Vote(level, !last, y0, y1); });
-        done_ += double(level.targets) * 3;
+        done_ += double(level.targets) * (passes + 1);
       }
     }
     return Step();
@@ -392,8 +392,12 @@ class Filler {
 
   static int Rounds(size_t level, size_t levels) {
     if (level + 1 == levels) return 8;
-    return level == 0 ? 3 : 5;
+    return level == 0 ? 2 : 4;
   }
+
+  // Matching passes per round: the full-size level, by far the largest, starts from matches
+  // that are already good and needs fewer.
+  static int Passes(size_t level) { return level == 0 ? 1 : 2; }
 
  private:
   bool Step() {
@@ -488,7 +492,7 @@ class Filler {
     const int yEnd = forward ? std::min(y1, level.h - r) : std::max(y0, r) - 1;
     const int xFirst = forward ? r : w - r - 1;
     const int xEnd = forward ? w - r : r - 1;
-    const int reach = std::max(w, level.h);
+    const int reach = std::min(std::max(w, level.h), level.limitReach);
     for (int y = yFirst; y != yEnd; y += step) {
       for (int x = xFirst; x != xEnd; x += step) {
         const int i = y * w + x;
