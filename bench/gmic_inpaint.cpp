@@ -257,9 +257,10 @@ int Timing(bool afterOnly) {
       std::sort(times.begin(), times.end());
       median[before] = times[1];
     }
-    std::printf("%4.1f MP, hole %4.1f %%: after %.3f s (aim %.1f s), before %.3f s, before/after %.2fx%s%s\n",
+    std::printf("%4.1f MP, hole %4.1f %%: after %.3f s (aim %.1f s), before %.3f s, before/after %.2fx, peak %.0f MiB%s%s\n",
                 img.total() / 1e6, 100.0 * cv::countNonZero(mask) / img.total(), median[0], c.aim, median[1],
-                median[1] / median[0], same[0] ? "" : ", after's runs DIFFER", same[1] ? "" : ", before's runs differ");
+                median[1] / median[0], PeakKb() / 1024.0, same[0] ? "" : ", after's runs DIFFER",
+                same[1] ? "" : ", before's runs differ");
   }
   return 0;
 }

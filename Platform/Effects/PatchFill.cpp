@@ -85,43 +85,42 @@ void ParallelFor(int tasks, unsigned threads, const Task& task) {
   for (std::thread& t : pool) t.join();
 }
 
+// The weights of two pixels, each repeated for its four bytes.
+inline __m128i PairWeights(const int16_t* weights) {
+  int pair;
+  std::memcpy(&pair, weights, 4);
+  const __m128i w = _mm_cvtsi32_si128(pair);
+  const __m128i twice = _mm_unpacklo_epi16(w, w);
+  return _mm_unpacklo_epi32(twice, twice);
+}
+
 // Weighted sum of squared byte differences of two patches, given by their top-left pixels; the
-// weights (four 16-bit values a pixel, one per byte) belong to the first patch. Stops adding once
-// the sum reaches limit.
+// weights (one a pixel) belong to the first patch. Stops adding once the sum reaches limit.
 inline int Distance(const uint32_t* a, const uint32_t* b, const int16_t* weights, int stride, int side, int limit) {
   const __m128i zero = _mm_setzero_si128();
-  const int bytes = side * 4;
   int total = 0;
-  for (int row = 0; row < side; ++row, a += stride, b += stride, weights += size_t(stride) * 4) {
-    const uint8_t* pa = reinterpret_cast<const uint8_t*>(a);
-    const uint8_t* pb = reinterpret_cast<const uint8_t*>(b);
+  for (int row = 0; row < side; ++row, a += stride, b += stride, weights += stride) {
     __m128i acc = zero;
-    int i = 0;
-    for (; i + 16 <= bytes; i += 16) {
-      const __m128i va = _mm_loadu_si128(reinterpret_cast<const __m128i*>(pa + i));
-      const __m128i vb = _mm_loadu_si128(reinterpret_cast<const __m128i*>(pb + i));
-      const __m128i wlo = _mm_loadu_si128(reinterpret_cast<const __m128i*>(weights + i));
-      const __m128i whi = _mm_loadu_si128(reinterpret_cast<const __m128i*>(weights + i + 8));
+    int x = 0;
+    for (; x + 4 <= side; x += 4) {
+      const __m128i va = _mm_loadu_si128(reinterpret_cast<const __m128i*>(a + x));
+      const __m128i vb = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + x));
       const __m128i lo = _mm_sub_epi16(_mm_unpacklo_epi8(va, zero), _mm_unpacklo_epi8(vb, zero));
       const __m128i hi = _mm_sub_epi16(_mm_unpackhi_epi8(va, zero), _mm_unpackhi_epi8(vb, zero));
-      acc = _mm_add_epi32(acc, _mm_add_epi32(_mm_madd_epi16(_mm_mullo_epi16(lo, wlo), lo),
-                                             _mm_madd_epi16(_mm_mullo_epi16(hi, whi), hi)));
+      acc = _mm_add_epi32(acc, _mm_add_epi32(_mm_madd_epi16(_mm_mullo_epi16(lo, PairWeights(weights + x)), lo),
+                                             _mm_madd_epi16(_mm_mullo_epi16(hi, PairWeights(weights + x + 2)), hi)));
     }
-    for (; i + 8 <= bytes; i += 8) {
-      const __m128i va = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(pa + i));
-      const __m128i vb = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(pb + i));
-      const __m128i wv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(weights + i));
+    for (; x + 2 <= side; x += 2) {
+      const __m128i va = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(a + x));
+      const __m128i vb = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(b + x));
       const __m128i d = _mm_sub_epi16(_mm_unpacklo_epi8(va, zero), _mm_unpacklo_epi8(vb, zero));
-      acc = _mm_add_epi32(acc, _mm_madd_epi16(_mm_mullo_epi16(d, wv), d));
+      acc = _mm_add_epi32(acc, _mm_madd_epi16(_mm_mullo_epi16(d, PairWeights(weights + x)), d));
     }
-    if (i < bytes) {
-      int wa, wb;
-      std::memcpy(&wa, pa + i, 4);
-      std::memcpy(&wb, pb + i, 4);
-      const __m128i wv = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(weights + i));
-      const __m128i d =
-          _mm_sub_epi16(_mm_unpacklo_epi8(_mm_cvtsi32_si128(wa), zero), _mm_unpacklo_epi8(_mm_cvtsi32_si128(wb), zero));
-      acc = _mm_add_epi32(acc, _mm_madd_epi16(_mm_mullo_epi16(d, wv), d));
+    if (x < side) {
+      const __m128i d = _mm_sub_epi16(_mm_unpacklo_epi8(_mm_cvtsi32_si128(static_cast<int>(a[x])), zero),
+                                      _mm_unpacklo_epi8(_mm_cvtsi32_si128(static_cast<int>(b[x])), zero));
+      const __m128i w = _mm_set1_epi16(weights[x]);
+      acc = _mm_add_epi32(acc, _mm_madd_epi16(_mm_mullo_epi16(d, w), d));
     }
     acc = _mm_add_epi32(acc, _mm_shuffle_epi32(acc, 0x4E));
     acc = _mm_add_epi32(acc, _mm_shuffle_epi32(acc, 0xB1));
@@ -139,12 +138,12 @@ struct Level {
   std::vector<uint32_t> px;
   std::vector<uint8_t> hole;
   std::vector<int32_t> depth;  // distance to the nearest known pixel
-  std::vector<int16_t> trust;  // distance weights, see Trust
+  std::vector<int16_t> trust;  // distance weights (one a pixel), see Trust
   int deepest = 0;             // the largest depth
   int trustReach = -1;         // the reach `trust` was made for
   std::vector<uint8_t> target;
   std::vector<uint8_t> source;
-  std::vector<int32_t> sources;
+  size_t sources = 0;
   std::vector<int32_t> match;
   std::vector<int32_t> dist;
   std::vector<float> weight;
@@ -166,7 +165,7 @@ struct Level {
     }
     target.assign(n, 0);
     source.assign(n, 0);
-    sources.clear();
+    sources = 0;
     targets = 0;
     for (int y = r; y < h - r; ++y) {
       for (int x = r; x < w - r; ++x) {
@@ -178,7 +177,7 @@ struct Level {
           ++targets;
         } else {
           source[i] = 1;
-          sources.push_back(static_cast<int32_t>(i));
+          ++sources;
         }
       }
     }
@@ -189,7 +188,7 @@ struct Level {
 
   int PatchDistance(int centre, int candidate, int limit) const {
     const size_t corner = size_t(r) * w + r;
-    return Distance(&px[centre - corner], &px[candidate - corner], &trust[(centre - corner) * 4], w, 2 * r + 1, limit);
+    return Distance(&px[centre - corner], &px[candidate - corner], &trust[centre - corner], w, 2 * r + 1, limit);
   }
 
   // Distance weights: known pixels count KNOWN_WEIGHT times, hole pixels nearer than `reach` to a
@@ -197,13 +196,12 @@ struct Level {
   void Trust(int reach) {
     if (reach == trustReach && !trust.empty()) return;
     trustReach = reach;
-    trust.resize(px.size() * 4);
+    trust.resize(px.size());
     for (size_t i = 0; i < px.size(); ++i) {
-      const int16_t v = hole[i] ? (depth[i] < reach ? 1 : 0) : KNOWN_WEIGHT;
-      trust[4 * i] = trust[4 * i + 1] = trust[4 * i + 2] = v;
-      trust[4 * i + 3] = 0;
+      trust[i] = hole[i] ? (reach == INT_MAX || depth[i] < reach ? 1 : 0) : KNOWN_WEIGHT;
     }
   }
+
 
   int limitReach = INT_MAX;  // sources farther than this from a target (either axis) are not used
   bool Far(int a, int b) const {
@@ -219,7 +217,18 @@ struct Level {
     }
     return RandomSource(random);
   }
-  int RandomSource(Random& random) const { return sources[size_t(random.Below(static_cast<int>(sources.size())))]; }
+  // A source anywhere: random probes, else the first one after a random place.
+  int RandomSource(Random& random) const {
+    for (int attempt = 0; attempt < 64; ++attempt) {
+      const int i = random.Below(w * h);
+      if (source[size_t(i)]) return i;
+    }
+    const size_t start = size_t(random.Below(w * h)), n = source.size();
+    for (size_t k = 0; k < n; ++k) {
+      if (source[(start + k) % n]) return static_cast<int>((start + k) % n);
+    }
+    return -1;  // not reached: a level without sources is never filled by matching
+  }
 };
 
 // Half the size: a pixel is a hole when any of its four is; its colour is the mean of the known ones.
@@ -534,7 +543,7 @@ class Filler {
     // The error per weighted byte, so that patches with many known pixels (weighed more) and
     // patches of filled pixels only compare fairly.
     const int w = level.w, r = level.r;
-    std::vector<float> error(level.dist.size(), 0.f);
+    std::vector<float>& error = level.weight;  // the errors become the weights in place
     ForBands(level, [&](int y0, int y1) {
       for (int y = y0; y < y1; ++y) {
         for (int x = 0; x < w; ++x) {
@@ -542,8 +551,8 @@ class Filler {
           if (!level.target[i]) continue;
           int sum = 0;
           for (int j = -r; j <= r; ++j) {
-            const int16_t* t = &level.trust[(i + size_t(j) * w - r) * 4];
-            for (int k = 0; k <= 2 * r; ++k) sum += t[4 * k];
+            const int16_t* t = &level.trust[i + size_t(j) * w - r];
+            for (int k = 0; k <= 2 * r; ++k) sum += t[k];
           }
           error[i] = sum > 0 ? float(level.dist[i]) / float(3 * sum) : -1.f;
         }
@@ -624,7 +633,7 @@ bool PatchFill(PatchFillArea& area, int patchSize, unsigned threads, const std::
   levels[0].Classify(radius);
 
   bool finished = true;
-  if (levels[0].sources.empty()) {
+  if (levels[0].sources == 0) {
     // No patch fits wholly outside the holes: the smooth fill is all there is.
     if (stopAsked && stopAsked()) finished = false;
     if (finished) SmoothFill(levels[0]);
@@ -634,11 +643,13 @@ bool PatchFill(PatchFillArea& area, int patchSize, unsigned threads, const std::
       if (std::min(last.w, last.h) / 2 < MIN_PATCHES_PER_SIDE * side) break;
       Level next = Shrink(last);
       next.Classify(radius);
-      if (next.sources.empty() || next.targets == 0) break;
+      if (next.sources == 0 || next.targets == 0) break;
       levels.push_back(std::move(next));
     }
     for (Level& level : levels) {
       level.deepest = Depths(level, level.depth);
+      // Only the coarsest level grows its fill inwards and needs the depths afterwards.
+      if (&level != &levels.back()) std::vector<int32_t>().swap(level.depth);
       level.limitReach = REACH_FACTOR * (level.deepest + side);
     }
     finished = Filler(threads, progress, stopAsked).Run(levels);
