@@ -141,6 +141,7 @@ struct Level {
   std::vector<int16_t> trust;  // distance weights (one a pixel), see Trust
   int deepest = 0;             // the largest depth
   int trustReach = -1;         // the reach `trust` was made for
+  int limitReach = INT_MAX;    // sources farther than this from a target (on either axis) are not used
   std::vector<uint8_t> target;
   std::vector<uint8_t> source;
   size_t sources = 0;
@@ -149,7 +150,6 @@ struct Level {
   std::vector<float> weight;
   size_t targets = 0;
 
-  bool Inside(int x, int y) const { return x >= r && y >= r && x < w - r && y < h - r; }
   int Bands() const { return (h + BAND - 1) / BAND; }
 
   void Classify(int radius) {
@@ -202,11 +202,10 @@ struct Level {
     }
   }
 
-
-  int limitReach = INT_MAX;  // sources farther than this from a target (either axis) are not used
   bool Far(int a, int b) const {
     return std::abs(a % w - b % w) > limitReach || std::abs(a / w - b / w) > limitReach;
   }
+  // A source within reach of the centre if random probes find one, else one anywhere.
   int NearSource(int centre, Random& random) const {
     if (limitReach < INT_MAX) {
       for (int attempt = 0; attempt < 32; ++attempt) {
