@@ -631,27 +631,31 @@ bool PatchFill(PatchFillArea& area, int patchSize, unsigned threads, const std::
   for (size_t i = 0; i < area.holes.size(); ++i) levels[0].hole[i] = area.holes[i] ? 1 : 0;
   levels[0].Classify(radius);
 
-  bool finished = true;
-  if (levels[0].sources == 0) {
+  // The preparation of a large region takes a while too: a stop is looked for between its steps.
+  const auto stopped = [&stopAsked] { return stopAsked && stopAsked(); };
+  bool finished = !stopped();
+  if (finished && levels[0].sources == 0) {
     // No patch fits wholly outside the holes: the smooth fill is all there is.
-    if (stopAsked && stopAsked()) finished = false;
-    if (finished) SmoothFill(levels[0]);
-  } else {
-    for (int thickness = Depths(levels[0], levels[0].depth); thickness > COARSEST_THICKNESS * side; thickness = (thickness + 1) / 2) {
+    SmoothFill(levels[0]);
+  } else if (finished) {
+    levels[0].deepest = Depths(levels[0], levels[0].depth);
+    for (int thickness = levels[0].deepest; thickness > COARSEST_THICKNESS * side && finished;
+         thickness = (thickness + 1) / 2) {
       const Level& last = levels.back();
       if (std::min(last.w, last.h) / 2 < MIN_PATCHES_PER_SIDE * side) break;
       Level next = Shrink(last);
       next.Classify(radius);
       if (next.sources == 0 || next.targets == 0) break;
+      next.deepest = Depths(next, next.depth);
       levels.push_back(std::move(next));
+      finished = !stopped();
     }
     for (Level& level : levels) {
-      level.deepest = Depths(level, level.depth);
       // Only the coarsest level grows its fill inwards and needs the depths afterwards.
       if (&level != &levels.back()) std::vector<int32_t>().swap(level.depth);
       level.limitReach = REACH_FACTOR * (level.deepest + side);
     }
-    finished = Filler(threads, progress, stopAsked).Run(levels);
+    if (finished) finished = Filler(threads, progress, stopAsked).Run(levels);
   }
   area.pixels = std::move(levels[0].px);
   return finished;
