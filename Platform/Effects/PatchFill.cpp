@@ -29,7 +29,7 @@ constexpr int16_t KNOWN_WEIGHT = 4;
 // Sources are sought within this many times (the holes' thickness plus a patch side) of a target:
 // far-off look-alikes (a blurred stem for a sharp one, a petal for the sky) are what smudges and
 // pulls foreign structure into a fill.
-constexpr int REACH_FACTOR = 3;
+constexpr int REACH_FACTOR = 2;
 // Vote weights: the scale of the typical error a close match may have (a fraction of the median)...
 constexpr double VOTE_SCALE = 0.25;
 // ...and the spread (pixels) of the weight by the distance of a patch's centre from the pixel.
