@@ -1,32 +1,34 @@
-// G'MIC inpainting through the framework's effect, on real photographs with object-shaped holes,
-// beside the gmic command-line tool (whole picture) and OpenCV's Telea inpainting.
+// Inpainting quality and speed: the framework's effect now, the same effect as it was before its
+// patch fill of our own (G'MIC's inpaint_matchpatch after a Telea start, kept in inpaint_before/),
+// and OpenCV's Telea inpainting.
 //
-//   gmic_inpaint [photo-for-a] [photo-for-b]
+//   gmic_inpaint sheets [folder] [megapixels] [name]   contact sheets of the mate-backgrounds photos
+//                                                      (those whose name holds `name`)
+//   gmic_inpaint timing [after]                  median times of the four sizes the effect aims at
+//                                                (after: the effect as it is now only)
 //
-// Needs Debian's "gmic" (command-line tool) and "mate-backgrounds" (photos). Each timed run is a
-// child process of its own, so that its peak resident memory can be read; the table gives the
-// median of three runs.
+// Holes are brush strokes of 1, 5 and 10 % of the picture, once over the most textured part of
+// the photo (an object) and once over its plainest part (sky, water). A sheet holds one row per
+// hole: original, hole (red), before, after, Telea, each cropped around the hole. The texture ratio
+// is the mean absolute Laplacian inside the hole over that in a ring around it (1.0: as textured
+// as its surroundings; a smear scores near 0). Needs Debian's mate-backgrounds.
 #include "BenchSupport.h"
 
 #include "Platform/ComponentHub/CoreManager.h"
 #include "Proc/Interfaces/IEffectInpaint.h"
+#include "inpaint_before/InpaintBefore.h"
 
 #include <opencv2/imgcodecs.hpp>
 #include <opencv2/imgproc.hpp>
 #include <opencv2/photo.hpp>
 
-#include <fcntl.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <chrono>
 #include <cmath>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <string>
+#include <thread>
 #include <vector>
 
 using namespace Zentor;
@@ -35,8 +37,7 @@ using namespace Bench;
 
 namespace {
 
-const char* const DEFAULT_PHOTO_A = "/usr/share/backgrounds/mate/nature/Garden.jpg";
-const char* const DEFAULT_PHOTO_B = "/usr/share/backgrounds/mate/abstract/Elephants_5640x3172.jpg";
+const char* const PHOTOS = "/usr/share/backgrounds/mate";
 
 // The photo scaled to about the given number of pixels, keeping its proportions.
 cv::Mat Scaled(const cv::Mat& photo, double pixels) {
@@ -47,24 +48,25 @@ cv::Mat Scaled(const cv::Mat& photo, double pixels) {
   return out;
 }
 
-// An object-shaped hole (a standing figure: head, body, two legs, a tilted arm) of about the
-// given area, centred at (cx, cy).
-cv::Mat ObjectMask(cv::Size size, double area, double cx, double cy) {
+// Brush strokes (wavy thick lines, a fixed pattern) around (cx, cy) covering about `area` pixels.
+cv::Mat StrokeMask(cv::Size size, double area, cv::Point2d centre) {
   auto draw = [&](double s, cv::Mat& m) {
     m = cv::Mat::zeros(size, CV_8UC1);
-    const cv::Point c(static_cast<int>(cx), static_cast<int>(cy));
-    cv::ellipse(m, c + cv::Point(0, int(-1.1 * s)), cv::Size(int(0.28 * s), int(0.33 * s)), 0, 0, 360, 255, cv::FILLED);
-    cv::ellipse(m, c, cv::Size(int(0.45 * s), int(0.8 * s)), 0, 0, 360, 255, cv::FILLED);
-    cv::ellipse(m, c + cv::Point(int(-0.2 * s), int(0.95 * s)), cv::Size(int(0.14 * s), int(0.6 * s)), 8, 0, 360,
-                255, cv::FILLED);
-    cv::ellipse(m, c + cv::Point(int(0.2 * s), int(0.95 * s)), cv::Size(int(0.14 * s), int(0.6 * s)), -8, 0, 360,
-                255, cv::FILLED);
-    cv::ellipse(m, c + cv::Point(int(0.55 * s), int(-0.1 * s)), cv::Size(int(0.12 * s), int(0.55 * s)), -35, 0,
-                360, 255, cv::FILLED);
+    const int thickness = std::max(3, int(0.22 * s));
+    const double offsets[3][2] = {{0, 0}, {0.25, 0.55}, {-0.3, -0.5}};
+    for (int k = 0; k < 3; ++k) {
+      std::vector<cv::Point> points;
+      for (int i = 0; i <= 24; ++i) {
+        const double t = i / 24.0 - 0.5;
+        points.emplace_back(int(centre.x + s * (offsets[k][0] + 1.6 * t)),
+                            int(centre.y + s * (offsets[k][1] + 0.18 * std::sin(7.0 * t + k))));
+      }
+      cv::polylines(m, points, false, 255, thickness, cv::LINE_8);
+    }
   };
   cv::Mat m;
   double s = std::sqrt(area);
-  for (int i = 0; i < 6; ++i) {  // a few corrections of the scale give the area within a per cent
+  for (int i = 0; i < 8; ++i) {
     draw(s, m);
     s *= std::sqrt(area / std::max(1, cv::countNonZero(m)));
   }
@@ -72,190 +74,206 @@ cv::Mat ObjectMask(cv::Size size, double area, double cx, double cy) {
   return m;
 }
 
-// ---- child side: one timed run ----
+// The most and the least textured places of the photo, away from its borders.
+void TexturePlaces(const cv::Mat& bgr, cv::Point2d& busiest, cv::Point2d& plainest) {
+  cv::Mat grey, lap, energy;
+  cv::cvtColor(bgr, grey, cv::COLOR_BGR2GRAY);
+  cv::Laplacian(grey, lap, CV_32F);
+  lap = cv::abs(lap);
+  const int k = std::max(3, std::min(bgr.cols, bgr.rows) / 5) | 1;
+  cv::blur(lap, energy, cv::Size(k, k));
+  const cv::Rect inner(bgr.cols / 4, bgr.rows / 4, bgr.cols / 2, bgr.rows / 2);
+  double lo, hi;
+  cv::Point pl, ph;
+  cv::minMaxLoc(energy(inner), &lo, &hi, &pl, &ph);
+  busiest = cv::Point2d(ph.x + inner.x, ph.y + inner.y);
+  plainest = cv::Point2d(pl.x + inner.x, pl.y + inner.y);
+}
 
-int RunOurs(const std::string& image, const std::string& mask) {
-  cv::Mat bgr = cv::imread(image, cv::IMREAD_COLOR);
-  cv::Mat m = cv::imread(mask, cv::IMREAD_GRAYSCALE);
-  DataVideoPtr frame = DataVideoFF::Create(AV_PIX_FMT_BGR24, bgr.cols, bgr.rows);
-  DataVideoPtr maskFrame = DataVideoFF::Create(AV_PIX_FMT_GRAY8, m.cols, m.rows);
-  bgr.copyTo(cv::Mat(bgr.rows, bgr.cols, CV_8UC3, frame->GetPicture().data[0], frame->GetPicture().linesize[0]));
-  m.copyTo(cv::Mat(m.rows, m.cols, CV_8UC1, maskFrame->GetPicture().data[0], maskFrame->GetPicture().linesize[0]));
-  bgr.release();
-  m.release();
-  TwoInputEffectPtr inpaint =
-      Core::CoreManager::Instance().GetEffectFactory()->CreateTwoInputVideo(IEffectInpaint::CLASS_ID, ImplNames::GMIC);
+double TextureRatio(const cv::Mat& bgr, const cv::Mat& mask) {
+  cv::Mat grey, lap, ring;
+  cv::cvtColor(bgr, grey, cv::COLOR_BGR2GRAY);
+  cv::Laplacian(grey, lap, CV_32F);
+  lap = cv::abs(lap);
+  cv::dilate(mask, ring, cv::getStructuringElement(cv::MORPH_ELLIPSE, cv::Size(41, 41)));
+  ring.setTo(0, mask);
+  const double inside = cv::mean(lap, mask)[0];
+  const double around = cv::mean(lap, ring)[0];
+  return around > 0 ? inside / around : 0;
+}
+
+DataVideoPtr ToFrame(const cv::Mat& m, AVPixelFormat format) {
+  DataVideoPtr frame = DataVideoFF::Create(format, m.cols, m.rows);
+  m.copyTo(cv::Mat(m.rows, m.cols, m.type(), frame->GetPicture().data[0], frame->GetPicture().linesize[0]));
+  return frame;
+}
+
+TwoInputEffectPtr MakeEffect(bool before) {
+  TwoInputEffectPtr effect(before ? static_cast<ITwoInputEffectVideo*>(new EffectsBefore::InpaintGmic())
+                                  : Core::CoreManager::Instance()
+                                        .GetEffectFactory()
+                                        ->CreateTwoInputVideo(IEffectInpaint::CLASS_ID, ImplNames::GMIC)
+                                        .get());
   Core::Property settings(IEffectInpaint::CLASS_ID);
   settings.SetChildT(IEffectInpaint::LOOKUP_SIZE, 15.0);
-  inpaint->SetSettings(settings);
-  const auto start = std::chrono::steady_clock::now();
-  inpaint->Process(frame, maskFrame);
-  const double seconds = Seconds(start);
-  // A hash of the result, so that the parent can tell whether every run gave the same picture.
-  uint64_t hash = 1469598103934665603ull;
-  const Picture& p = frame->GetPicture();
-  for (uint32_t y = 0; y < frame->GetHeight(); ++y) {
-    const uint8_t* row = p.data[0] + size_t(y) * p.linesize[0];
-    for (uint32_t x = 0; x < frame->GetWidth() * 3; ++x) hash = (hash ^ row[x]) * 1099511628211ull;
-  }
-  std::printf("%.3f %llx\n", seconds, static_cast<unsigned long long>(hash));
-  return 0;
+  effect->SetSettings(settings);
+  return effect;
 }
 
-int RunTelea(const std::string& image, const std::string& mask) {
-  cv::Mat bgr = cv::imread(image, cv::IMREAD_COLOR);
-  cv::Mat m = cv::imread(mask, cv::IMREAD_GRAYSCALE);
+// One fill by the effect; its time in seconds goes to `seconds`.
+cv::Mat Fill(bool before, const cv::Mat& bgr, const cv::Mat& mask, double& seconds) {
+  DataVideoPtr frame = ToFrame(bgr, AV_PIX_FMT_BGR24);
+  const DataVideoPtr maskFrame = ToFrame(mask, AV_PIX_FMT_GRAY8);
+  TwoInputEffectPtr effect = MakeEffect(before);
+  const auto start = Clock::now();
+  effect->Process(frame, maskFrame);
+  seconds = Seconds(start);
   cv::Mat out;
-  const auto start = std::chrono::steady_clock::now();
-  cv::inpaint(bgr, m, out, 3, cv::INPAINT_TELEA);
-  std::printf("%.3f\n", Seconds(start));
+  cv::Mat(bgr.rows, bgr.cols, CV_8UC3, frame->GetPicture().data[0], frame->GetPicture().linesize[0]).copyTo(out);
+  return out;
+}
+
+cv::Mat Tile(const cv::Mat& image, const cv::Rect& crop, int side, const char* label) {
+  cv::Mat part = image(crop), tile;
+  const double f = std::min(double(side) / crop.width, double(side) / crop.height);
+  cv::resize(part, tile, cv::Size(std::max(1, int(crop.width * f)), std::max(1, int(crop.height * f))), 0, 0,
+             f < 1 ? cv::INTER_AREA : cv::INTER_NEAREST);
+  cv::Mat framed(side + 20, side, CV_8UC3, cv::Scalar(40, 40, 40));
+  tile.copyTo(framed(cv::Rect(0, 20, tile.cols, tile.rows)));
+  cv::putText(framed, label, cv::Point(4, 15), cv::FONT_HERSHEY_SIMPLEX, 0.45, cv::Scalar(255, 255, 255), 1);
+  return framed;
+}
+
+int Sheets(const std::string& folder, double megapixels, const std::string& only) {
+  std::filesystem::create_directories(folder + "/rows");
+  std::vector<std::string> photos;
+  for (const char* sub : {"nature", "abstract", "desktop"}) {
+    for (const auto& entry : std::filesystem::directory_iterator(std::string(PHOTOS) + "/" + sub)) {
+      const std::string p = entry.path().string();
+      const std::string name = entry.path().filename().string();
+      if (p.size() > 4 && p.substr(p.size() - 4) == ".jpg" && name.find('_') == std::string::npos &&
+          name.find(only) != std::string::npos) photos.push_back(p);
+    }
+  }
+  std::sort(photos.begin(), photos.end());
+  if (photos.empty()) {
+    std::fprintf(stderr, "No photos under %s (install mate-backgrounds)\n", PHOTOS);
+    return 1;
+  }
+  std::printf("%-18s %-6s %4s  %8s %8s %8s  %6s %6s %6s\n", "photo", "place", "hole", "before", "after", "telea",
+              "tx bef", "tx aft", "tx tel");
+  double sumBefore = 0, sumAfter = 0;
+  for (const std::string& path : photos) {
+    const cv::Mat img = Scaled(cv::imread(path, cv::IMREAD_COLOR), megapixels * 1e6);
+    cv::Point2d busiest, plainest;
+    TexturePlaces(img, busiest, plainest);
+    const std::string stem = std::filesystem::path(path).stem().string();
+    std::vector<cv::Mat> rows;
+    for (int place = 0; place < 2; ++place) {
+      for (double share : {0.01, 0.05, 0.10}) {
+        const cv::Mat mask = StrokeMask(img.size(), share * img.total(), place ? plainest : busiest);
+        double tBefore = 0, tAfter = 0;
+        const cv::Mat before = Fill(true, img, mask, tBefore);
+        const cv::Mat after = Fill(false, img, mask, tAfter);
+        cv::Mat telea;
+        const auto start = Clock::now();
+        cv::inpaint(img, mask, telea, 3, cv::INPAINT_TELEA);
+        const double tTelea = Seconds(start);
+        sumBefore += tBefore;
+        sumAfter += tAfter;
+        std::printf("%-18s %-6s %3.0f%%  %7.3fs %7.3fs %7.3fs  %6.2f %6.2f %6.2f\n", stem.c_str(),
+                    place ? "plain" : "object", share * 100, tBefore, tAfter, tTelea, TextureRatio(before, mask),
+                    TextureRatio(after, mask), TextureRatio(telea, mask));
+        cv::Rect box = cv::boundingRect(mask);
+        const int grow = std::max(box.width, box.height) / 5 + 16;
+        box = cv::Rect(box.x - grow, box.y - grow, box.width + 2 * grow, box.height + 2 * grow) &
+              cv::Rect(0, 0, img.cols, img.rows);
+        cv::Mat shown = img.clone();
+        shown.setTo(cv::Scalar(0, 0, 255), mask);
+        const int side = 400;
+        cv::Mat row;
+        cv::hconcat(std::vector<cv::Mat>{Tile(img, box, side, "original"), Tile(shown, box, side, "hole"),
+                                         Tile(before, box, side, "before"), Tile(after, box, side, "after"),
+                                         Tile(telea, box, side, "telea")},
+                    row);
+        rows.push_back(row);
+        const std::string name = stem + "_" + (place ? "plain" : "object") + std::to_string(int(share * 100));
+        cv::imwrite(folder + "/rows/" + name + ".png", row);
+        cv::Mat pair;  // before and after at full size, for a close look
+        cv::hconcat(before(box), after(box), pair);
+        cv::imwrite(folder + "/rows/" + name + "_pair.png", pair);
+      }
+    }
+    cv::Mat sheet;
+    cv::vconcat(rows, sheet);
+    cv::imwrite(folder + "/" + stem + ".png", sheet);
+  }
+  std::printf("total time: before %.2f s, after %.2f s (%.2fx faster)\n", sumBefore, sumAfter, sumBefore / sumAfter);
   return 0;
 }
 
-int RunLoadOnly(const std::string& image, const std::string& mask) {
-  cv::Mat bgr = cv::imread(image, cv::IMREAD_COLOR);
-  cv::Mat m = cv::imread(mask, cv::IMREAD_GRAYSCALE);
-  std::printf("%.3f\n", 0.0);
-  return bgr.empty() || m.empty();
-}
-
-// ---- parent side ----
-
-struct Sample {
-  double seconds = -1;
-  long peakKiB = 0;
-  std::string output;    // what the child printed
-  bool identical = true;  // for a median: every run printed the same after its time
-};
-
-// Runs argv as a child; its stdout's first number is its own timing (or the wall time when none).
-Sample Spawn(const std::vector<std::string>& args, bool ownTiming) {
-  int pipefd[2];
-  if (pipe(pipefd) != 0) return {};
-  const auto start = std::chrono::steady_clock::now();
-  const pid_t pid = fork();
-  if (pid == 0) {
-    dup2(pipefd[1], STDOUT_FILENO);
-    const int null = open("/dev/null", O_WRONLY);
-    if (null >= 0) dup2(null, STDERR_FILENO);
-    close(pipefd[0]);
-    std::vector<char*> argv;
-    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    execvp(argv[0], argv.data());
-    _exit(127);
+uint64_t Hash(const cv::Mat& m) {
+  uint64_t hash = 1469598103934665603ull;
+  for (int y = 0; y < m.rows; ++y) {
+    const uint8_t* row = m.ptr<uint8_t>(y);
+    for (size_t x = 0; x < m.cols * m.elemSize(); ++x) hash = (hash ^ row[x]) * 1099511628211ull;
   }
-  close(pipefd[1]);
-  std::string out;
-  char buffer[256];
-  for (ssize_t n; (n = read(pipefd[0], buffer, sizeof buffer)) > 0;) out.append(buffer, size_t(n));
-  close(pipefd[0]);
-  int status = 0;
-  struct rusage usage {};
-  wait4(pid, &status, 0, &usage);
-  Sample s;
-  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return s;
-  s.seconds = ownTiming ? std::atof(out.c_str()) : Seconds(start);
-  s.peakKiB = usage.ru_maxrss;
-  s.output = out.substr(std::min(out.size(), out.find(' ')));
-  return s;
+  return hash;
 }
 
-Sample Median3(const std::vector<std::string>& args, bool ownTiming) {
-  std::vector<Sample> runs;
-  for (int i = 0; i < 3; ++i) runs.push_back(Spawn(args, ownTiming));
-  std::sort(runs.begin(), runs.end(), [](const Sample& a, const Sample& b) { return a.seconds < b.seconds; });
-  Sample m = runs[1];
-  for (const Sample& s : runs) {
-    m.peakKiB = std::max(m.peakKiB, s.peakKiB);
-    m.identical = m.identical && s.output == runs[0].output;
+int Timing(bool afterOnly) {
+  struct Case {
+    const char* photo;
+    double megapixels, share, aim;
+  };
+  const Case cases[] = {{"nature/Garden.jpg", 1, 0.05, 0.3},
+                        {"nature/Garden.jpg", 4, 0.05, 0.7},
+                        {"nature/Garden.jpg", 4, 0.10, 1.0},
+                        {"abstract/Elephants_5640x3172.jpg", 24, 0.01, 1.5}};
+  std::printf("%u hardware threads; median of 3\n", std::thread::hardware_concurrency());
+  for (const Case& c : cases) {
+    const cv::Mat photo = cv::imread(std::string(PHOTOS) + "/" + c.photo, cv::IMREAD_COLOR);
+    if (photo.empty()) {
+      std::fprintf(stderr, "Cannot read %s (install mate-backgrounds)\n", c.photo);
+      return 1;
+    }
+    const cv::Mat img = Scaled(photo, c.megapixels * 1e6);
+    cv::Point2d busiest, plainest;
+    TexturePlaces(img, busiest, plainest);
+    const cv::Mat mask = StrokeMask(img.size(), c.share * img.total(), busiest);
+    double median[2];
+    bool same[2] = {true, true};
+    median[1] = 0;
+    for (int before = 0; before < (afterOnly ? 1 : 2); ++before) {
+      std::vector<double> times;
+      uint64_t first = 0;
+      for (int run = 0; run < 3; ++run) {
+        double t = 0;
+        const uint64_t hash = Hash(Fill(before == 1, img, mask, t));
+        if (run == 0) first = hash;
+        same[before] = same[before] && hash == first;
+        times.push_back(t);
+      }
+      std::sort(times.begin(), times.end());
+      median[before] = times[1];
+    }
+    std::printf("%4.1f MP, hole %4.1f %%: after %.3f s (aim %.1f s), before %.3f s, before/after %.2fx, peak %.0f MiB%s%s\n",
+                img.total() / 1e6, 100.0 * cv::countNonZero(mask) / img.total(), median[0], c.aim, median[1],
+                median[1] / median[0], PeakKb() / 1024.0, same[0] ? "" : ", after's runs DIFFER",
+                same[1] ? "" : ", before's runs differ");
   }
-  return m;
-}
-
-std::string Self() {
-  char path[4096];
-  const ssize_t n = readlink("/proc/self/exe", path, sizeof path - 1);
-  return n > 0 ? std::string(path, size_t(n)) : "gmic_inpaint";
-}
-
-void Print(const char* what, const Sample& s, double ours) {
-  if (s.seconds < 0) {
-    std::printf("  %-34s failed\n", what);
-    return;
-  }
-  std::printf("  %-34s %8.2f s  %7.0f MiB peak", what, s.seconds, s.peakKiB / 1024.0);
-  if (ours > 0 && s.seconds > 0) std::printf("   %.3gx our time", s.seconds / ours);
-  std::printf("\n");
+  return 0;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
   std::setvbuf(stdout, nullptr, _IOLBF, 0);
-  if (argc == 5 && std::strcmp(argv[1], "--run") == 0) {
-    const std::string method = argv[2];
-    if (method == "ours") return RunOurs(argv[3], argv[4]);
-    if (method == "telea") return RunTelea(argv[3], argv[4]);
-    return RunLoadOnly(argv[3], argv[4]);
+  const std::string mode = argc > 1 ? argv[1] : "";
+  if (mode == "sheets") {
+    return Sheets(argc > 2 ? argv[2] : "inpaint_sheets", argc > 3 ? std::atof(argv[3]) : 1.0, argc > 4 ? argv[4] : "");
   }
-  const std::string photoA = argc > 1 ? argv[1] : DEFAULT_PHOTO_A;
-  const std::string photoB = argc > 2 ? argv[2] : DEFAULT_PHOTO_B;
-  const cv::Mat a = cv::imread(photoA, cv::IMREAD_COLOR);
-  const cv::Mat b = cv::imread(photoB, cv::IMREAD_COLOR);
-  if (a.empty() || b.empty()) {
-    std::fprintf(stderr, "Cannot read %s or %s (install mate-backgrounds)\n", photoA.c_str(), photoB.c_str());
-    return 1;
-  }
-  char folder[] = "/tmp/gmic_inpaint_XXXXXX";
-  if (!mkdtemp(folder)) return 1;
-  const std::string self = Self();
-  const bool haveCli = std::system("command -v gmic > /dev/null 2>&1") == 0;
-
-  std::printf("(a) %s: ours (regions) against the gmic tool (whole picture) and OpenCV Telea\n", photoA.c_str());
-  struct CaseA {
-    double megapixels, holeShare;
-  };
-  for (const CaseA& c : {CaseA{1, 0.05}, CaseA{4, 0.10}}) {
-    const cv::Mat img = Scaled(a, c.megapixels * 1e6);
-    const cv::Mat mask = ObjectMask(img.size(), c.holeShare * img.total(), img.cols * 0.55, img.rows * 0.5);
-    const std::string stem = std::string(folder) + "/a" + std::to_string(int(c.megapixels));
-    cv::imwrite(stem + ".png", img);
-    cv::imwrite(stem + "_mask.png", mask);
-    std::printf(" %dx%d (%.1f MP), hole %d pixels (%.1f %%)\n", img.cols, img.rows, img.total() / 1e6,
-                cv::countNonZero(mask), 100.0 * cv::countNonZero(mask) / img.total());
-    const Sample base = Median3({self, "--run", "load", stem + ".png", stem + "_mask.png"}, true);
-    const Sample ours = Median3({self, "--run", "ours", stem + ".png", stem + "_mask.png"}, true);
-    Print("framework effect (GMIC)", ours, 0);
-    std::printf("  (the three runs gave %s pictures)\n", ours.identical ? "identical" : "DIFFERENT");
-    if (haveCli) {
-      const Sample cli = Median3({"gmic", "-v", "-1", stem + ".png", stem + "_mask.png", "inpaint_matchpatch[0]", "[1]",
-                                  "output[0]", stem + "_cli.png"},
-                                 false);
-      Print("gmic tool, whole picture (+ I/O)", cli, ours.seconds);
-    } else {
-      std::printf("  gmic tool not installed\n");
-    }
-    Print("OpenCV Telea", Median3({self, "--run", "telea", stem + ".png", stem + "_mask.png"}, true), ours.seconds);
-    std::printf("  (loading the files alone peaks at %.0f MiB)\n", base.peakKiB / 1024.0);
-  }
-
-  std::printf("(b) %s: one hole of about 50,000 pixels as the picture grows\n", photoB.c_str());
-  double first = 0;
-  for (double mp : {1.0, 4.0, 12.0, 24.0}) {
-    const cv::Mat img = Scaled(b, mp * 1e6);
-    const cv::Mat mask = ObjectMask(img.size(), 50000, img.cols * 0.3, img.rows * 0.55);
-    const std::string stem = std::string(folder) + "/b" + std::to_string(int(mp));
-    cv::imwrite(stem + ".png", img);
-    cv::imwrite(stem + "_mask.png", mask);
-    const Sample ours = Median3({self, "--run", "ours", stem + ".png", stem + "_mask.png"}, true);
-    const Sample base = Median3({self, "--run", "load", stem + ".png", stem + "_mask.png"}, true);
-    if (first <= 0) first = ours.seconds;
-    std::printf("  %5.1f MP (%dx%d), hole %6d px: %6.2f s (%.2fx the 1 MP time), peak %5.0f MiB (files alone %5.0f)%s\n",
-                img.total() / 1e6, img.cols, img.rows, cv::countNonZero(mask), ours.seconds,
-                first > 0 ? ours.seconds / first : 0.0, ours.peakKiB / 1024.0, base.peakKiB / 1024.0,
-                ours.identical ? "" : ", runs DIFFER");
-  }
-  std::string clean = std::string("rm -rf ") + folder;
-  return std::system(clean.c_str()) == 0 ? 0 : 1;
+  if (mode == "timing") return Timing(argc > 2 && std::string(argv[2]) == "after");
+  std::fprintf(stderr, "usage: %s sheets [folder] [megapixels] | timing\n", argv[0]);
+  return 2;
 }

@@ -1,4 +1,4 @@
-// Inpainting on the G'MIC library (multi-scale patch matching), run on regions around the holes.
+// Inpainting by multi-scale patch matching, run on regions around the holes.
 #pragma once
 
 #include "Platform/Effects/EffectBase.h"
@@ -18,7 +18,7 @@ struct Box {
   bool Empty() const { return right <= left || bottom <= top; }
 };
 
-// A region handed to G'MIC: the holes it fills and the picture around them.
+// A region filled on its own: the holes it fills and the picture around them.
 struct InpaintRegion {
   Box holes;  // bounding box of the hole pixels
   Box roi;    // holes grown by the context margin, inside the picture
@@ -34,10 +34,9 @@ int ContextMargin(const Box& holes, double lookupSize);
 
 // Picture: RGB24, BGRA or BGR0 (alpha and padding carried through). Second input: a GRAY8 mask of
 // the picture's size; non-zero bytes mark the pixels to fill. Only those pixels change. Each region
-// gets a first smooth fill (OpenCV's Telea inpainting), which G'MIC's "inpaint_matchpatch" then
-// refines as its starting picture (multi-scale patch matching), on one thread with a fixed seed, so
-// that the same input always gives the same output. Progress goes to the controller (maximum
-// 1000); CheckForStop aborts the run and leaves the frame unchanged.
+// is filled by PatchFill on all cores; the same input gives the same bytes on any number of cores.
+// Progress goes to the controller (maximum 1000); CheckForStop aborts the run and leaves the frame
+// unchanged.
 class InpaintGmic final : public TwoInputEffect<IEffectInpaint> {
  public:
   InpaintGmic() : TwoInputEffect<IEffectInpaint>(ImplNames::GMIC) {}

@@ -1,6 +1,7 @@
 #include "EffectsTestSupport.h"
 
 #include "Platform/Effects/InpaintGmic.h"
+#include "Platform/Effects/PatchFill.h"
 #include "Proc/Interfaces/IEffectInpaint.h"
 
 #include <cmath>
@@ -8,6 +9,8 @@
 using namespace EffectsTest;
 using Zentor::Proc::Effects::Box;
 using Zentor::Proc::Effects::FindInpaintRegions;
+using Zentor::Proc::Effects::PatchFill;
+using Zentor::Proc::Effects::PatchFillArea;
 
 namespace {
 
@@ -90,21 +93,110 @@ TEST(InpaintGmic, FillsEveryHolePixelAndNothingElse) {
   EXPECT_EQ(Bytes(*again, 4), Bytes(*result, 4));
 }
 
-TEST(InpaintGmic, StopsWhenAsked) {
-  // Large enough that the run is still under way at the second stop check.
-  const uint32_t w = 480, h = 360;
+TEST(InpaintGmic, AStopAtAnyMomentLeavesTheFrameUntouched) {
+  const uint32_t w = 200, h = 150;
   DataVideoPtr mask = MakeFrame(AV_PIX_FMT_GRAY8, w, h, 1, [](uint32_t x, uint32_t y, int) -> uint8_t {
-    return x >= 100 && x < 300 && y >= 100 && y < 250 ? 90 : 0;
+    return (x >= 50 && x < 110 && y >= 40 && y < 90) || std::hypot(x - 170.0, y - 125.0) < 10 ? 90 : 0;
   });
   DataVideoPtr source = TexturedPicture(w, h, mask);
-  boost::intrusive_ptr<RecordingController> controller(new RecordingController());
-  controller->stopAfter = 1;
-  TwoInputEffectPtr inpaint = MakeInpaint(controller);
+  const std::vector<uint8_t> before = Bytes(*source, 4);
+  boost::intrusive_ptr<RecordingController> counter(new RecordingController());
+  DataVideoPtr full = source;
+  MakeInpaint(counter)->Process(full, mask);
+  const int checks = counter->checks.load();
+  ASSERT_GE(checks, 2);
+  // Every check early on, then a spread, and the very last one.
+  std::vector<int> stops;
+  for (int stopAfter = 0; stopAfter < checks - 1; stopAfter += stopAfter < 4 ? 1 : std::max(1, checks / 10)) {
+    stops.push_back(stopAfter);
+  }
+  stops.push_back(checks - 1);
+  for (int stopAfter : stops) {
+    boost::intrusive_ptr<RecordingController> controller(new RecordingController());
+    controller->stopAfter = stopAfter;
+    DataVideoPtr result = source;
+    MakeInpaint(controller)->Process(result, mask);
+    if (controller->checks.load() <= stopAfter) continue;  // this run ended before it was asked
+    EXPECT_EQ(result.get(), source.get()) << "stop after " << stopAfter << " checks";
+    for (int v : controller->values) EXPECT_LT(v, controller->maximums.at(0));
+  }
+  EXPECT_EQ(Bytes(*source, 4), before);
+}
+
+TEST(InpaintGmic, FillsHolesAtThePictureBorder) {
+  // Holes along an edge and in a corner of a plain picture: every hole pixel takes the colour
+  // around it, none keeps its own.
+  const uint32_t w = 160, h = 120;
+  DataVideoPtr mask = MakeFrame(AV_PIX_FMT_GRAY8, w, h, 1, [](uint32_t x, uint32_t y, int) -> uint8_t {
+    return (x < 3 && y > 20 && y < 100) || (x >= 140 && y < 25) ? 90 : 0;
+  });
+  DataVideoPtr source = MakeFrame(AV_PIX_FMT_RGB24, w, h, 3, [&](uint32_t x, uint32_t y, int b) -> uint8_t {
+    return Pixel(*mask, x, y, 1)[0] ? HOLE_COLOUR[b] : static_cast<uint8_t>(50 + b * 40);
+  });
   DataVideoPtr result = source;
-  inpaint->Process(result, mask);
-  EXPECT_EQ(result.get(), source.get());  // nothing was made
-  EXPECT_GE(controller->checks.load(), 2);
-  for (int v : controller->values) EXPECT_LT(v, controller->maximums.at(0));
+  MakeInpaint(nullptr)->Process(result, mask);
+  for (uint32_t y = 0; y < h; ++y) {
+    for (uint32_t x = 0; x < w; ++x) {
+      const uint8_t* r = Pixel(*result, x, y, 3);
+      for (int b = 0; b < 3; ++b) ASSERT_NEAR(r[b], 50 + b * 40, 3) << x << "," << y;
+    }
+  }
+}
+
+TEST(InpaintGmic, PatchFillGivesTheSameBytesOnAnyNumberOfThreads) {
+  // Large enough for two scales and many row bands; holes of several sizes, one at the border.
+  PatchFillArea area;
+  area.width = 360;
+  area.height = 260;
+  for (int y = 0; y < area.height; ++y) {
+    for (int x = 0; x < area.width; ++x) {
+      const uint32_t r = static_cast<uint32_t>(128 + 90 * std::sin(x * 0.21) * std::cos(y * 0.13));
+      const uint32_t g = static_cast<uint32_t>((x * 7 + y * 13) % 97 + ((x / 5 + y / 7) % 2) * 80);
+      const uint32_t b = static_cast<uint32_t>((x * y) % 61 + 100);
+      area.pixels.push_back(r | g << 8 | b << 16);
+      const bool hole = (x > 90 && x < 220 && y > 70 && y < 170) || std::hypot(x - 300.0, y - 60.0) < 15 || x < 6;
+      area.holes.push_back(hole ? 1 : 0);
+    }
+  }
+  const PatchFillArea start = area;
+  std::vector<std::vector<uint32_t>> results;
+  for (unsigned threads : {1u, 8u, 8u, 3u}) {
+    PatchFillArea run = start;
+    ASSERT_TRUE(PatchFill(run, 9, threads, nullptr, nullptr));
+    results.push_back(run.pixels);
+  }
+  for (size_t i = 1; i < results.size(); ++i) EXPECT_TRUE(results[i] == results[0]) << "run " << i;
+  size_t changed = 0;
+  for (size_t i = 0; i < start.pixels.size(); ++i) {
+    if (!start.holes[i]) {
+      ASSERT_EQ(results[0][i], start.pixels[i]) << "changed outside the hole at " << i;
+    } else {
+      changed += results[0][i] != start.pixels[i];
+      EXPECT_EQ(results[0][i] >> 24, 0u);
+    }
+  }
+  EXPECT_GT(changed, 10000u);
+}
+
+TEST(InpaintGmic, FillsWhereNoPatchFits) {
+  // A picture smaller than a patch, and one wholly selected but for a column: every hole pixel
+  // still gets a colour from what is there.
+  for (uint32_t size : {5u, 40u}) {
+    DataVideoPtr mask = MakeFrame(AV_PIX_FMT_GRAY8, size, size, 1, [](uint32_t x, uint32_t, int) -> uint8_t {
+      return x == 0 ? 0 : 1;
+    });
+    DataVideoPtr source = MakeFrame(AV_PIX_FMT_RGB24, size, size, 3, [&](uint32_t x, uint32_t, int b) -> uint8_t {
+      return x == 0 ? static_cast<uint8_t>(50 + b * 40) : HOLE_COLOUR[b];
+    });
+    DataVideoPtr result = source;
+    MakeInpaint(nullptr)->Process(result, mask);
+    for (uint32_t y = 0; y < size; ++y) {
+      for (uint32_t x = 0; x < size; ++x) {
+        const uint8_t* r = Pixel(*result, x, y, 3);
+        for (int b = 0; b < 3; ++b) ASSERT_NEAR(r[b], 50 + b * 40, 20) << size << ": " << x << "," << y;
+      }
+    }
+  }
 }
 
 TEST(InpaintGmic, RefusesWhatItCannotDo) {

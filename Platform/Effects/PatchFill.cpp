@@ -1,0 +1,666 @@
+#include "Platform/Effects/PatchFill.h"
+
+#include <opencv2/core.hpp>
+#include <opencv2/photo.hpp>
+
+#include <emmintrin.h>
+
+#include <algorithm>
+#include <atomic>
+#include <climits>
+#include <cmath>
+#include <cstring>
+#include <system_error>
+#include <thread>
+
+namespace Zentor {
+namespace Proc {
+namespace Effects {
+
+namespace {
+
+// Rows one task handles. Fixed, so that the split, and with it the result, does not depend on the
+// number of threads.
+constexpr int BAND = 16;
+constexpr uint64_t SEED = 0x9E3779B97F4A7C15ull;
+// Known pixels weigh this much more than filled ones when patches are compared: the fill so far is
+// smoother than the truth and would otherwise draw smooth sources to itself.
+constexpr int16_t KNOWN_WEIGHT = 4;
+// Sources are sought within this many times (the holes' thickness plus a patch side) of a target:
+// far-off look-alikes (a blurred stem for a sharp one, a petal for the sky) are what smudges and
+// pulls foreign structure into a fill.
+constexpr int REACH_FACTOR = 2;
+// Vote weights: the scale of the typical error a close match may have (a fraction of the median)...
+constexpr double VOTE_SCALE = 0.25;
+// ...and the spread (pixels) of the weight by the distance of a patch's centre from the pixel.
+constexpr float VOTE_SPREAD = 2.f;
+// A level is shrunk further while the holes are thicker (pixels from a known one) than this many
+// patch sides: coarser, the patches that fit between the holes no longer show what lies there...
+constexpr double COARSEST_THICKNESS = 2.0;
+// ...and the next level keeps at least this many patch sides on its shorter side.
+constexpr int MIN_PATCHES_PER_SIDE = 4;
+
+uint64_t Mix(uint64_t z) {
+  z += 0x9E3779B97F4A7C15ull;
+  z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+  z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+  return z ^ (z >> 31);
+}
+
+// A random sequence per pixel and pass: the numbers a pixel draws do not depend on who draws them.
+class Random {
+ public:
+  explicit Random(uint64_t seed) : state_(Mix(seed) | 1) {}
+  int Below(int n) {
+    state_ ^= state_ << 13;
+    state_ ^= state_ >> 7;
+    state_ ^= state_ << 17;
+    return static_cast<int>((uint64_t(uint32_t(state_ >> 32)) * uint32_t(n)) >> 32);
+  }
+
+ private:
+  uint64_t state_;
+};
+
+// Runs task(i) for i in [0, tasks) on up to `threads` threads (the caller's among them).
+template <class Task>
+void ParallelFor(int tasks, unsigned threads, const Task& task) {
+  threads = std::min<unsigned>(threads, static_cast<unsigned>(std::max(1, tasks)));
+  if (threads <= 1) {
+    for (int i = 0; i < tasks; ++i) task(i);
+    return;
+  }
+  std::atomic<int> next{0};
+  auto work = [&] {
+    for (int i; (i = next.fetch_add(1, std::memory_order_relaxed)) < tasks;) task(i);
+  };
+  std::vector<std::thread> pool;
+  pool.reserve(threads - 1);
+  try {
+    for (unsigned t = 1; t < threads; ++t) pool.emplace_back(work);
+  } catch (const std::system_error&) {
+    // No more threads to be had: the tasks left run on those there are.
+  }
+  work();
+  for (std::thread& t : pool) t.join();
+}
+
+// The weights of two pixels, each repeated for its four bytes.
+inline __m128i PairWeights(const int16_t* weights) {
+  int pair;
+  std::memcpy(&pair, weights, 4);
+  const __m128i w = _mm_cvtsi32_si128(pair);
+  const __m128i twice = _mm_unpacklo_epi16(w, w);
+  return _mm_unpacklo_epi32(twice, twice);
+}
+
+// Weighted sum of squared byte differences of two patches, given by their top-left pixels; the
+// weights (one a pixel) belong to the first patch. Stops adding once the sum reaches limit.
+inline int Distance(const uint32_t* a, const uint32_t* b, const int16_t* weights, int stride, int side, int limit) {
+  const __m128i zero = _mm_setzero_si128();
+  int total = 0;
+  for (int row = 0; row < side; ++row, a += stride, b += stride, weights += stride) {
+    __m128i acc = zero;
+    int x = 0;
+    for (; x + 4 <= side; x += 4) {
+      const __m128i va = _mm_loadu_si128(reinterpret_cast<const __m128i*>(a + x));
+      const __m128i vb = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + x));
+      const __m128i lo = _mm_sub_epi16(_mm_unpacklo_epi8(va, zero), _mm_unpacklo_epi8(vb, zero));
+      const __m128i hi = _mm_sub_epi16(_mm_unpackhi_epi8(va, zero), _mm_unpackhi_epi8(vb, zero));
+      acc = _mm_add_epi32(acc, _mm_add_epi32(_mm_madd_epi16(_mm_mullo_epi16(lo, PairWeights(weights + x)), lo),
+                                             _mm_madd_epi16(_mm_mullo_epi16(hi, PairWeights(weights + x + 2)), hi)));
+    }
+    for (; x + 2 <= side; x += 2) {
+      const __m128i va = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(a + x));
+      const __m128i vb = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(b + x));
+      const __m128i d = _mm_sub_epi16(_mm_unpacklo_epi8(va, zero), _mm_unpacklo_epi8(vb, zero));
+      acc = _mm_add_epi32(acc, _mm_madd_epi16(_mm_mullo_epi16(d, PairWeights(weights + x)), d));
+    }
+    if (x < side) {
+      const __m128i d = _mm_sub_epi16(_mm_unpacklo_epi8(_mm_cvtsi32_si128(static_cast<int>(a[x])), zero),
+                                      _mm_unpacklo_epi8(_mm_cvtsi32_si128(static_cast<int>(b[x])), zero));
+      const __m128i w = _mm_set1_epi16(weights[x]);
+      acc = _mm_add_epi32(acc, _mm_madd_epi16(_mm_mullo_epi16(d, w), d));
+    }
+    acc = _mm_add_epi32(acc, _mm_shuffle_epi32(acc, 0x4E));
+    acc = _mm_add_epi32(acc, _mm_shuffle_epi32(acc, 0xB1));
+    total += _mm_cvtsi128_si32(acc);
+    if (total >= limit) return total;
+  }
+  return total;
+}
+
+// One scale of the picture. Patches are named by their centre pixel; only centres whose patch
+// lies inside the level take part. A target is a centre whose patch holds a hole pixel (it gets a
+// match), a source one whose patch holds none (it can be a match).
+struct Level {
+  int w = 0, h = 0, r = 0;
+  std::vector<uint32_t> px;
+  std::vector<uint8_t> hole;
+  std::vector<int32_t> depth;  // distance to the nearest known pixel
+  std::vector<int16_t> trust;  // distance weights (one a pixel), see Trust
+  int deepest = 0;             // the largest depth
+  int trustReach = -1;         // the reach `trust` was made for
+  int limitReach = INT_MAX;    // sources farther than this from a target (on either axis) are not used
+  std::vector<uint8_t> target;
+  std::vector<uint8_t> source;
+  size_t sources = 0;
+  std::vector<int32_t> match;
+  std::vector<int32_t> dist;
+  std::vector<float> weight;
+  size_t targets = 0;
+
+  int Bands() const { return (h + BAND - 1) / BAND; }
+
+  void Classify(int radius) {
+    r = radius;
+    const size_t n = size_t(w) * h;
+    std::vector<int32_t> sum(size_t(w + 1) * (h + 1), 0);
+    for (int y = 0; y < h; ++y) {
+      int32_t row = 0;
+      for (int x = 0; x < w; ++x) {
+        row += hole[size_t(y) * w + x] ? 1 : 0;
+        sum[size_t(y + 1) * (w + 1) + x + 1] = sum[size_t(y) * (w + 1) + x + 1] + row;
+      }
+    }
+    target.assign(n, 0);
+    source.assign(n, 0);
+    sources = 0;
+    targets = 0;
+    for (int y = r; y < h - r; ++y) {
+      for (int x = r; x < w - r; ++x) {
+        const int32_t count = sum[size_t(y + r + 1) * (w + 1) + x + r + 1] - sum[size_t(y - r) * (w + 1) + x + r + 1] -
+                              sum[size_t(y + r + 1) * (w + 1) + x - r] + sum[size_t(y - r) * (w + 1) + x - r];
+        const size_t i = size_t(y) * w + x;
+        if (count) {
+          target[i] = 1;
+          ++targets;
+        } else {
+          source[i] = 1;
+          ++sources;
+        }
+      }
+    }
+    match.assign(n, -1);
+    dist.assign(n, INT_MAX);
+    weight.assign(n, 0.f);
+  }
+
+  int PatchDistance(int centre, int candidate, int limit) const {
+    const size_t corner = size_t(r) * w + r;
+    return Distance(&px[centre - corner], &px[candidate - corner], &trust[centre - corner], w, 2 * r + 1, limit);
+  }
+
+  // Distance weights: known pixels count KNOWN_WEIGHT times, hole pixels nearer than `reach` to a
+  // known one once, the others not at all.
+  void Trust(int reach) {
+    if (reach == trustReach && !trust.empty()) return;
+    trustReach = reach;
+    trust.resize(px.size());
+    for (size_t i = 0; i < px.size(); ++i) {
+      trust[i] = hole[i] ? (reach == INT_MAX || depth[i] < reach ? 1 : 0) : KNOWN_WEIGHT;
+    }
+  }
+
+  bool Far(int a, int b) const {
+    return std::abs(a % w - b % w) > limitReach || std::abs(a / w - b / w) > limitReach;
+  }
+  // A source within reach of the centre if random probes find one, else one anywhere.
+  int NearSource(int centre, Random& random) const {
+    if (limitReach < INT_MAX) {
+      for (int attempt = 0; attempt < 32; ++attempt) {
+        const int x = std::clamp(centre % w + random.Below(2 * limitReach + 1) - limitReach, r, w - 1 - r);
+        const int y = std::clamp(centre / w + random.Below(2 * limitReach + 1) - limitReach, r, h - 1 - r);
+        if (source[size_t(y) * w + x]) return y * w + x;
+      }
+    }
+    return RandomSource(random);
+  }
+  // A source anywhere: random probes, else the first one after a random place.
+  int RandomSource(Random& random) const {
+    for (int attempt = 0; attempt < 64; ++attempt) {
+      const int i = random.Below(w * h);
+      if (source[size_t(i)]) return i;
+    }
+    const size_t start = size_t(random.Below(w * h)), n = source.size();
+    for (size_t k = 0; k < n; ++k) {
+      if (source[(start + k) % n]) return static_cast<int>((start + k) % n);
+    }
+    return -1;  // not reached: a level without sources is never filled by matching
+  }
+};
+
+// Half the size: a pixel is a hole when any of its four is; its colour is the mean of the known ones.
+Level Shrink(const Level& fine) {
+  Level coarse;
+  coarse.w = (fine.w + 1) / 2;
+  coarse.h = (fine.h + 1) / 2;
+  coarse.px.assign(size_t(coarse.w) * coarse.h, 0);
+  coarse.hole.assign(size_t(coarse.w) * coarse.h, 0);
+  for (int y = 0; y < coarse.h; ++y) {
+    for (int x = 0; x < coarse.w; ++x) {
+      int sum[3] = {0, 0, 0}, known = 0;
+      bool hole = false;
+      for (int j = 0; j < 2; ++j) {
+        for (int i = 0; i < 2; ++i) {
+          const int fx = 2 * x + i, fy = 2 * y + j;
+          if (fx >= fine.w || fy >= fine.h) continue;
+          const size_t f = size_t(fy) * fine.w + fx;
+          if (fine.hole[f]) {
+            hole = true;
+            continue;
+          }
+          const uint32_t p = fine.px[f];
+          for (int c = 0; c < 3; ++c) sum[c] += (p >> (8 * c)) & 0xFF;
+          ++known;
+        }
+      }
+      const size_t i = size_t(y) * coarse.w + x;
+      coarse.hole[i] = hole ? 1 : 0;
+      if (known) {
+        uint32_t p = 0;
+        for (int c = 0; c < 3; ++c) p |= uint32_t((sum[c] + known / 2) / known) << (8 * c);
+        coarse.px[i] = p;
+      }
+    }
+  }
+  return coarse;
+}
+
+// The chessboard distance of each pixel to a known one (0 for known pixels) into `d`; returns the
+// largest.
+int Depths(const Level& level, std::vector<int32_t>& d) {
+  const int w = level.w, h = level.h;
+  d.assign(size_t(w) * h, 0);
+  const int32_t far = INT_MAX / 2;
+  for (int y = 0; y < h; ++y) {
+    for (int x = 0; x < w; ++x) {
+      const size_t i = size_t(y) * w + x;
+      int32_t v = level.hole[i] ? far : 0;
+      if (v) {
+        if (x > 0) v = std::min(v, d[i - 1] + 1);
+        if (y > 0) {
+          v = std::min(v, d[i - w] + 1);
+          if (x > 0) v = std::min(v, d[i - w - 1] + 1);
+          if (x + 1 < w) v = std::min(v, d[i - w + 1] + 1);
+        }
+      }
+      d[i] = v;
+    }
+  }
+  int32_t thickest = 0;
+  for (int y = h - 1; y >= 0; --y) {
+    for (int x = w - 1; x >= 0; --x) {
+      const size_t i = size_t(y) * w + x;
+      int32_t v = d[i];
+      if (v) {
+        if (x + 1 < w) v = std::min(v, d[i + 1] + 1);
+        if (y + 1 < h) {
+          v = std::min(v, d[i + w] + 1);
+          if (x + 1 < w) v = std::min(v, d[i + w + 1] + 1);
+          if (x > 0) v = std::min(v, d[i + w - 1] + 1);
+        }
+        d[i] = v;
+        if (v < far) thickest = std::max(thickest, v);
+      }
+    }
+  }
+  return thickest;
+}
+
+// A smooth first fill of the holes (Telea's method), for the coarsest level or when no patch fits.
+// OpenCV's Telea leaves the outermost rows and columns of its picture alone, so the level is given
+// a copied border of two pixels.
+void SmoothFill(Level& level) {
+  constexpr int PAD = 2;
+  cv::Mat paddedColour(level.h + 2 * PAD, level.w + 2 * PAD, CV_8UC3);
+  cv::Mat paddedHoles(level.h + 2 * PAD, level.w + 2 * PAD, CV_8UC1);
+  const cv::Rect inner(PAD, PAD, level.w, level.h);
+  cv::Mat colour = paddedColour(inner);
+  cv::Mat holes = paddedHoles(inner);
+  for (int y = 0; y < level.h; ++y) {
+    uint8_t* c = colour.ptr<uint8_t>(y);
+    uint8_t* m = holes.ptr<uint8_t>(y);
+    for (int x = 0; x < level.w; ++x) {
+      const size_t i = size_t(y) * level.w + x;
+      const uint32_t p = level.px[i];
+      for (int k = 0; k < 3; ++k) c[3 * x + k] = static_cast<uint8_t>(p >> (8 * k));
+      m[x] = level.hole[i] ? 255 : 0;
+    }
+  }
+  cv::copyMakeBorder(colour, paddedColour, PAD, PAD, PAD, PAD, cv::BORDER_REPLICATE | cv::BORDER_ISOLATED);
+  cv::copyMakeBorder(holes, paddedHoles, PAD, PAD, PAD, PAD, cv::BORDER_REPLICATE | cv::BORDER_ISOLATED);
+  cv::Mat filled;
+  cv::inpaint(paddedColour, paddedHoles, filled, 3, cv::INPAINT_TELEA);
+  for (int y = 0; y < level.h; ++y) {
+    const uint8_t* c = filled.ptr<uint8_t>(y + PAD) + 3 * PAD;
+    for (int x = 0; x < level.w; ++x) {
+      const size_t i = size_t(y) * level.w + x;
+      if (level.hole[i]) level.px[i] = uint32_t(c[3 * x]) | uint32_t(c[3 * x + 1]) << 8 | uint32_t(c[3 * x + 2]) << 16;
+    }
+  }
+}
+
+class Filler {
+ public:
+  Filler(unsigned threads, const std::function<void(double)>& progress, const std::function<bool()>& stopAsked)
+      : threads_(std::max(1u, threads)), progress_(progress), stopAsked_(stopAsked) {}
+
+  bool Run(std::vector<Level>& levels) {
+    double total = 0;
+    for (size_t l = 0; l < levels.size(); ++l) total += double(levels[l].targets) * Rounds(l, levels.size()) * (Passes(l) + 1);
+    perUnit_ = total > 0 ? 1.0 / total : 0.0;
+    for (size_t l = levels.size(); l-- > 0;) {
+      Level& level = levels[l];
+      if (l + 1 == levels.size()) {
+        SmoothFill(level);
+        ForBands(level, [&](int y0, int y1) { RandomMatches(level, l, y0, y1); });
+      } else {
+        const Level& coarse = levels[l + 1];
+        // The coarse matches, twice as far, vote for this level's first fill: it keeps the
+        // texture that enlarging the coarse colours would blur.
+        ForBands(level, [&](int y0, int y1) {
+          Enlarge(coarse, level, y0, y1);
+          InheritMatches(coarse, level, l, y0, y1);
+        });
+        ForBands(level, [&](int y0, int y1) { Vote(level, true, y0, y1); });
+      }
+      const int rounds = Rounds(l, levels.size());
+      for (int round = 0; round < rounds; ++round) {
+        if (!Step()) return false;
+        // On the coarsest level the fill grows inwards: at first only filled pixels near known
+        // ones count, so that the smooth first fill cannot draw smooth sources.
+        const int growth = std::max(1, (level.deepest + rounds - 3) / std::max(1, rounds - 2));
+        level.Trust(l + 1 == levels.size() && round + 2 < rounds ? 1 + (round + 1) * growth : INT_MAX);
+        ForBands(level, [&](int y0, int y1) { Remeasure(level, y0, y1); });
+        const int passes = Passes(l);
+        for (int pass = 0; pass < passes; ++pass) {
+          const uint64_t seed = SEED ^ (uint64_t(l) << 56) ^ (uint64_t(round) << 48) ^ (uint64_t(pass) << 44);
+          const bool forward = (round + pass) % 2 == 0;
+          // Neighbouring bands never run together: a band reads the matches of the rows next to it.
+          for (int parity = 0; parity < 2; ++parity) {
+            if (!Step()) return false;
+            ParallelFor((level.Bands() + 1 - parity) / 2, threads_, [&](int task) {
+              const int band = 2 * task + parity;
+              Search(level, seed, forward, band * BAND, std::min(level.h, (band + 1) * BAND));
+            });
+          }
+        }
+        Weigh(level);
+        // The last vote counts every patch over a pixel alike: where neighbouring matches come
+        // from different places their seams blend, where they agree the texture stays sharp.
+        const bool last = l == 0 && round + 1 == rounds;
+        if (last) std::fill(level.weight.begin(), level.weight.end(), 1.f);
+        ForBands(level, [&](int y0, int y1) { Vote(level, !last, y0, y1); });
+        done_ += double(level.targets) * (passes + 1);
+      }
+    }
+    return Step();
+  }
+
+  static int Rounds(size_t level, size_t levels) {
+    if (level + 1 == levels) return 8;
+    return level == 0 ? 2 : 4;
+  }
+
+  // Matching passes per round: the full-size level, by far the largest, starts from matches
+  // that are already good and needs fewer.
+  static int Passes(size_t level) { return level == 0 ? 1 : 2; }
+
+ private:
+  bool Step() {
+    if (stopAsked_ && stopAsked_()) return false;
+    if (progress_) progress_(std::min(1.0, done_ * perUnit_));
+    return true;
+  }
+
+  template <class Body>
+  void ForBands(const Level& level, const Body& body) {
+    ParallelFor(level.Bands(), threads_, [&](int band) { body(band * BAND, std::min(level.h, (band + 1) * BAND)); });
+  }
+
+  static void RandomMatches(Level& level, size_t l, int y0, int y1) {
+    for (int y = y0; y < y1; ++y) {
+      for (int x = 0; x < level.w; ++x) {
+        const size_t i = size_t(y) * level.w + x;
+        if (!level.target[i]) continue;
+        Random random(SEED ^ (uint64_t(l) << 56) ^ (uint64_t(1) << 52) ^ i);
+        level.match[i] = level.NearSource(static_cast<int>(i), random);
+      }
+    }
+  }
+
+  // The coarse fill, bilinearly enlarged, as the start of this level's holes.
+  static void Enlarge(const Level& coarse, Level& fine, int y0, int y1) {
+    for (int y = y0; y < y1; ++y) {
+      const float sy = std::clamp((y + 0.5f) * 0.5f - 0.5f, 0.f, float(coarse.h - 1));
+      const int cy0 = static_cast<int>(sy), cy1 = std::min(cy0 + 1, coarse.h - 1);
+      const float fy = sy - cy0;
+      for (int x = 0; x < fine.w; ++x) {
+        const size_t i = size_t(y) * fine.w + x;
+        if (!fine.hole[i]) continue;
+        const float sx = std::clamp((x + 0.5f) * 0.5f - 0.5f, 0.f, float(coarse.w - 1));
+        const int cx0 = static_cast<int>(sx), cx1 = std::min(cx0 + 1, coarse.w - 1);
+        const float fx = sx - cx0;
+        const uint32_t a = coarse.px[size_t(cy0) * coarse.w + cx0], b = coarse.px[size_t(cy0) * coarse.w + cx1];
+        const uint32_t c = coarse.px[size_t(cy1) * coarse.w + cx0], d = coarse.px[size_t(cy1) * coarse.w + cx1];
+        uint32_t p = 0;
+        for (int k = 0; k < 3; ++k) {
+          const int s = 8 * k;
+          const float top = ((a >> s) & 0xFF) * (1 - fx) + ((b >> s) & 0xFF) * fx;
+          const float bottom = ((c >> s) & 0xFF) * (1 - fx) + ((d >> s) & 0xFF) * fx;
+          p |= uint32_t(std::lround(top * (1 - fy) + bottom * fy)) << s;
+        }
+        fine.px[i] = p;
+      }
+    }
+  }
+
+  // Each target starts from the match of its coarse counterpart, twice as far away.
+  static void InheritMatches(const Level& coarse, Level& fine, size_t l, int y0, int y1) {
+    for (int y = y0; y < y1; ++y) {
+      for (int x = 0; x < fine.w; ++x) {
+        const size_t i = size_t(y) * fine.w + x;
+        if (!fine.target[i]) continue;
+        const int cx = std::clamp(x / 2, coarse.r, coarse.w - 1 - coarse.r);
+        const int cy = std::clamp(y / 2, coarse.r, coarse.h - 1 - coarse.r);
+        const int32_t cm = coarse.match[size_t(cy) * coarse.w + cx];
+        int32_t m = -1;
+        if (cm >= 0) {
+          const int sx = std::clamp(x + 2 * (cm % coarse.w - cx), fine.r, fine.w - 1 - fine.r);
+          const int sy = std::clamp(y + 2 * (cm / coarse.w - cy), fine.r, fine.h - 1 - fine.r);
+          m = sy * fine.w + sx;
+        }
+        if (m < 0 || !fine.source[size_t(m)]) {
+          Random random(SEED ^ (uint64_t(l) << 56) ^ (uint64_t(2) << 52) ^ i);
+          m = fine.NearSource(static_cast<int>(i), random);
+        }
+        fine.match[i] = m;
+        fine.weight[i] = cm >= 0 ? coarse.weight[size_t(cy) * coarse.w + cx] : 0.f;
+      }
+    }
+  }
+
+  static void Remeasure(Level& level, int y0, int y1) {
+    for (int y = y0; y < y1; ++y) {
+      for (int x = 0; x < level.w; ++x) {
+        const size_t i = size_t(y) * level.w + x;
+        if (level.target[i]) level.dist[i] = level.PatchDistance(static_cast<int>(i), level.match[i], INT_MAX);
+      }
+    }
+  }
+
+  // One patch-match pass over the rows [y0, y1): a target tries the matches of its neighbours
+  // (shifted by one) and random ones around its own at shrinking distances.
+  static void Search(Level& level, uint64_t seed, bool forward, int y0, int y1) {
+    const int w = level.w, r = level.r;
+    const int step = forward ? 1 : -1;
+    if (std::max(y0, r) >= std::min(y1, level.h - r)) return;
+    const int yFirst = forward ? std::max(y0, r) : std::min(y1, level.h - r) - 1;
+    const int yEnd = forward ? std::min(y1, level.h - r) : std::max(y0, r) - 1;
+    const int xFirst = forward ? r : w - r - 1;
+    const int xEnd = forward ? w - r : r - 1;
+    const int reach = std::min(std::max(w, level.h), level.limitReach);
+    for (int y = yFirst; y != yEnd; y += step) {
+      for (int x = xFirst; x != xEnd; x += step) {
+        const int i = y * w + x;
+        if (!level.target[size_t(i)]) continue;
+        int best = level.match[size_t(i)];
+        int bestDist = level.dist[size_t(i)];
+        // A match that continues a neighbour's wins ties; a random one must be clearly better.
+        // Neighbours copying neighbours keep texture whole, where a mosaic of near-equal matches
+        // would average into a smear.
+        auto attempt = [&](int candidate, int limit) {
+          if (candidate == best || !level.source[size_t(candidate)]) return;
+          if (level.Far(i, candidate)) return;
+          const int d = level.PatchDistance(i, candidate, limit);
+          if (d < limit) {
+            best = candidate;
+            bestDist = d;
+          }
+        };
+        const int left = i - step;
+        if (level.target[size_t(left)]) attempt(level.match[size_t(left)] + step, bestDist + 1);
+        const int up = i - step * w;
+        if (level.target[size_t(up)]) attempt(level.match[size_t(up)] + step * w, bestDist + 1);
+        Random random(seed ^ uint64_t(i));
+        for (int radius = reach; radius >= 1; radius /= 2) {
+          const int bx = best % w, by = best / w;
+          const int cx = std::clamp(bx + random.Below(2 * radius + 1) - radius, r, w - 1 - r);
+          const int cy = std::clamp(by + random.Below(2 * radius + 1) - radius, r, level.h - 1 - r);
+          attempt(cy * w + cx, bestDist - bestDist / 8);
+        }
+        level.match[size_t(i)] = best;
+        level.dist[size_t(i)] = bestDist;
+      }
+    }
+  }
+
+  // Vote weights: a close match counts more; the scale is the distance three quarters of the
+  // targets beat.
+  void Weigh(Level& level) {
+    // The error per weighted byte, so that patches with many known pixels (weighed more) and
+    // patches of filled pixels only compare fairly.
+    const int w = level.w, r = level.r;
+    std::vector<float>& error = level.weight;  // the errors become the weights in place
+    ForBands(level, [&](int y0, int y1) {
+      for (int y = y0; y < y1; ++y) {
+        for (int x = 0; x < w; ++x) {
+          const size_t i = size_t(y) * w + x;
+          if (!level.target[i]) continue;
+          int sum = 0;
+          for (int j = -r; j <= r; ++j) {
+            const int16_t* t = &level.trust[i + size_t(j) * w - r];
+            for (int k = 0; k <= 2 * r; ++k) sum += t[k];
+          }
+          error[i] = sum > 0 ? float(level.dist[i]) / float(3 * sum) : -1.f;
+        }
+      }
+    });
+    std::vector<float> all;
+    all.reserve(level.targets);
+    for (size_t i = 0; i < error.size(); ++i) {
+      if (level.target[i] && error[i] >= 0.f) all.push_back(error[i]);
+    }
+    if (all.empty()) all.push_back(1.f);
+    auto middle = all.begin() + static_cast<long>(all.size() / 2);
+    std::nth_element(all.begin(), middle, all.end());
+    const double scale = std::max(1.0, double(*middle)) * VOTE_SCALE;
+    ForBands(level, [&](int y0, int y1) {
+      for (size_t i = size_t(y0) * level.w; i < size_t(y1) * level.w; ++i) {
+        if (!level.target[i]) continue;
+        level.weight[i] = error[i] < 0.f ? std::exp(-30.f) : static_cast<float>(std::exp(-std::min(30.0, error[i] / scale)));
+      }
+    });
+  }
+
+  // Each hole pixel becomes the weighted mean of what the matches of the patches over it say.
+  // With spread, a patch counts less the farther its centre lies from the pixel.
+  static void Vote(Level& level, bool spread, int y0, int y1) {
+    const int w = level.w, r = level.r, side = 2 * r + 1;
+    std::vector<float> near(size_t(side) * side, 1.f);
+    if (spread) {
+      for (int j = -r; j <= r; ++j) {
+        for (int i = -r; i <= r; ++i) {
+          near[size_t(j + r) * side + i + r] = std::exp(-float(i * i + j * j) / (2.f * VOTE_SPREAD * VOTE_SPREAD));
+        }
+      }
+    }
+    for (int y = y0; y < y1; ++y) {
+      for (int x = 0; x < w; ++x) {
+        const size_t i = size_t(y) * w + x;
+        if (!level.hole[i]) continue;
+        float sum[3] = {0.f, 0.f, 0.f}, total = 0.f;
+        for (int cy = std::max(r, y - r); cy <= std::min(level.h - 1 - r, y + r); ++cy) {
+          for (int cx = std::max(r, x - r); cx <= std::min(w - 1 - r, x + r); ++cx) {
+            const size_t c = size_t(cy) * w + cx;
+            const float weight = level.weight[c] * near[size_t(y - cy + r) * side + (x - cx + r)];
+            const uint32_t p = level.px[size_t(level.match[c] + (y - cy) * w + (x - cx))];
+            sum[0] += weight * float(p & 0xFF);
+            sum[1] += weight * float((p >> 8) & 0xFF);
+            sum[2] += weight * float((p >> 16) & 0xFF);
+            total += weight;
+          }
+        }
+        if (total <= 0.f) continue;
+        uint32_t p = 0;
+        for (int k = 0; k < 3; ++k) p |= uint32_t(std::min(255L, std::lround(sum[k] / total))) << (8 * k);
+        level.px[i] = p;
+      }
+    }
+  }
+
+  const unsigned threads_;
+  const std::function<void(double)>& progress_;
+  const std::function<bool()>& stopAsked_;
+  double done_ = 0;
+  double perUnit_ = 0;
+};
+
+}  // namespace
+
+bool PatchFill(PatchFillArea& area, int patchSize, unsigned threads, const std::function<void(double)>& progress,
+               const std::function<bool()>& stopAsked) {
+  const int radius = std::max(1, patchSize / 2);
+  const int side = 2 * radius + 1;
+  std::vector<Level> levels(1);
+  levels[0].w = area.width;
+  levels[0].h = area.height;
+  levels[0].px = std::move(area.pixels);
+  levels[0].hole.resize(area.holes.size());
+  for (size_t i = 0; i < area.holes.size(); ++i) levels[0].hole[i] = area.holes[i] ? 1 : 0;
+  levels[0].Classify(radius);
+
+  // The preparation of a large region takes a while too: a stop is looked for between its steps.
+  const auto stopped = [&stopAsked] { return stopAsked && stopAsked(); };
+  bool finished = !stopped();
+  if (finished && levels[0].sources == 0) {
+    // No patch fits wholly outside the holes: the smooth fill is all there is.
+    SmoothFill(levels[0]);
+  } else if (finished) {
+    levels[0].deepest = Depths(levels[0], levels[0].depth);
+    for (int thickness = levels[0].deepest; thickness > COARSEST_THICKNESS * side && finished;
+         thickness = (thickness + 1) / 2) {
+      const Level& last = levels.back();
+      if (std::min(last.w, last.h) / 2 < MIN_PATCHES_PER_SIDE * side) break;
+      Level next = Shrink(last);
+      next.Classify(radius);
+      if (next.sources == 0 || next.targets == 0) break;
+      next.deepest = Depths(next, next.depth);
+      levels.push_back(std::move(next));
+      finished = !stopped();
+    }
+    for (Level& level : levels) {
+      // Only the coarsest level grows its fill inwards and needs the depths afterwards.
+      if (&level != &levels.back()) std::vector<int32_t>().swap(level.depth);
+      level.limitReach = REACH_FACTOR * (level.deepest + side);
+    }
+    if (finished) finished = Filler(threads, progress, stopAsked).Run(levels);
+  }
+  area.pixels = std::move(levels[0].px);
+  return finished;
+}
+
+}  // namespace Effects
+}  // namespace Proc
+}  // namespace Zentor
