@@ -7,9 +7,9 @@
 
 #include "Engine/PaintTools.h"
 #include "Engine/WorkspaceController.h"
+#include "Workspace/WorkspaceView.h"
 
 #include <QApplication>
-#include <QGraphicsView>
 #include <QImage>
 #include <QTest>
 
@@ -33,15 +33,15 @@ constexpr int HEIGHT = 4000;
 constexpr int RUNS = 3;
 constexpr int MOVES = 500;
 
-// Notes when its first paint is done.
-class TimedView : public QGraphicsView {
+// The program's view, noting when its first paint is done.
+class TimedView : public Glimra::WorkspaceView {
  public:
-  using QGraphicsView::QGraphicsView;
+  using Glimra::WorkspaceView::WorkspaceView;
   bool painted = false;
 
  protected:
   void paintEvent(QPaintEvent* event) override {
-    QGraphicsView::paintEvent(event);
+    Glimra::WorkspaceView::paintEvent(event);
     painted = true;
   }
 };
