@@ -11,7 +11,9 @@
 #include <boost/exception/errinfo_errno.hpp>
 #include <glog/logging.h>
 
+#include <sys/mman.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -124,7 +126,9 @@ class SummingOutput : public RefCounted<Core::IDataOutput> {
 
 // Sums pieces in order on a thread of its own while the caller reads the next ones, so a read
 // from the swap file costs hardly more than the read itself. Pieces must stay valid until Final.
-// Without a thread the pieces are summed as they come.
+// Before summing, the thread maps in the fresh memory the caller is about to read into: the read
+// then finds its pages present instead of faulting on each one, which costs more than the sum.
+// Without a thread the pieces are summed as they come and the read faults its pages in.
 class BackgroundSum {
  public:
   BackgroundSum() {
@@ -148,6 +152,15 @@ class BackgroundSum {
     }
     changed_.notify_one();
   }
+  // Memory that will be read into; it must stay valid until Final.
+  void Prefault(void* data, size_t size) {
+    if (!thread_.joinable()) return;
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      prefaults_.emplace_back(static_cast<const uint8_t*>(data), size);
+    }
+    changed_.notify_one();
+  }
   uint64_t Final() {
     Stop();
     return sum_.Final();
@@ -159,13 +172,33 @@ class BackgroundSum {
       std::pair<const uint8_t*, size_t> piece;
       {
         std::unique_lock<std::mutex> lock(mutex_);
-        changed_.wait(lock, [this] { return !pieces_.empty() || closing_; });
+        changed_.wait(lock, [this] { return !prefaults_.empty() || !pieces_.empty() || closing_; });
+        if (closing_) prefaults_.clear();  // nothing will be read any more
+        if (!prefaults_.empty()) {
+          piece = prefaults_.front();
+          prefaults_.pop_front();
+          lock.unlock();
+          MapIn(piece.first, piece.second);
+          continue;
+        }
         if (pieces_.empty()) return;
         piece = pieces_.front();
         pieces_.pop_front();
       }
       sum_.Update(piece.first, piece.second);
     }
+  }
+  // Whole pages only; where the system cannot do it, the read faults the pages in as before.
+  static void MapIn(const uint8_t* data, size_t size) {
+#if defined(MADV_POPULATE_WRITE)
+    const uintptr_t page = static_cast<uintptr_t>(sysconf(_SC_PAGESIZE));
+    const uintptr_t begin = (reinterpret_cast<uintptr_t>(data) + page - 1) & ~(page - 1);
+    const uintptr_t end = (reinterpret_cast<uintptr_t>(data) + size) & ~(page - 1);
+    if (end > begin) madvise(reinterpret_cast<void*>(begin), end - begin, MADV_POPULATE_WRITE);
+#else
+    (void)data;
+    (void)size;
+#endif
   }
   void Stop() {
     if (!thread_.joinable()) return;
@@ -180,6 +213,7 @@ class BackgroundSum {
   FrameChecksum sum_;
   std::mutex mutex_;
   std::condition_variable changed_;
+  std::deque<std::pair<const uint8_t*, size_t>> prefaults_;
   std::deque<std::pair<const uint8_t*, size_t>> pieces_;
   bool closing_ = false;
   std::thread thread_;
@@ -491,6 +525,11 @@ void UndoItemBase::LoadFrameLocked(Slot& slot) const {
     uint8_t trailer[TRAILER_SIZE];
     // Declared after everything it reads, so that it has stopped before they go.
     BackgroundSum sum;
+    for (int n = 0; n < 4 && g.lines[n] > 0; ++n) {
+      if (picture.data[n] && picture.linesize[n] > 0) {
+        sum.Prefault(picture.data[n], static_cast<size_t>(picture.linesize[n]) * PlaneRows(g, n));
+      }
+    }
     ReadSummed(*in, sum, leading, sizeof(leading));
     if (std::memcmp(leading, Proc::DataVideoFF::LEADING_FIELD, sizeof(leading)) != 0) {
       problem = "wrong leading field";
