@@ -61,8 +61,9 @@ void WorkspaceScene::mousePressEvent(QGraphicsSceneMouseEvent* event) {
 
 void WorkspaceScene::mouseMoveEvent(QGraphicsSceneMouseEvent* event) {
   try {
-    // Moves the program makes up (a re-sent last position, say) are not the user's stroke.
-    if (!IsDragModeActivated() && event->spontaneous()) {
+    // Moves the program makes up (a re-sent last position, say) are not the user's stroke, nor
+    // are moves without a held button: tools that follow the cursor switch on mouse tracking.
+    if (!IsDragModeActivated() && event->spontaneous() && event->buttons() != Qt::NoButton) {
       const QPointF at = event->scenePos();
       ApplyPatch(drawer_.Paint(ToDrawerCoordinate(at.x()), ToDrawerCoordinate(at.y())));
     }

@@ -45,7 +45,8 @@ class WorkspaceScene : public QGraphicsScene, public virtual DrawerEventHandlerU
   static VSize ToDrawerCoordinate(double value);
 
  protected:
-  // The view and the drawing tools decide which events get here, so no button is tested.
+  // The view and the drawing tools decide which events get here; only a move tests that a
+  // button is held, since a hover move reaches the scene as a move too.
   void mousePressEvent(QGraphicsSceneMouseEvent* event) override;
   void mouseMoveEvent(QGraphicsSceneMouseEvent* event) override;
   void mouseReleaseEvent(QGraphicsSceneMouseEvent* event) override;
