@@ -19,10 +19,12 @@ void ErrorPath::SetHandler(Handler handler) { CurrentHandler() = std::move(handl
 
 void ErrorPath::Report(const boost::exception_ptr& error) {
   if (!error) return;
-  LOG(ERROR) << boost::diagnostic_information(error);
   // A copy, so a handler that replaces itself does not run on freed state.
   const Handler handler = CurrentHandler();
-  if (!handler) return;
+  if (!handler) {
+    LOG(ERROR) << boost::diagnostic_information(error);
+    return;
+  }
   try {
     handler(error);
   } catch (...) {

@@ -1,5 +1,5 @@
 // Where failures caught in event handlers and slots go, so that none crosses Qt's event loop.
-// Until the main window takes the failures over, they are only logged.
+// The main window takes them over while it exists; until then they are only logged.
 #pragma once
 
 #include <boost/exception_ptr.hpp>
@@ -16,7 +16,7 @@ class ErrorPath {
 
   // The receiver of every reported failure; null leaves them to the log alone.
   static void SetHandler(Handler handler);
-  // Logs the failure at ERROR and hands it to the handler.
+  // Hands the failure to the handler, which logs it; without one it is logged at ERROR.
   static void Report(const boost::exception_ptr& error);
   // Reports the exception being handled; call it from a catch block only.
   static void ReportCurrent();

@@ -275,6 +275,12 @@ def drop_picture():
     return [(hexcolor('#8a9bb0'), dashes)] + photo + arrow
 
 
+def question_icon():
+    """The question alerts' picture: a question mark on a blue disc."""
+    return [(BLUE, [Circle(16, 16, 15)]),
+            (WHITE, [Arc(16, 11.5, 5.5, 3.2, -60, 180), Line(18.8, 16.2, 16, 19, 3.2), Circle(16, 24.5, 2.1)])]
+
+
 def main():
     root = os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', 'Resources')
     all_icons = icons()
@@ -284,6 +290,7 @@ def main():
     for name in ['brush', 'polygon', 'lasso', 'wand', 'eraser', 'clone', 'crop']:
         write_png(os.path.join(root, 'cursors', name + '.png'), render(32, 32, tool_cursor(name, all_icons)))
     write_png(os.path.join(root, 'images', 'drop.png'), render(200, 160, drop_picture()))
+    write_png(os.path.join(root, 'images', 'question_icon.png'), render(64, 64, question_icon(), scale=2))
 
 
 if __name__ == '__main__':
