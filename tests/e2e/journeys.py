@@ -1,0 +1,433 @@
+#!/usr/bin/env python3
+"""The editor as a user meets it: journeys driven through real X input (xdotool) under Xvfb.
+
+Each journey starts the built program with its own configuration, cache and data folders, acts
+on it with mouse and keyboard events only, and checks what it shows (window screenshots), what it
+writes to disk and what it keeps in its settings. Every journey's end state is saved as a PNG.
+Exit code 77 means no X server could be started."""
+import argparse
+import math
+import os
+import shutil
+import signal
+import subprocess
+import sys
+import time
+import traceback
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import xshot  # noqa: E402
+
+SKIP = 77
+PHOTO_W, PHOTO_H = 800, 600
+
+
+def is_green(r, g, b):
+    return g > r + 40 and g > b + 40
+
+
+def is_red(r, g, b):
+    return r > 150 and g < 90 and b < 90
+
+
+def is_blue(r, g, b):
+    return b > 150 and r < 90 and g < 110
+
+
+def distance(a, b):
+    return math.sqrt(sum((x - y) ** 2 for x, y in zip(a, b)))
+
+
+class JourneyFailed(Exception):
+    pass
+
+
+def check(condition, message):
+    if not condition:
+        raise JourneyFailed(message)
+
+
+def wait_until(predicate, timeout, what, step=0.2):
+    end = time.time() + timeout
+    while True:
+        value = predicate()
+        if value:
+            return value
+        if time.time() > end:
+            raise JourneyFailed("timed out waiting for " + what)
+        time.sleep(step)
+
+
+class Display:
+    """An Xvfb server of its own on a free display number."""
+
+    def __init__(self):
+        self.process = None
+        self.env = None
+
+    def start(self):
+        if not shutil.which("Xvfb") or not shutil.which("xdotool") or not shutil.which("xwd"):
+            return False
+        for number in range(90, 140):
+            if os.path.exists("/tmp/.X%d-lock" % number) or os.path.exists("/tmp/.X11-unix/X%d" % number):
+                continue
+            self.process = subprocess.Popen(["Xvfb", ":%d" % number, "-screen", "0", "1280x1024x24", "-nolisten", "tcp"],
+                                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            self.env = dict(os.environ, DISPLAY=":%d" % number)
+            try:
+                wait_until(lambda: self.process.poll() is not None or subprocess.run(
+                    ["xdotool", "getmouselocation"], env=self.env, stdout=subprocess.DEVNULL,
+                    stderr=subprocess.DEVNULL).returncode == 0, 10, "Xvfb")
+            except JourneyFailed:
+                pass
+            if self.process.poll() is None:
+                return True
+        return False
+
+    def stop(self):
+        if self.process and self.process.poll() is None:
+            self.process.terminate()
+            self.process.wait(10)
+
+
+class Glimra:
+    """One run of the program in a journey's own folders."""
+
+    def __init__(self, suite, name, args=(), home=None):
+        self.suite = suite
+        self.env = suite.display.env
+        self.home = home or suite.home(name)
+        self.args = list(args)
+        self.process = None
+        self.window = None
+        self.log = None
+
+    def folders(self):
+        return {"XDG_CONFIG_HOME": os.path.join(self.home, "config"),
+                "XDG_CACHE_HOME": os.path.join(self.home, "cache"),
+                "XDG_DATA_HOME": os.path.join(self.home, "data")}
+
+    def settings_path(self):
+        return os.path.join(self.home, "config", "Zentor", "Glimra.ini")
+
+    def sessions(self):
+        folder = os.path.join(self.home, "cache", "Zentor", "Glimra", "sessions")
+        return sorted(os.listdir(folder)) if os.path.isdir(folder) else []
+
+    def start(self):
+        env = dict(self.env, QT_QPA_PLATFORM="xcb", ZENTOR_PLUGIN_PATH=self.suite.options.plugins,
+                   LC_ALL="C.UTF-8", LANG="C.UTF-8", **self.folders())
+        for folder in self.folders().values():
+            os.makedirs(folder, exist_ok=True)
+        self.log = open(os.path.join(self.home, "glimra-%d.log" % int(time.time() * 1000)), "w")
+        self.process = subprocess.Popen([self.suite.options.glimra] + self.args, env=env, cwd=self.home,
+                                        stdout=self.log, stderr=subprocess.STDOUT)
+        self.window = wait_until(lambda: self.main_window(), 30, "the main window")
+        self.focus()
+        return self
+
+    def xdo(self, *args):
+        return subprocess.run(["xdotool"] + [str(a) for a in args], env=self.env, stdout=subprocess.PIPE,
+                              stderr=subprocess.DEVNULL).stdout.decode().split()
+
+    def windows(self):
+        """The program's visible top-level windows."""
+        if not self.alive():
+            return []
+        return self.xdo("search", "--onlyvisible", "--pid", self.process.pid)
+
+    def main_window(self):
+        for window in self.windows():
+            if self.title(window).startswith("Zentor Glimra"):
+                return window
+        return None
+
+    def others(self):
+        return [w for w in self.windows() if w != self.window]
+
+    def title(self, window):
+        return " ".join(self.xdo("getwindowname", window))
+
+    def geometry(self, window=None):
+        out = self.xdo("getwindowgeometry", "--shell", window or self.window)
+        values = dict(item.split("=") for item in out)
+        return int(values["X"]), int(values["Y"]), int(values["WIDTH"]), int(values["HEIGHT"])
+
+    def alive(self):
+        return self.process is not None and self.process.poll() is None
+
+    def focus(self, window=None):
+        self.xdo("windowfocus", "--sync", window or self.window)
+
+    # Input in the coordinates of a window (the main window unless told).
+    def move(self, x, y, window=None):
+        wx, wy, _, _ = self.geometry(window)
+        self.xdo("mousemove", "--sync", wx + int(x), wy + int(y))
+
+    def click(self, x, y, window=None, button=1):
+        self.move(x, y, window)
+        time.sleep(0.05)
+        self.xdo("click", button)
+        time.sleep(0.15)
+
+    def drag(self, points, window=None, step_delay=0.01):
+        self.move(*points[0], window=window)
+        self.xdo("mousedown", 1)
+        for point in points[1:]:
+            self.move(*point, window=window)
+            time.sleep(step_delay)
+        self.xdo("mouseup", 1)
+        time.sleep(0.2)
+
+    def key(self, *keys, window=None):
+        # Without a window manager nobody hands the focus back when a dialog closes.
+        self.focus(window)
+        self.xdo("key", "--clearmodifiers", *keys)
+        time.sleep(0.2)
+
+    def type(self, text):
+        self.xdo("type", "--delay", "5", text)
+
+    def shot(self, window=None):
+        return xshot.grab(window or self.window, env=self.env)
+
+    def save_shot(self, name, window=None):
+        path = os.path.join(self.suite.options.screenshots, name + ".png")
+        self.shot(window).save_png(path)
+        return path
+
+    # What the picture on screen looks like.
+    def picture_rect(self, shot=None):
+        """The shown picture's rectangle in window coordinates (its green texture's bounding box)."""
+        shot = shot or self.shot()
+        return shot.bounding_box(is_green)
+
+    def wait_for_picture(self, timeout=30):
+        return wait_until(lambda: self.picture_rect(), timeout, "the picture to show")
+
+    def wait_idle(self, timeout=60):
+        """Until no window but the main one is shown (progress dialogs closed)."""
+        wait_until(lambda: not self.others(), timeout, "the progress dialog to close")
+        time.sleep(0.3)
+
+    def to_screen(self, rect, ix, iy, width=PHOTO_W, height=PHOTO_H):
+        x, y, w, h = rect
+        return x + ix * w / width, y + iy * h / height
+
+    def quit(self, timeout=15):
+        if not self.alive():
+            return self.process.returncode if self.process else None
+        self.key("ctrl+q")
+        try:
+            return self.process.wait(timeout)
+        except subprocess.TimeoutExpired:
+            return None
+
+    def kill(self):
+        if self.alive():
+            self.process.kill()
+            self.process.wait(10)
+        if self.log:
+            self.log.close()
+
+
+class Suite:
+    def __init__(self, options):
+        self.options = options
+        self.display = Display()
+        self.running = []
+
+    def home(self, name):
+        folder = os.path.join(self.options.work, name)
+        shutil.rmtree(folder, ignore_errors=True)
+        os.makedirs(folder)
+        return folder
+
+    def photo(self, folder, name="photo.jpg", width=PHOTO_W, height=PHOTO_H):
+        path = os.path.join(folder, name)
+        subprocess.run([self.options.photo_tool, "make", path, str(width), str(height)], check=True)
+        return path
+
+    def tool(self, *args):
+        result = subprocess.run([self.options.photo_tool] + [str(a) for a in args], stdout=subprocess.PIPE)
+        check(result.returncode == 0, "the picture helper failed on %s" % (args,))
+        return result.stdout.decode()
+
+    def launch(self, name, args=(), home=None):
+        program = Glimra(self, name, args, home)
+        self.running.append(program)
+        return program.start()
+
+
+# Controls, in main-window coordinates of the window's size at first start.
+OPEN_BUTTON = (44, 32)
+UNDO_BUTTON = (202, 32)
+REDO_BUTTON = (259, 32)
+CROP_BUTTON = (318, 32)
+RESIZE_BUTTON = (351, 32)
+FLIP_V_BUTTON = (399, 32)
+FLIP_H_BUTTON = (433, 32)
+ROTATE_BUTTON = (467, 32)
+BRUSH_BUTTON = (570, 123)
+LASSO_BUTTON = (687, 123)
+CLONE_BUTTON = (824, 123)
+START_BUTTON = (697, 415)
+
+
+def object_box(glimra, shot=None):
+    shot = shot or glimra.shot()
+    return shot.bounding_box(is_red)
+
+
+def red_count(shot, rect):
+    x0, y0, w, h = rect
+    count = 0
+    for y in range(y0, y0 + h):
+        for x in range(x0, x0 + w):
+            if is_red(*shot.pixel(x, y)):
+                count += 1
+    return count
+
+
+# ---------------------------------------------------------------------------------------------
+# Journeys
+
+def journey_open_from_command_line(suite):
+    home = suite.home("01-open")
+    photo = suite.photo(home)
+    glimra = suite.launch("01-open", [photo], home)
+    rect = glimra.wait_for_picture()
+    check(abs(rect[2] / rect[3] - PHOTO_W / PHOTO_H) < 0.03, "the picture's shape on screen is %s" % (rect,))
+    red = object_box(glimra)
+    check(red is not None, "the object is not shown")
+    cx, cy = glimra.to_screen(rect, PHOTO_W / 2, PHOTO_H / 2)
+    check(abs(red[0] + red[2] / 2 - cx) < 4 and abs(red[1] + red[3] / 2 - cy) < 4, "the object is misplaced")
+    check(glimra.title(glimra.window).startswith("Zentor Glimra"), "the window title")
+    glimra.save_shot("01-open")
+    return glimra
+
+
+def paint_over_object(glimra, rect, margin=1.35):
+    """A zig-zag drag of the brush over the disc and a margin around it."""
+    radius = min(PHOTO_W, PHOTO_H) / 10 * margin
+    points = []
+    row = 0
+    y = PHOTO_H / 2 - radius
+    while y <= PHOTO_H / 2 + radius:
+        xs = (PHOTO_W / 2 - radius, PHOTO_W / 2 + radius)
+        for x in (xs if row % 2 == 0 else xs[::-1]):
+            points.append(glimra.to_screen(rect, x, y))
+        y += 12
+        row += 1
+    # Intermediate points so every move is a small step.
+    dense = [points[0]]
+    for a, b in zip(points, points[1:]):
+        steps = max(1, int(distance(a, b) / 6))
+        dense += [(a[0] + (b[0] - a[0]) * i / steps, a[1] + (b[1] - a[1]) * i / steps) for i in range(1, steps + 1)]
+    glimra.drag(dense, step_delay=0.003)
+
+
+def object_contrast(glimra, rect, shot=None):
+    """How far the object's area is from the background beside it (colour distance of the means)."""
+    shot = shot or glimra.shot()
+    x, y, w, h = rect
+    disc = glimra.to_screen(rect, PHOTO_W / 2 - 30, PHOTO_H / 2 - 30)
+    size = int(60 * w / PHOTO_W)
+    return distance(shot.mean(int(disc[0]), int(disc[1]), size, size), shot.mean(x + 5, y + h - 45, 40, 40))
+
+
+def check_object_erased(glimra, before, rect):
+    """The disc's area now matches the background; the far corners are unchanged."""
+    after = glimra.shot()
+    x, y, w, h = rect
+    disc = glimra.to_screen(rect, PHOTO_W / 2 - 30, PHOTO_H / 2 - 30)
+    size = int(60 * w / PHOTO_W)
+    background = before.mean(x + 5, y + h - 45, 40, 40)
+    disc_before = before.mean(int(disc[0]), int(disc[1]), size, size)
+    disc_after = after.mean(int(disc[0]), int(disc[1]), size, size)
+    check(distance(disc_after, background) < distance(disc_before, background) / 4,
+          "the object's area %s is not like the background %s (before %s)" % (disc_after, background, disc_before))
+    for corner in ((x + 5, y + 5), (x + w - 45, y + h - 45), (x + w - 45, y + 5)):
+        check(distance(before.mean(corner[0], corner[1], 40, 40), after.mean(corner[0], corner[1], 40, 40)) < 3,
+              "pixels away from the selection changed at %s" % (corner,))
+    return after
+
+
+def journey_erase_with_brush(suite):
+    home = suite.home("02-brush")
+    glimra = suite.launch("02-brush", [suite.photo(home)], home)
+    rect = glimra.wait_for_picture()
+    before = glimra.shot()
+    glimra.click(*BRUSH_BUTTON)
+    paint_over_object(glimra, rect)
+    glimra.click(*START_BUTTON)
+    wait_until(lambda: not red_count(glimra.shot(), rect), 90, "the object to go")
+    glimra.wait_idle()
+    check_object_erased(glimra, before, rect)
+    glimra.move(rect[0] + rect[2] / 2, rect[1] + rect[3] + 60)
+    erased = object_contrast(glimra, rect)
+    # Undo returns the object (under its selection's tint).
+    glimra.key("ctrl+z")
+    wait_until(lambda: object_contrast(glimra, rect) > 4 * erased + 40, 20, "undo to bring the object back")
+    glimra.key("ctrl+shift+z")
+    wait_until(lambda: object_contrast(glimra, rect) < erased + 5, 20, "redo to bring the fill back")
+    glimra.save_shot("02-brush")
+    return glimra
+
+
+JOURNEYS = [
+    ("1 open from the command line", journey_open_from_command_line),
+    ("2 remove an object with the brush", journey_erase_with_brush),
+]
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--glimra", required=True)
+    parser.add_argument("--photo-tool", required=True)
+    parser.add_argument("--plugins", required=True)
+    parser.add_argument("--work", required=True)
+    parser.add_argument("--screenshots", required=True)
+    parser.add_argument("--only", default="")
+    options = parser.parse_args()
+    for name in ("glimra", "photo_tool", "plugins", "work", "screenshots"):
+        setattr(options, name, os.path.abspath(getattr(options, name)))
+    os.makedirs(options.work, exist_ok=True)
+    os.makedirs(options.screenshots, exist_ok=True)
+
+    suite = Suite(options)
+    if not suite.display.start():
+        print("SKIPPED: no X server could be started (Xvfb, xdotool and xwd are needed)")
+        return SKIP
+    failures = []
+    try:
+        for name, journey in JOURNEYS:
+            if options.only and not name.startswith(options.only):
+                continue
+            started = time.time()
+            try:
+                journey(suite)
+                print("PASS %s (%.1f s)" % (name, time.time() - started), flush=True)
+            except Exception as failure:  # every journey runs, whatever the one before did
+                failures.append(name)
+                print("FAIL %s: %s" % (name, failure), flush=True)
+                if not isinstance(failure, JourneyFailed):
+                    traceback.print_exc()
+                for program in suite.running:
+                    if program.alive() and program.window:
+                        try:
+                            program.save_shot("failed-" + name.split()[0])
+                        except Exception:
+                            pass
+            finally:
+                for program in suite.running:
+                    program.kill()
+                suite.running = []
+    finally:
+        suite.display.stop()
+    print("%d journeys failed: %s" % (len(failures), ", ".join(failures)) if failures else "all journeys passed")
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
