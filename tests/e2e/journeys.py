@@ -162,7 +162,8 @@ class Glimra:
     # Input in the coordinates of a window (the main window unless told).
     def move(self, x, y, window=None):
         wx, wy, _, _ = self.geometry(window)
-        self.xdo("mousemove", "--sync", wx + int(x), wy + int(y))
+        # No --sync: it waits for a motion that never comes when the pointer is already there.
+        self.xdo("mousemove", wx + int(x), wy + int(y))
 
     def click(self, x, y, window=None, button=1):
         self.move(x, y, window)
@@ -269,9 +270,11 @@ FLIP_V_BUTTON = (399, 32)
 FLIP_H_BUTTON = (433, 32)
 ROTATE_BUTTON = (467, 32)
 BRUSH_BUTTON = (570, 123)
-LASSO_BUTTON = (687, 123)
+LASSO_BUTTON = (668, 116)
+LASSO_SELECTOR = (689, 146)
 CLONE_BUTTON = (824, 123)
 START_BUTTON = (697, 415)
+FIT_BUTTON = (24, 530)
 
 
 def object_box(glimra, shot=None):
@@ -375,9 +378,286 @@ def journey_erase_with_brush(suite):
     return glimra
 
 
+def erase_and_check(glimra, rect, before, select):
+    select()
+    # Start's own key: the button moves as the tools' settings change.
+    glimra.key("Delete")
+    wait_until(lambda: not red_count(glimra.shot(), rect), 90, "the object to go")
+    glimra.wait_idle()
+    check_object_erased(glimra, before, rect)
+    erased = object_contrast(glimra, rect)
+    glimra.key("ctrl+z")
+    wait_until(lambda: object_contrast(glimra, rect) > 4 * erased + 40, 20, "undo to bring the object back")
+    glimra.key("ctrl+shift+z")
+    wait_until(lambda: object_contrast(glimra, rect) < erased + 5, 20, "redo to bring the fill back")
+    # Back to the untouched picture for the next tool.
+    glimra.key("ctrl+z")
+    wait_until(lambda: object_contrast(glimra, rect) > 4 * erased + 40, 20, "undo to bring the object back")
+
+
+def ring(glimra, rect, radius, count):
+    return [glimra.to_screen(rect, PHOTO_W / 2 + radius * math.cos(2 * math.pi * i / count),
+                             PHOTO_H / 2 + radius * math.sin(2 * math.pi * i / count)) for i in range(count + 1)]
+
+
+def journey_lasso_and_polygon(suite):
+    home = suite.home("03-lasso")
+    glimra = suite.launch("03-lasso", [suite.photo(home)], home)
+    rect = glimra.wait_for_picture()
+    before = glimra.shot()
+    radius = min(PHOTO_W, PHOTO_H) / 10 * 1.4
+
+    def lasso():
+        glimra.click(*LASSO_BUTTON)
+        glimra.drag(ring(glimra, rect, radius, 72), step_delay=0.005)
+
+    def polygon():
+        # The small arrow on the lasso button offers the polygonal lasso in a pop-up.
+        glimra.click(*LASSO_SELECTOR)
+        popup = wait_until(lambda: glimra.others(), 5, "the lasso pop-up")[0]
+        _, _, width, height = glimra.geometry(popup)
+        glimra.click(width * 3 // 4, height // 2, window=popup)
+        wait_until(lambda: not glimra.others(), 5, "the lasso pop-up to close")
+        for point in ring(glimra, rect, radius, 8):
+            glimra.click(*point)
+
+    erase_and_check(glimra, rect, before, lasso)
+    erase_and_check(glimra, rect, before, polygon)
+    glimra.save_shot("03-lasso-polygon")
+
+
+def journey_clone_stamp(suite):
+    home = suite.home("04-clone")
+    glimra = suite.launch("04-clone", [suite.photo(home)], home)
+    rect = glimra.wait_for_picture()
+    glimra.click(*CLONE_BUTTON)
+    # The source lies 180 pixels above the object's centre, on plain background.
+    source = glimra.to_screen(rect, PHOTO_W / 2 + 150, PHOTO_H / 2 - 170)
+    glimra.move(*source)
+    glimra.xdo("keydown", "alt")
+    glimra.xdo("click", 1)
+    glimra.xdo("keyup", "alt")
+    time.sleep(0.3)
+    before = glimra.shot()
+    paint_over_object(glimra, rect)
+    glimra.wait_idle()
+    time.sleep(0.5)
+    after = glimra.shot()
+    x, y, w, _ = rect
+    size = int(60 * w / PHOTO_W)
+    disc = glimra.to_screen(rect, PHOTO_W / 2 - 30, PHOTO_H / 2 - 30)
+    src = glimra.to_screen(rect, PHOTO_W / 2 + 120, PHOTO_H / 2 - 200)
+    area_after = after.mean(int(disc[0]), int(disc[1]), size, size)
+    area_before = before.mean(int(disc[0]), int(disc[1]), size, size)
+    source_colour = before.mean(int(src[0]), int(src[1]), size, size)
+    check(distance(area_after, source_colour) < distance(area_before, source_colour) / 4,
+          "the object's area %s is not like its source %s" % (area_after, source_colour))
+    check(not red_count(after, rect), "red remains after the clone stamp")
+    glimra.save_shot("04-clone")
+
+
+def blue_centre(glimra, rect):
+    """The orientation mark's centre in the picture as a fraction of its size."""
+    x, y, w, h = rect
+    shot = glimra.shot()
+    crop = xshot.Shot(w, h, b"".join(shot.rgb[((y + row) * shot.width + x) * 3:((y + row) * shot.width + x + w) * 3]
+                                     for row in range(h)))
+    box = crop.bounding_box(is_blue)
+    check(box is not None, "the orientation mark is not shown")
+    return (box[0] + box[2] / 2) / w, (box[1] + box[3] / 2) / h
+
+
+def journey_effects_panel(suite):
+    home = suite.home("05-effects")
+    glimra = suite.launch("05-effects", [suite.photo(home)], home)
+    rect = glimra.wait_for_picture()
+    ratio = rect[2] / rect[3]
+
+    def shape():
+        # The view keeps its zoom across a change of shape; fit shows the whole picture.
+        glimra.click(*FIT_BUTTON)
+        r = glimra.picture_rect()
+        return r[2] / r[3] if r else 0
+
+    def undo_back():
+        glimra.key("ctrl+z")
+        wait_until(lambda: abs(shape() - ratio) < 0.03 and blue_centre(glimra, glimra.picture_rect())[0] < 0.5
+                   and blue_centre(glimra, glimra.picture_rect())[1] < 0.5, 20, "undo to return the picture")
+
+    glimra.click(*ROTATE_BUTTON)
+    wait_until(lambda: abs(shape() - 1 / ratio) < 0.03, 20, "the rotation")
+    # Clockwise: the mark moves from the top left to the top right.
+    mark = blue_centre(glimra, glimra.picture_rect())
+    check(mark[0] > 0.5 and mark[1] < 0.5, "the rotated mark is at %s" % (mark,))
+    undo_back()
+
+    # The vertical flip mirrors about the vertical axis (left and right change places), the
+    # horizontal one about the horizontal axis.
+    glimra.click(*FLIP_V_BUTTON)
+    wait_until(lambda: blue_centre(glimra, glimra.picture_rect())[0] > 0.5, 20, "the vertical flip")
+    check(blue_centre(glimra, glimra.picture_rect())[1] < 0.5, "the vertical flip moved the mark up or down")
+    undo_back()
+
+    glimra.click(*FLIP_H_BUTTON)
+    wait_until(lambda: blue_centre(glimra, glimra.picture_rect())[1] > 0.5, 20, "the horizontal flip")
+    check(blue_centre(glimra, glimra.picture_rect())[0] < 0.5, "the horizontal flip moved the mark sideways")
+    undo_back()
+
+    # Crop to 400 x 500 from (50, 50); Return applies it.
+    glimra.click(*CROP_BUTTON)
+    glimra.drag([glimra.to_screen(rect, 50, 50), glimra.to_screen(rect, 250, 300), glimra.to_screen(rect, 450, 550)])
+    glimra.key("Return")
+    wait_until(lambda: abs(shape() - 0.8) < 0.03, 20, "the crop")
+    undo_back()
+
+    # Image size: half the width, proportional.
+    glimra.click(*RESIZE_BUTTON)
+    dialog = wait_until(lambda: glimra.others(), 5, "the image size dialog")[0]
+    _, _, width, _ = glimra.geometry(dialog)
+    glimra.click(width * 4 // 10, 97, window=dialog)
+    glimra.key("ctrl+a", window=dialog)
+    glimra.type("400")
+    glimra.key("Tab", window=dialog)
+    glimra.key("Return", window=dialog)
+    glimra.wait_idle()
+    glimra.key("ctrl+shift+s")
+    saved = save_through_panel(glimra, os.path.join(home, "half"), PNG_TYPE)
+    check(suite.tool("size", saved).split() == ["400", "300"], "the resized picture is %s" % suite.tool("size", saved))
+    glimra.key("ctrl+z")
+    glimra.wait_idle()
+    glimra.key("ctrl+shift+s")
+    saved = save_through_panel(glimra, os.path.join(home, "whole"), PNG_TYPE)
+    check(suite.tool("size", saved).split() == ["800", "600"], "undo of the resize gives %s" % suite.tool("size", saved))
+    glimra.save_shot("05-effects")
+
+
+JPEG_TYPE, PNG_TYPE = "Image JPEG", "Image PNG"
+
+
+def save_through_panel(glimra, base, type_name):
+    """Types base (no extension) into the save panel after choosing the file type; the saved file's path."""
+    panel = wait_until(lambda: glimra.others(), 10, "the save panel")[0]
+    _, _, width, height = glimra.geometry(panel)
+    # The file types box: its opened list finds a type by its typed name.
+    glimra.click(width // 2, height - 23, window=panel)
+    time.sleep(0.3)
+    glimra.xdo("type", "--delay", "20", type_name)
+    glimra.xdo("key", "Return")
+    time.sleep(0.3)
+    # The name field, above the types.
+    glimra.click(width // 2, height - 92, window=panel)
+    glimra.key("ctrl+a", window=panel)
+    glimra.type(base)
+    glimra.key("Return", window=panel)
+    extension = ".png" if type_name == PNG_TYPE else ".jpg"
+    wait_until(lambda: os.path.exists(base + extension), 30, "the saved file " + base + extension)
+    glimra.wait_idle()
+    return base + extension
+
+
+def journey_save_as(suite):
+    home = suite.home("06-save")
+    glimra = suite.launch("06-save", [suite.photo(home)], home)
+    rect = glimra.wait_for_picture()
+    glimra.click(*FLIP_V_BUTTON)
+    wait_until(lambda: blue_centre(glimra, glimra.picture_rect())[0] > 0.5, 20, "the vertical flip")
+    glimra.key("ctrl+shift+s")
+    png = save_through_panel(glimra, os.path.join(home, "saved"), PNG_TYPE)
+    glimra.key("ctrl+shift+s")
+    jpeg = save_through_panel(glimra, os.path.join(home, "saved"), JPEG_TYPE)
+    for path in (png, jpeg):
+        check(suite.tool("size", path).split() == [str(PHOTO_W), str(PHOTO_H)], path + " has the wrong size")
+        # The mirrored picture: the mark top right, the object in the middle.
+        mark = [float(v) for v in suite.tool("mean", path, PHOTO_W * 4 // 5 - 20, PHOTO_H // 5 - 20, 40, 40).split()]
+        check(is_blue(*mark), "%s: no mark at the top right (%s)" % (path, mark))
+        disc = [float(v) for v in suite.tool("mean", path, PHOTO_W // 2 - 20, PHOTO_H // 2 - 20, 40, 40).split()]
+        check(is_red(*disc), "%s: no object in the middle" % path)
+    check(float(suite.tool("diff", png, jpeg)) < 4, "the PNG and the JPEG differ")
+    exif = dict(line.split("=", 1) for line in suite.tool("exif", jpeg).splitlines())
+    check(exif.get("Make") == "Glimra Camera" and exif.get("Model") == "Model E2E"
+          and exif.get("DateTimeOriginal") == "2025:06:07 08:09:10", "the JPEG's EXIF is %s" % exif)
+    check(exif.get("Orientation") in ("1", ""), "the JPEG's orientation is %s" % exif.get("Orientation"))
+    glimra.save_shot("06-save")
+
+
+def journey_quit_with_changes(suite):
+    home = suite.home("07-quit")
+    glimra = suite.launch("07-quit", [suite.photo(home)], home)
+    glimra.wait_for_picture()
+    glimra.click(*ROTATE_BUTTON)
+    glimra.wait_idle()
+
+    def question():
+        glimra.key("ctrl+q")
+        return wait_until(lambda: glimra.others(), 10, "the question")[0]
+
+    box = question()
+    check(glimra.title(box) == "Attention", "the question's title is " + glimra.title(box))
+    glimra.save_shot("07-quit-question", window=box)
+    _, _, width, height = glimra.geometry(box)
+    glimra.click(width - 151, height - 24, window=box)  # Cancel
+    wait_until(lambda: not glimra.others(), 5, "the question to close")
+    time.sleep(0.5)
+    check(glimra.alive() and glimra.main_window(), "Cancel did not keep the window")
+    glimra.save_shot("07-quit")
+    box = question()
+    glimra.click(width - 65, height - 24, window=box)  # Don't Save
+    try:
+        code = glimra.process.wait(15)
+    except subprocess.TimeoutExpired:
+        raise JourneyFailed("Don't Save did not quit")
+    check(code == 0, "the program ended with %d" % code)
+
+
+def journey_bad_input(suite):
+    home = suite.home("10-bad")
+    good = suite.photo(home)
+    with open(good, "rb") as f:
+        data = f.read()
+    truncated = os.path.join(home, "truncated.jpg")
+    with open(truncated, "wb") as f:
+        f.write(data[:len(data) // 3])
+    text = os.path.join(home, "text.png")
+    with open(text, "w") as f:
+        f.write("This is not a picture.\n")
+    locked = os.path.join(home, "locked.jpg")
+    shutil.copy(good, locked)
+    os.chmod(locked, 0)
+    glimra = suite.launch("10-bad", [], home)
+    cases = [truncated, text]
+    # Root reads everything: the unreadable file is only unreadable for others.
+    if os.geteuid() != 0:
+        cases.append(locked)
+    for index, path in enumerate(cases):
+        glimra.key("ctrl+o")
+        dialog = wait_until(lambda: glimra.others(), 10, "the open dialog")[0]
+        glimra.key("ctrl+a", window=dialog)
+        glimra.type(path)
+        glimra.key("Return", window=dialog)
+        alert = wait_until(lambda: [w for w in glimra.others() if w != dialog], 30, "the alert for " + path)[0]
+        glimra.save_shot("10-bad-%d" % (index + 1), window=alert)
+        glimra.key("Return", window=alert)
+        wait_until(lambda: not glimra.others(), 10, "the alert to close")
+        check(glimra.alive(), "the program ended after " + path)
+    # Still usable: a good photo opens.
+    glimra.key("ctrl+o")
+    dialog = wait_until(lambda: glimra.others(), 10, "the open dialog")[0]
+    glimra.key("ctrl+a", window=dialog)
+    glimra.type(good)
+    glimra.key("Return", window=dialog)
+    glimra.wait_for_picture()
+    glimra.save_shot("10-bad")
+
+
 JOURNEYS = [
     ("1 open from the command line", journey_open_from_command_line),
     ("2 remove an object with the brush", journey_erase_with_brush),
+    ("3 lasso and polygonal lasso", journey_lasso_and_polygon),
+    ("4 clone stamp", journey_clone_stamp),
+    ("5 effects panel", journey_effects_panel),
+    ("6 save as PNG and JPEG", journey_save_as),
+    ("7 quit with unsaved changes", journey_quit_with_changes),
+    ("10 bad input", journey_bad_input),
 ]
 
 
