@@ -143,7 +143,14 @@ class Glimra:
         return None
 
     def others(self):
-        return [w for w in self.windows() if w != self.window]
+        """Shown windows besides the main one, but for the tools' hint bubbles (they go by themselves)."""
+        return [w for w in self.windows() if w != self.window and self.title(w) != "ToolTipWidget"]
+
+    def dialog(self, what, timeout=10, besides=()):
+        """The first other window shown, once it has settled at its place."""
+        window = wait_until(lambda: [w for w in self.others() if w not in besides], timeout, what)[0]
+        time.sleep(0.5)
+        return window
 
     def title(self, window):
         return " ".join(self.xdo("getwindowname", window))
@@ -414,7 +421,7 @@ def journey_lasso_and_polygon(suite):
     def polygon():
         # The small arrow on the lasso button offers the polygonal lasso in a pop-up.
         glimra.click(*LASSO_SELECTOR)
-        popup = wait_until(lambda: glimra.others(), 5, "the lasso pop-up")[0]
+        popup = glimra.dialog("the lasso pop-up", 5)
         _, _, width, height = glimra.geometry(popup)
         glimra.click(width * 3 // 4, height // 2, window=popup)
         wait_until(lambda: not glimra.others(), 5, "the lasso pop-up to close")
@@ -512,7 +519,7 @@ def journey_effects_panel(suite):
 
     # Image size: half the width, proportional.
     glimra.click(*RESIZE_BUTTON)
-    dialog = wait_until(lambda: glimra.others(), 5, "the image size dialog")[0]
+    dialog = glimra.dialog("the image size dialog", 5)
     _, _, width, _ = glimra.geometry(dialog)
     glimra.click(width * 4 // 10, 97, window=dialog)
     glimra.key("ctrl+a", window=dialog)
@@ -536,7 +543,7 @@ JPEG_TYPE, PNG_TYPE = "Image JPEG", "Image PNG"
 
 def save_through_panel(glimra, base, type_name):
     """Types base (no extension) into the save panel after choosing the file type; the saved file's path."""
-    panel = wait_until(lambda: glimra.others(), 10, "the save panel")[0]
+    panel = glimra.dialog("the save panel", 10)
     _, _, width, height = glimra.geometry(panel)
     # The file types box: its opened list finds a type by its typed name.
     glimra.click(width // 2, height - 23, window=panel)
@@ -589,7 +596,7 @@ def journey_quit_with_changes(suite):
 
     def question():
         glimra.key("ctrl+q")
-        return wait_until(lambda: glimra.others(), 10, "the question")[0]
+        return glimra.dialog("the question", 10)
 
     box = question()
     check(glimra.title(box) == "Attention", "the question's title is " + glimra.title(box))
@@ -630,18 +637,18 @@ def journey_bad_input(suite):
         cases.append(locked)
     for index, path in enumerate(cases):
         glimra.key("ctrl+o")
-        dialog = wait_until(lambda: glimra.others(), 10, "the open dialog")[0]
+        dialog = glimra.dialog("the open dialog", 10)
         glimra.key("ctrl+a", window=dialog)
         glimra.type(path)
         glimra.key("Return", window=dialog)
-        alert = wait_until(lambda: [w for w in glimra.others() if w != dialog], 30, "the alert for " + path)[0]
+        alert = glimra.dialog("the alert for " + path, 30, besides=(dialog,))
         glimra.save_shot("10-bad-%d" % (index + 1), window=alert)
         glimra.key("Return", window=alert)
         wait_until(lambda: not glimra.others(), 10, "the alert to close")
         check(glimra.alive(), "the program ended after " + path)
     # Still usable: a good photo opens.
     glimra.key("ctrl+o")
-    dialog = wait_until(lambda: glimra.others(), 10, "the open dialog")[0]
+    dialog = glimra.dialog("the open dialog", 10)
     glimra.key("ctrl+a", window=dialog)
     glimra.type(good)
     glimra.key("Return", window=dialog)
@@ -697,6 +704,8 @@ def main():
                     if program.alive() and program.window:
                         try:
                             program.save_shot("failed-" + name.split()[0])
+                            for index, window in enumerate(program.others()):
+                                program.save_shot("failed-%s-window%d" % (name.split()[0], index + 1), window)
                         except Exception:
                             pass
             finally:
