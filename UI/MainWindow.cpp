@@ -38,6 +38,7 @@
 #include <boost/exception/diagnostic_information.hpp>
 #include <glog/logging.h>
 
+#include <algorithm>
 #include <new>
 #include <stdexcept>
 
@@ -280,7 +281,12 @@ void MainWindow::SetDocumentDialogs(std::unique_ptr<IDocumentDialogs> dialogs) {
 void MainWindow::SetSaveFilePanel(std::unique_ptr<ISaveFilePanel> panel) { savePanel_ = std::move(panel); }
 
 void MainWindow::Debug() {
-  if (controller) controller->Debug();
+  if (!controller) return;
+  try {
+    controller->Debug();
+  } catch (...) {
+    ErrorPath::ReportCurrent();
+  }
 }
 
 // ---- Window events, title and placement ----
@@ -386,6 +392,12 @@ void MainWindow::SetWorkspaceController(const WorkspaceControllerPtr& newControl
   ui->menuTransformation->setEnabled(true);
   ui->actionMagic_Enhance->setEnabled(true);
   ui->actionImage_Size->setEnabled(true);
+}
+
+void MainWindow::ReleaseWorkspaceController() {
+  ui->undoWidget->SetUndoEngine(nullptr);
+  ui->workspaceWidget->ReleaseWorkspaceController();
+  controller.reset();
 }
 
 bool MainWindow::DiscardUnsavedChanges() {
@@ -580,8 +592,12 @@ void MainWindow::OnAbout() {
 // ---- Usage events ----
 
 void MainWindow::TrackEvent(const std::string& name) {
-  PerformForEachEventHandler(&IStatisticsEventHandler::TrackEventString, name,
-                             IStatisticsEventHandler::StringParameters());
+  try {
+    PerformForEachEventHandler(&IStatisticsEventHandler::TrackEventString, name,
+                               IStatisticsEventHandler::StringParameters());
+  } catch (...) {
+    ErrorPath::ReportCurrent();
+  }
 }
 
 void MainWindow::OnSaveClicked() { TrackEvent(IStatisticsEventHandler::NAME_SAVE_CLICK); }

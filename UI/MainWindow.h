@@ -39,6 +39,9 @@ class MainWindow : public QMainWindow,
 
   // Takes the new image's controller unless the user keeps the unsaved document.
   void SetWorkspaceController(const WorkspaceControllerPtr& controller);
+  // Drops the document without a question, from every panel that holds it, so that its engine
+  // and the engine's threads end while the handlers they report to still exist.
+  void ReleaseWorkspaceController();
   // True when the document may go: nothing unsaved, "Don't Save", or a save that succeeded.
   bool DiscardUnsavedChanges();
   void ShowOpenError(const QString& path);

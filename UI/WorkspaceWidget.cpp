@@ -114,6 +114,14 @@ void WorkspaceWidget::SetWorkspaceController(const WorkspaceControllerPtr& newCo
   controller->SetProgressController(progressBar->GetProgressController());
 }
 
+void WorkspaceWidget::ReleaseWorkspaceController() {
+  if (!controller) return;
+  // The drawing tool and the scene belong to the controller's paint tools and scene.
+  ui->graphicsView->SetUniversalDrawingTool(nullptr);
+  ui->graphicsView->setScene(nullptr);
+  controller.reset();
+}
+
 void WorkspaceWidget::SetPanelsVisible(bool visible) {
   ui->viewDockWidget->setVisible(visible);
   ui->instrumentsDockWidget->setVisible(visible);

@@ -33,6 +33,8 @@ class WorkspaceWidget : public QWidget {
   // Called for every opened image or session: shows the work page and binds the view, the tools
   // panel and the progress dialog to the new controller. A null controller changes nothing.
   void SetWorkspaceController(const WorkspaceControllerPtr& controller);
+  // Unbinds the view from the controller and drops it (shut-down: the engine goes first).
+  void ReleaseWorkspaceController();
   void SetPanelsVisible(bool visible);
   IUIToolsControl* GetUIToolsControl() const;
   void SetFileInfoUIAction(const QAction* action);

@@ -1,19 +1,14 @@
 // The program's entry point.
-#include <QApplication>
+#include "main/Program.h"
 
-#include <cstring>
-#include <iostream>
+#include <QtGlobal>
+
+#include <glog/logging.h>
 
 int main(int argc, char** argv) {
-  for (int i = 1; i < argc; ++i) {
-    if (!std::strcmp(argv[i], "--help") || !std::strcmp(argv[i], "-?") || !std::strcmp(argv[i], "-help")) {
-      std::cout << "Allowed options:\n -? [ --help ] show this message\n -i [ --input-file ] [filename] input file\n";
-      return 0;
-    }
-  }
+  google::InitGoogleLogging(argv[0]);
   // The program's artwork lives in a static library, whose resources register only when asked;
   // before the application object, whose set-up already loads the icon.
   Q_INIT_RESOURCE(glimra);
-  QApplication application(argc, argv);
-  return 0;
+  return Zentor::Glimra::Program::Run(argc, argv);
 }

@@ -13,6 +13,16 @@ QString SessionFolderLock::LockFilePath(const QString& folder) {
   return QDir::cleanPath(folder) + QLatin1Char('/') + QLatin1String(LOCK_FILE_NAME);
 }
 
+bool SessionFolderLock::IsHeld(const QString& folder) {
+  QLockFile probe(LockFilePath(folder));
+  probe.setStaleLockTime(0);
+  if (probe.tryLock(0)) {
+    probe.unlock();
+    return false;
+  }
+  return probe.error() == QLockFile::LockFailedError;
+}
+
 SessionFolderLock::SessionFolderLock(const QString& folder) {
   // A clearing process may take the lock of a new, still unlocked folder and delete the folder
   // between our mkpath and our lock; the folder is then made again.

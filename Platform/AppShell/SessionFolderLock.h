@@ -20,6 +20,9 @@ class SessionFolderLock {
 
   bool IsLocked() const { return lock_ && lock_->isLocked(); }
 
+  // Whether a live process (this one included) holds the folder; a folder without a lock, or one
+  // that does not exist, is not held.
+  static bool IsHeld(const QString& folder);
   static QString LockFilePath(const QString& folder);
   static const char* const LOCK_FILE_NAME;
 

@@ -231,7 +231,7 @@ TEST_F(WorkspacePageTest, FileInformationWithoutMetadataShowsNothing) {
   // Should a dialog come up, it is closed and recorded rather than left blocking the test.
   bool dialogShown = false;
   QTimer closer;
-  QObject::connect(&closer, &QTimer::timeout, [&dialogShown] {
+  QObject::connect(&closer, &QTimer::timeout, &closer, [&dialogShown] {
     if (QWidget* modal = QApplication::activeModalWidget()) {
       dialogShown = true;
       modal->close();

@@ -1,0 +1,240 @@
+#include "main/Mediator.h"
+
+#include "Customization/ExtensionFormatHelper.h"
+#include "Customization/SettingsName.h"
+#include "Engine/StatisticsEventHandler.h"
+#include "GlimraCore/Settings.h"
+#include "Platform/AppShell/AlertBox.h"
+#include "Platform/AppShell/Application.h"
+#include "Platform/AppShell/SessionFolderLock.h"
+#include "Platform/AppShell/UpdateManager.h"
+#include "Platform/QtGlue/HookerPrintScreen.h"
+#include "UI/MainWindow.h"
+#include "UI/PreferencesDialog.h"
+#include "main/Application.h"
+
+#include <QDesktopServices>
+#include <QFile>
+#include <QPixmap>
+#include <QUrl>
+
+#include <boost/exception/diagnostic_information.hpp>
+#include <boost/program_options.hpp>
+#include <glog/logging.h>
+
+#include <sstream>
+#include <vector>
+
+namespace Zentor {
+namespace Glimra {
+
+namespace po = boost::program_options;
+
+StatisticsEventHandler* Mediator::s_statisticsEventHandler = nullptr;
+
+namespace {
+
+// Every style but "/" for short options, with which an absolute path would be taken for one.
+constexpr int COMMAND_LINE_STYLE =
+    po::command_line_style::allow_long | po::command_line_style::allow_short |
+    po::command_line_style::allow_dash_for_short | po::command_line_style::long_allow_adjacent |
+    po::command_line_style::long_allow_next | po::command_line_style::short_allow_adjacent |
+    po::command_line_style::short_allow_next | po::command_line_style::allow_sticky |
+    po::command_line_style::allow_guessing | po::command_line_style::long_case_insensitive |
+    po::command_line_style::short_case_insensitive | po::command_line_style::allow_long_disguise;
+
+const App::ILinksManager& Links() {
+  if (const App::Application* application = App::Application::Instance()) return *application;
+  static const App::LinksManager fallback;
+  return fallback;
+}
+
+}  // namespace
+
+Mediator::Mediator(int argc, char** argv, MainWindow& mainWindow) : mainWindow_(mainWindow) {
+  App::Application* application = App::Application::Instance();
+  if (application) customization_ = application->GetCustomizationManager();
+
+  statisticsEventHandler_ = std::make_unique<StatisticsEventHandler>();
+  printScreenHook_ = std::make_unique<Core::HookerPrintScreen>(&Mediator::HookPrintScreenStatistics);
+
+  connect(&mainWindow_, &MainWindow::openFile, this, &Mediator::AddFileToOpen);
+  connect(&mainWindow_, &MainWindow::restoreLastSession, this, &Mediator::RestoreLastSession);
+  connect(&mainWindow_, &MainWindow::showPreferencesDialog, this, &Mediator::HandlePreferencesDialog);
+  connect(&mainWindow_, &MainWindow::faqRequested, this, &Mediator::HandleFAQ);
+  connect(&mainWindow_, &MainWindow::contactSupport, this, &Mediator::HandleContactSupport);
+  connect(&mainWindow_, &MainWindow::checkForUpdateRequested, this, &Mediator::HandleCheckForUpdates);
+  connect(&mainWindow_, &MainWindow::needHelp, this, &Mediator::HandleHelp);
+  connect(&mainWindow_, &MainWindow::showToParent, this, &Mediator::HandleMainWindowShow);
+
+  if (auto* glimra = qobject_cast<Application*>(application))
+    connect(glimra, &Application::moreLanguagesClicked, this, &Mediator::HandleMoreLanguages);
+  if (application) {
+    connect(application, &App::Application::ApplicationStarted, this, &Mediator::HandleApplicationStarted);
+    connect(application, &App::Application::AutoUpdateCheckRequested, this, &Mediator::HandleCheckForAutoUpdates);
+  }
+
+  statisticsEventHandler_->setEnabled(
+      App::Application::CurrentSettings().GetBool(Settings::SEND_STATISTICS, Settings::SEND_STATISTICS_DEFAULT));
+  s_statisticsEventHandler = statisticsEventHandler_.get();
+  mainWindow_.RegisterEventHandler(statisticsEventHandler_.get());
+
+  ProcessCommandLine(argc, argv);
+}
+
+Mediator::~Mediator() {
+  s_statisticsEventHandler = nullptr;
+  // Every holder of the handler goes before it: the window's list, and the document, whose
+  // controller and engine (with its threads) report to it.
+  mainWindow_.UnregisterEventHandler(statisticsEventHandler_.get());
+  mainWindow_.ReleaseWorkspaceController();
+  printScreenHook_.reset();
+  statisticsEventHandler_.reset();
+  customization_.reset();
+}
+
+void Mediator::HookPrintScreenStatistics() {
+  if (s_statisticsEventHandler)
+    s_statisticsEventHandler->TrackEventStringInternal(IStatisticsEventHandler::NAME_GET_SCREENSHOT, {});
+}
+
+void Mediator::ProcessCommandLine(int argc, char** argv) {
+  std::vector<std::string> files;
+  po::options_description description(tr("Allowed options").toStdString());
+  description.add_options()("help,?", tr("show this message").toStdString().c_str())(
+      "input-file,i", po::value<std::vector<std::string>>(&files), tr("input file").toStdString().c_str());
+  po::positional_options_description positional;
+  positional.add("input-file", -1);
+
+  const auto keepHelp = [&] {
+    std::ostringstream text;
+    text << description;
+    helpText_ = text.str();
+  };
+  try {
+    po::variables_map variables;
+    po::store(po::command_line_parser(argc, argv)
+                  .options(description)
+                  .positional(positional)
+                  .style(COMMAND_LINE_STYLE)
+                  .allow_unregistered()
+                  .run(),
+              variables);
+    po::notify(variables);
+    if (variables.count("help")) {
+      keepHelp();
+      VLOG(31) << "Show command line help";
+    }
+  } catch (const po::unknown_option& e) {
+    keepHelp();
+    VLOG(21) << "Unknown command line parameter: " << e.get_option_name();
+  } catch (const std::exception& e) {
+    LOG(WARNING) << e.what();
+    return;
+  }
+
+  for (const std::string& word : files) {
+    const QString path = QFile::decodeName(QByteArray::fromStdString(word));
+    if (ExtensionFormatHelper::CanOpenFile(path)) {
+      fileToOpen_ = path.toStdString();
+      break;
+    }
+  }
+}
+
+void Mediator::HandleMainWindowShow() {
+  // Only the first show: a later one must not reopen the file over the user's work.
+  if (fileToOpen_.empty() || commandLineFileOpened_) return;
+  commandLineFileOpened_ = true;
+  AddFileToOpen(QString::fromStdString(fileToOpen_));
+}
+
+void Mediator::HandleApplicationStarted() {
+  if (!helpText_.empty()) ShowCommandLineHelp(QString::fromStdString(helpText_));
+}
+
+void Mediator::ShowCommandLineHelp(const QString& help) {
+  QString text = help;
+  text.replace(QLatin1Char('\n'), QLatin1Char('$'));
+  text = text.simplified();
+  text.replace(QLatin1String("arg"), QStringLiteral("[%1]").arg(tr("filename")));
+  text.replace(QLatin1Char('$'), QLatin1Char('\n'));
+  App::AlertBox alert(App::AlertBox::LEVEL_ALERT, QString(), text, QMessageBox::Ok, &mainWindow_,
+                      Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint);
+  alert.setIconPixmap(QPixmap(QStringLiteral(":/Glimra/images/screamer_icon.png")));
+  alert.exec();
+}
+
+void Mediator::AddFileToOpen(const QString& path) {
+  try {
+    Open(path.toStdString(), std::string());
+  } catch (...) {
+    LOG(WARNING) << "Cannot open " << path.toStdString() << ": " << boost::current_exception_diagnostic_information();
+    mainWindow_.ShowOpenError(path);
+  }
+}
+
+void Mediator::RestoreLastSession() {
+  const App::ISettingsManager& settings = App::AppSettings();
+  const std::string file = settings.GetString(Settings::Name(Settings::OPEN, Settings::FILE), std::string());
+  const std::string session = settings.GetString(Settings::Name(Settings::SESSION, Settings::ID), std::string());
+  try {
+    if (file.empty() || session.empty()) {
+      LOG(WARNING) << "There is no last session to restore";
+    } else if (App::SessionFolderLock::IsHeld(App::Application::GetApplicationTemporaryFilesDir() +
+                                              QString::fromStdString(session))) {
+      // Another running copy works in it; a second engine on the same folder would spoil both.
+      LOG(WARNING) << "The last session is in use: " << session;
+    } else {
+      Open(file, session);
+      return;
+    }
+  } catch (...) {
+    LOG(WARNING) << "Cannot restore the last session: " << boost::current_exception_diagnostic_information();
+  }
+  mainWindow_.ShowOpenError(QString::fromStdString(file));
+}
+
+void Mediator::Open(const std::string& path, const std::string& sessionId) {
+  {
+    const WorkspaceControllerPtr controller =
+        WorkspaceController::Create(statisticsEventHandler_.get(), path, sessionId, engineFactory_);
+    mainWindow_.SetWorkspaceController(controller);
+  }
+  WorkspaceController::ClearEarlierSessions();
+}
+
+void Mediator::HandlePreferencesDialog() {
+  PreferencesDialog dialog(mainWindow_.GetLocaleMenu(), &mainWindow_,
+                           Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::CustomizeWindowHint |
+                               Qt::WindowCloseButtonHint);
+  connect(&dialog, &PreferencesDialog::sendStatisticsChanged, statisticsEventHandler_.get(),
+          &StatisticsEventHandler::setEnabled);
+  dialog.exec();
+}
+
+void Mediator::OpenLink(int linkId) {
+  const std::string url = Links().GetUrl(linkId, App::ILinksManager::URL_SRC_MENU);
+  QDesktopServices::openUrl(QUrl(QString::fromStdString(url)));
+}
+
+void Mediator::HandleFAQ() { OpenLink(App::ILinksManager::URL_FAQ); }
+
+void Mediator::HandleContactSupport() { OpenLink(App::ILinksManager::URL_CONTACT_SUPPORT); }
+
+void Mediator::HandleMoreLanguages() { OpenLink(App::ILinksManager::URL_MORE_LANGUAGES); }
+
+void Mediator::HandleHelp() { OpenLink(App::ILinksManager::URL_HELP); }
+
+void Mediator::HandleCheckForUpdates() { CheckForUpdates(false); }
+
+void Mediator::HandleCheckForAutoUpdates() {
+  if (App::Application::CurrentSettings().GetBool(App::ISettingsManager::KEY_AUTOUPDATE,
+                                                  App::ISettingsManager::DEFAULT_AUTOUPDATE))
+    CheckForUpdates(true);
+}
+
+void Mediator::CheckForUpdates(bool automatic) { App::UpdateManager::CheckForUpdates(&mainWindow_, automatic, {}); }
+
+}  // namespace Glimra
+}  // namespace Zentor

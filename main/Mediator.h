@@ -1,0 +1,74 @@
+// Joins the main window's and the application's requests to what they ask for: opening a file or
+// the last session into a new workspace controller, the preferences, the help links and the
+// update checks. It owns the program's one usage-statistics handler and reads the command line.
+#pragma once
+
+#include "Engine/WorkspaceController.h"
+#include "Platform/AppShell/CustomizationManager.h"
+
+#include <QObject>
+#include <QString>
+
+#include <memory>
+#include <string>
+
+namespace Zentor {
+namespace Core {
+class HookerPrintScreen;
+}
+
+namespace Glimra {
+
+class MainWindow;
+class StatisticsEventHandler;
+
+// GUI thread only. Built after the main window and destroyed before it.
+class Mediator : public QObject {
+  Q_OBJECT
+
+ public:
+  Mediator(int argc, char** argv, MainWindow& mainWindow);
+  ~Mediator() override;
+
+  void ProcessCommandLine(int argc, char** argv);
+  void ShowCommandLineHelp(const QString& help);
+  void CheckForUpdates(bool automatic);
+  static void HookPrintScreenStatistics();
+
+  // The engine maker of every open; empty, the default, means the real engine.
+  void SetEngineFactory(WorkspaceController::EngineFactory factory) { engineFactory_ = std::move(factory); }
+
+ public slots:
+  void AddFileToOpen(const QString& path);
+  void RestoreLastSession();
+  void HandleApplicationStarted();
+  void HandleMainWindowShow();
+  void HandlePreferencesDialog();
+  void HandleFAQ();
+  void HandleContactSupport();
+  void HandleCheckForUpdates();
+  void HandleCheckForAutoUpdates();
+  void HandleMoreLanguages();
+  void HandleHelp();
+
+ private:
+  // Hands a new controller to the window; the earlier sessions go once the window dropped its
+  // old one, so a live session is never cleared.
+  void Open(const std::string& path, const std::string& sessionId);
+  void OpenLink(int linkId);
+
+  MainWindow& mainWindow_;
+  App::CustomizationManagerPtr customization_;
+  // The hook comes after the handler and goes before it: a key press never finds it gone.
+  std::unique_ptr<StatisticsEventHandler> statisticsEventHandler_;
+  std::unique_ptr<Core::HookerPrintScreen> printScreenHook_;
+  std::string fileToOpen_;
+  std::string helpText_;
+  bool commandLineFileOpened_ = false;
+  WorkspaceController::EngineFactory engineFactory_;
+
+  static StatisticsEventHandler* s_statisticsEventHandler;
+};
+
+}  // namespace Glimra
+}  // namespace Zentor

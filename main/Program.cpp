@@ -1,0 +1,52 @@
+#include "main/Program.h"
+
+#include "Core/Interfaces/Exception.h"
+#include "UI/MainWindow.h"
+#include "main/Application.h"
+#include "main/ApplicationEventFilter.h"
+#include "main/Mediator.h"
+
+#include <boost/exception/diagnostic_information.hpp>
+#include <glog/logging.h>
+
+#include <memory>
+
+namespace Zentor {
+namespace Glimra {
+
+int Program::Run(int& argc, char** argv, const StartHook& started) {
+  std::unique_ptr<Application> application;
+  try {
+    application = std::make_unique<Application>(argc, argv);
+  } catch (...) {
+    LOG(ERROR) << "The application could not be set up: " << boost::current_exception_diagnostic_information();
+    return 1;
+  }
+
+  int code = 1;
+  try {
+    MainWindow mainWindow(nullptr, Qt::WindowFlags());
+    Mediator mediator(argc, argv, mainWindow);
+    ApplicationEventFilter eventFilter(nullptr, mediator);
+    application->installEventFilter(&eventFilter);
+    mainWindow.setVisible(true);
+    if (started) started(*application, mainWindow, mediator, eventFilter);
+    code = application->exec();
+    // What an event handler let out ended the loop; it is reported below like any other failure.
+    if (std::exception_ptr failure = application->takePendingException()) std::rethrow_exception(failure);
+  } catch (const Zentor::Exception& e) {
+    LOG(ERROR) << "A Zentor::Exception-based exception has been caught: " << boost::diagnostic_information(e);
+    code = 1;
+  } catch (const std::exception& e) {
+    LOG(ERROR) << "An std::exception-based exception has been caught: " << boost::diagnostic_information(e);
+    code = 1;
+  } catch (...) {
+    LOG(ERROR) << "An unknown exception has been caught: " << boost::current_exception_diagnostic_information();
+    code = 1;
+  }
+  application.reset();
+  return code;
+}
+
+}  // namespace Glimra
+}  // namespace Zentor
