@@ -116,7 +116,7 @@ class Glimra:
 
     def start(self):
         env = dict(self.env, QT_QPA_PLATFORM="xcb", ZENTOR_PLUGIN_PATH=self.suite.options.plugins,
-                   LC_ALL="C.UTF-8", LANG="C.UTF-8", **self.folders())
+                   LC_ALL="C.UTF-8", LANG="C.UTF-8", GLOG_logtostderr="1", **self.folders())
         for folder in self.folders().values():
             os.makedirs(folder, exist_ok=True)
         self.log = open(os.path.join(self.home, "glimra-%d.log" % int(time.time() * 1000)), "w")
@@ -211,7 +211,9 @@ class Glimra:
         return shot.bounding_box(is_green)
 
     def wait_for_picture(self, timeout=30):
-        return wait_until(lambda: self.picture_rect(), timeout, "the picture to show")
+        # Larger than the start page's preview of the last session.
+        return wait_until(lambda: (lambda r: r if r and r[2] > 200 else None)(self.picture_rect()), timeout,
+                          "the picture to show")
 
     def wait_idle(self, timeout=60):
         """Until no window but the main one is shown (progress dialogs closed)."""
@@ -281,6 +283,7 @@ LASSO_BUTTON = (668, 116)
 LASSO_SELECTOR = (689, 146)
 CLONE_BUTTON = (824, 123)
 START_BUTTON = (697, 415)
+OPEN_LAST_BUTTON = (452, 504)
 FIT_BUTTON = (24, 530)
 
 
@@ -656,6 +659,91 @@ def journey_bad_input(suite):
     glimra.save_shot("10-bad")
 
 
+def region_difference(a, b, rect, step=3):
+    """The mean channel difference of two shots over rect, on every step-th pixel."""
+    x0, y0, w, h = rect
+    total, count = 0, 0
+    for y in range(y0, y0 + h, step):
+        for x in range(x0, x0 + w, step):
+            pa, pb = a.pixel(x, y), b.pixel(x, y)
+            total += abs(pa[0] - pb[0]) + abs(pa[1] - pb[1]) + abs(pa[2] - pb[2])
+            count += 3
+    return total / count
+
+
+def erase_with_brush(glimra, rect):
+    glimra.click(*BRUSH_BUTTON)
+    paint_over_object(glimra, rect)
+    glimra.click(*START_BUTTON)
+
+
+def journey_restore_last_session(suite):
+    home = suite.home("08-restore")
+    glimra = suite.launch("08-restore", [suite.photo(home)], home)
+    rect = glimra.wait_for_picture()
+    erase_with_brush(glimra, rect)
+    wait_until(lambda: not red_count(glimra.shot(), rect), 90, "the object to go")
+    glimra.wait_idle()
+    erased = glimra.shot()
+    glimra.key("ctrl+z")
+    wait_until(lambda: object_contrast(glimra, rect) > 40, 20, "undo to bring the object back")
+    time.sleep(0.5)
+    undone = glimra.shot()
+    glimra.key("ctrl+shift+z")
+    wait_until(lambda: region_difference(glimra.shot(), erased, rect) < 1, 20, "redo")
+    glimra.key("ctrl+q")
+    box = glimra.dialog("the question")
+    _, _, width, height = glimra.geometry(box)
+    glimra.click(width - 65, height - 24, window=box)  # Don't Save
+    check(glimra.process.wait(20) == 0, "the first run did not end cleanly")
+
+    again = suite.launch("08-restore", [], home)
+    time.sleep(1)
+    again.click(*OPEN_LAST_BUTTON)
+    restored = again.wait_for_picture()
+    check(restored == rect, "the restored picture is shown at %s, before at %s" % (restored, rect))
+    time.sleep(0.5)
+    difference = region_difference(again.shot(), erased, rect)
+    check(difference < 2, "the restored picture differs from the one before quitting by %.1f" % difference)
+    again.key("ctrl+z")
+    wait_until(lambda: region_difference(again.shot(), undone, rect) < 2, 20,
+               "the restored history's undo to give the picture before the erase")
+    again.save_shot("08-restore")
+
+
+def journey_kill_during_effect(suite):
+    home = suite.home("09-kill")
+    photo = suite.photo(home, width=3200, height=2400)
+    glimra = suite.launch("09-kill", [photo], home)
+    rect = glimra.wait_for_picture()
+    erase_with_brush(glimra, rect)
+    wait_until(lambda: glimra.others(), 10, "the effect's progress")
+    sessions = glimra.sessions()
+    check(len(sessions) == 1, "sessions while the effect runs: %s" % sessions)
+    folder = os.path.join(home, "cache", "Zentor", "Glimra", "sessions", sessions[0])
+    leftovers = set(os.listdir(folder))
+    os.kill(glimra.process.pid, signal.SIGKILL)
+    glimra.process.wait(10)
+
+    again = suite.launch("09-kill", [], home)
+    time.sleep(1)
+    again.click(*OPEN_LAST_BUTTON)
+    again_rect = again.wait_for_picture(60)
+    # The engine opened the file afresh: the object is there, untouched.
+    wait_until(lambda: red_count(again.shot(), again_rect) > 100, 20, "the reopened picture's object")
+    time.sleep(1)
+    remaining = set()
+    for name in again.sessions():
+        path = os.path.join(home, "cache", "Zentor", "Glimra", "sessions", name)
+        if os.path.isdir(path):
+            remaining |= set(os.listdir(path))
+    # The session's own files (lock, session file, start-page preview) are written afresh.
+    swaps = [name for name in leftovers & remaining
+             if not name.endswith((".lock", ".json")) and name != "preview.png"]
+    check(not swaps, "the killed run's swap files remain: %s" % swaps)
+    again.save_shot("09-kill")
+
+
 JOURNEYS = [
     ("1 open from the command line", journey_open_from_command_line),
     ("2 remove an object with the brush", journey_erase_with_brush),
@@ -664,6 +752,8 @@ JOURNEYS = [
     ("5 effects panel", journey_effects_panel),
     ("6 save as PNG and JPEG", journey_save_as),
     ("7 quit with unsaved changes", journey_quit_with_changes),
+    ("8 restore the last session", journey_restore_last_session),
+    ("9 kill during an effect", journey_kill_during_effect),
     ("10 bad input", journey_bad_input),
 ]
 
