@@ -212,7 +212,7 @@ class Glimra:
 
     def wait_for_picture(self, timeout=30):
         # Larger than the start page's preview of the last session.
-        return wait_until(lambda: (lambda r: r if r and r[2] > 200 else None)(self.picture_rect()), timeout,
+        return wait_until(lambda: (lambda r: r if r and r[2] > 300 else None)(self.picture_rect()), timeout,
                           "the picture to show")
 
     def wait_idle(self, timeout=60):
@@ -713,11 +713,11 @@ def journey_restore_last_session(suite):
 
 def journey_kill_during_effect(suite):
     home = suite.home("09-kill")
-    photo = suite.photo(home, width=3200, height=2400)
+    photo = suite.photo(home, width=2400, height=1800)
     glimra = suite.launch("09-kill", [photo], home)
     rect = glimra.wait_for_picture()
     erase_with_brush(glimra, rect)
-    wait_until(lambda: glimra.others(), 10, "the effect's progress")
+    wait_until(lambda: glimra.others(), 30, "the effect's progress", step=0.05)
     sessions = glimra.sessions()
     check(len(sessions) == 1, "sessions while the effect runs: %s" % sessions)
     folder = os.path.join(home, "cache", "Zentor", "Glimra", "sessions", sessions[0])
@@ -728,9 +728,15 @@ def journey_kill_during_effect(suite):
     again = suite.launch("09-kill", [], home)
     time.sleep(1)
     again.click(*OPEN_LAST_BUTTON)
-    again_rect = again.wait_for_picture(60)
+    again.wait_for_picture(60)
+
+    def object_shown():
+        shot = again.shot()
+        rect = again.picture_rect(shot)
+        return rect and rect[2] > 300 and red_count(shot, rect) > 100
+
     # The engine opened the file afresh: the object is there, untouched.
-    wait_until(lambda: red_count(again.shot(), again_rect) > 100, 20, "the reopened picture's object")
+    wait_until(object_shown, 60, "the reopened picture's object")
     time.sleep(1)
     remaining = set()
     for name in again.sessions():
