@@ -1,5 +1,5 @@
 // Pictures for the end-to-end journeys, and what the journeys read back from pictures on disk.
-//   make <path> <width> <height>       a textured photo with a red disc at the centre and a blue
+//   make <path> <width> <height> [r]   a textured photo with a red disc at the centre and a blue
 //                                      square in the top left quarter; camera EXIF in a JPEG
 //   size <path>                        "<width> <height>"
 //   mean <path> <x> <y> <w> <h>        the region's mean "r g b"
@@ -26,8 +26,8 @@ using Zentor::Proc::ImageMetadata;
 
 namespace {
 
-// The object sits at the centre; its radius is a tenth of the shorter side.
-int Make(const std::string& path, int width, int height) {
+// The object sits at the centre; its radius is a tenth of the shorter side unless given.
+int Make(const std::string& path, int width, int height, int radius) {
   QImage image(width, height, QImage::Format_RGB32);
   // A fine green texture: uniform enough that a fill matches it, busy enough to be a real photo.
   for (int y = 0; y < height; ++y) {
@@ -41,7 +41,7 @@ int Make(const std::string& path, int width, int height) {
   painter.setRenderHint(QPainter::Antialiasing);
   painter.setPen(Qt::NoPen);
   painter.setBrush(QColor(220, 30, 40));
-  const int radius = std::min(width, height) / 10;
+  if (radius <= 0) radius = std::min(width, height) / 10;
   painter.drawEllipse(QPoint(width / 2, height / 2), radius, radius);
   // A blue square in the top left quarter shows the picture's orientation.
   painter.setBrush(QColor(30, 40, 220));
@@ -118,7 +118,9 @@ int main(int argc, char** argv) {
   QCoreApplication application(argc, argv);
   const std::string command = argc > 1 ? argv[1] : "";
   try {
-    if (command == "make" && argc == 5) return Make(argv[2], std::atoi(argv[3]), std::atoi(argv[4]));
+    if (command == "make" && (argc == 5 || argc == 6)) {
+      return Make(argv[2], std::atoi(argv[3]), std::atoi(argv[4]), argc == 6 ? std::atoi(argv[5]) : 0);
+    }
     if (command == "exif" && argc == 3) return Exif(argv[2]);
     if (command == "size" && argc == 3) {
       const QImage image = Load(argv[2]);
