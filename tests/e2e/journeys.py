@@ -777,6 +777,10 @@ def main():
         setattr(options, name, os.path.abspath(getattr(options, name)))
     os.makedirs(options.work, exist_ok=True)
     os.makedirs(options.screenshots, exist_ok=True)
+    # Only this run's pictures: a failure's screenshot from an earlier run would mislead.
+    for name in os.listdir(options.screenshots):
+        if name.endswith(".png"):
+            os.remove(os.path.join(options.screenshots, name))
 
     suite = Suite(options)
     if not suite.display.start():
