@@ -417,6 +417,19 @@ void MainWindow::SetWorkspaceController(const WorkspaceControllerPtr& newControl
 }
 
 void MainWindow::ReleaseWorkspaceController() {
+  // The document goes before the window: its session is written now, or the next start has no
+  // last session to restore.
+  if (controller) {
+    try {
+      controller->SaveSession();
+    } catch (const Zentor::Exception& e) {
+      LOG(ERROR) << GetDescription(e);
+    } catch (const std::exception& e) {
+      LOG(ERROR) << e.what();
+    } catch (...) {
+      LOG(ERROR) << "Unknown error";
+    }
+  }
   ui->undoWidget->SetUndoEngine(nullptr);
   ui->workspaceWidget->ReleaseWorkspaceController();
   controller.reset();

@@ -8,7 +8,7 @@ PACKAGES=(
   libavutil-dev libavcodec-dev libavformat-dev libswscale-dev
   libopencv-dev libexiv2-dev libgmic-dev
   qt6-base-dev qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools qt6-translations-l10n libgl-dev
-  libxcb1-dev xvfb xauth xdotool x11-apps desktop-file-utils
+  libxcb1-dev xvfb xauth xdotool x11-apps desktop-file-utils python3
 )
 missing=()
 for p in "${PACKAGES[@]}"; do

@@ -191,6 +191,8 @@ class Decoder : public StreamBase<IStreamVideo> {
     context_->max_pixels = MAX_PIXELS;
     context_->thread_count = 0;
     context_->thread_type = FF_THREAD_SLICE;
+    // A JPEG cut short would otherwise decode with its missing part filled in grey, as if whole.
+    if (id == AV_CODEC_ID_MJPEG) context_->err_recognition |= AV_EF_EXPLODE;
     if (decoder->capabilities & AV_CODEC_CAP_DR1) context_->get_buffer2 = &Decoder::GetBuffer;
     const int opened = avcodec_open2(context_.get(), decoder, nullptr);
     if (opened < 0) ZENTOR_THROW_DESC(DecoderException, "Cannot open the decoder: " + FF::ErrorText(opened));

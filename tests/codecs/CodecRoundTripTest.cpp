@@ -340,6 +340,13 @@ TEST(CodecDecoder, BadFilesFailClearly) {
   const std::string text2 = description([&] { DecodeFile(truncated); });
   EXPECT_EQ(text2.rfind("Cannot decode the picture", 0), 0u) << text2;
 
+  // A JPEG cut short is refused too, not shown with its missing part filled in.
+  const BlobPtr jpeg = Encode(MakePicture(256, 192), IFormatCodecVideo::CODEC_ID_MJPEG);
+  const std::string cut = dir.File("truncated.jpg");
+  WriteFile(cut, jpeg->Data(), jpeg->Size() * 2 / 3);
+  const std::string text3 = description([&] { DecodeFile(cut); });
+  EXPECT_EQ(text3.rfind("Cannot decode the picture", 0), 0u) << text3;
+
   EXPECT_THROW(DecodeFile(dir.File("missing.png")), Core::FileException);
 }
 

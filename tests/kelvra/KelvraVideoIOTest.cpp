@@ -217,6 +217,19 @@ TEST(KelvraVideoIO, FailedDecodesYieldNoFrame) {
   EXPECT_FALSE(DecodeBytes(bytes));
   EXPECT_FALSE(DecodeBytes(nullptr));  // nothing handed in
 
+  // A JPEG cut short gives no frame, from bytes or from a file; the whole one decodes.
+  std::vector<uchar> jpeg;
+  ASSERT_TRUE(cv::imencode(".jpg", Texture(256, 192, CV_8UC3), jpeg));
+  EXPECT_TRUE(Utils::Decode(jpeg.data(), jpeg.size()));
+  EXPECT_FALSE(Utils::Decode(jpeg.data(), jpeg.size() * 2 / 3));
+  const std::string cut = TempPath(".jpg");
+  {
+    std::ofstream file(cut, std::ios::binary);
+    file.write(reinterpret_cast<const char*>(jpeg.data()), static_cast<std::streamsize>(jpeg.size() * 2 / 3));
+  }
+  EXPECT_FALSE(DecodeFile(cut));
+  boost::filesystem::remove(cut);
+
   // A picture OpenCV reads but wider than any frame: no frame, and no other exception.
   std::vector<uchar> wide;
   ASSERT_TRUE(cv::imencode(".png", cv::Mat::zeros(1, static_cast<int>(DataVideoFF::MAX_DIMENSION) + 1, CV_8UC1), wide));

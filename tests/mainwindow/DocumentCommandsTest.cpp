@@ -307,3 +307,12 @@ TEST_F(DocumentCommandsTest, PrintingWritesTheWholePictureShrunkToThePage) {
 }
 
 }  // namespace
+
+TEST_F(DocumentCommandsTest, ReleasingTheDocumentWritesItsSessionOnceEvenWhenTheWriteFails) {
+  window.SetWorkspaceController(WorkspaceControllerPtr(fake.get()));
+  EXPECT_CALL(*fake, SaveSession()).WillOnce([] { throw std::runtime_error("disk full"); });
+  window.ReleaseWorkspaceController();
+  testing::Mock::VerifyAndClearExpectations(fake.get());
+  // Nothing is left to write when the window goes.
+  EXPECT_CALL(*fake, SaveSession()).Times(0);
+}

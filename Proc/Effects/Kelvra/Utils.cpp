@@ -13,8 +13,10 @@
 #include <algorithm>
 #include <cctype>
 #include <cstring>
+#include <fstream>
 #include <limits>
 #include <set>
+#include <vector>
 
 namespace Zentor {
 namespace Proc {
@@ -101,6 +103,34 @@ DataVideoPtr DecodedFrame(const cv::Mat& picture, const std::string& what) {
   return Utils::MatToFrame(picture);
 }
 
+// A JPEG (it starts with a start-of-image marker) whose last bytes hold no end-of-image marker was
+// cut short. OpenCV decodes such a file with the missing part filled in grey, as if it were whole.
+// Inside the coded data 0xFF is always followed by 0x00 or a restart marker, so 0xFF 0xD9 near the
+// end is the end-of-image marker itself.
+constexpr size_t JPEG_TAIL = 1024;
+
+bool IsTruncatedJpeg(const uint8_t* head, size_t headLength, const uint8_t* tail, size_t tailLength) {
+  if (headLength < 3 || head[0] != 0xFF || head[1] != 0xD8 || head[2] != 0xFF) return false;
+  for (size_t i = 0; i + 1 < tailLength; ++i) {
+    if (tail[i] == 0xFF && tail[i + 1] == 0xD9) return false;
+  }
+  return true;
+}
+
+bool IsTruncatedJpegFile(const std::string& path) {
+  std::ifstream file(path, std::ios::binary | std::ios::ate);
+  if (!file) return false;
+  const std::streamoff size = file.tellg();
+  uint8_t head[3] = {0, 0, 0};
+  file.seekg(0);
+  if (size < 3 || !file.read(reinterpret_cast<char*>(head), 3)) return false;
+  const size_t tailLength = static_cast<size_t>(std::min<std::streamoff>(size, JPEG_TAIL));
+  std::vector<uint8_t> tail(tailLength);
+  file.seekg(size - static_cast<std::streamoff>(tailLength));
+  if (!file.read(reinterpret_cast<char*>(tail.data()), static_cast<std::streamsize>(tailLength))) return false;
+  return IsTruncatedJpeg(head, 3, tail.data(), tailLength);
+}
+
 std::string LowerCase(std::string text) {
   std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::tolower(c); });
   return text;
@@ -133,12 +163,21 @@ DataVideoPtr Utils::MatToFrame(const cv::Mat& mat) {
 }
 
 DataVideoPtr Utils::Decode(const std::string& path) {
+  if (IsTruncatedJpegFile(path)) {
+    LOG(WARNING) << "The JPEG picture " << path << " is cut short";
+    return nullptr;
+  }
   return DecodedFrame(ToFrameLayout(cv::imread(path, cv::IMREAD_UNCHANGED)), path);
 }
 
 DataVideoPtr Utils::Decode(const uint8_t* bytes, size_t length) {
   if (!bytes || length == 0 || length > static_cast<size_t>(std::numeric_limits<int>::max())) {
     LOG(WARNING) << "OpenCV has no bytes to decode";
+    return nullptr;
+  }
+  const size_t tailLength = std::min(length, JPEG_TAIL);
+  if (IsTruncatedJpeg(bytes, length, bytes + length - tailLength, tailLength)) {
+    LOG(WARNING) << "The JPEG picture of " << length << " bytes is cut short";
     return nullptr;
   }
   const cv::Mat encoded(1, static_cast<int>(length), CV_8UC1, const_cast<uint8_t*>(bytes));
