@@ -1199,6 +1199,25 @@
     </message>
 </context>
 <context>
+    <name>Zentor::Glimra::Mediator</name>
+    <message>
+        <source>Allowed options</source>
+        <translation>Erlaubte Optionen</translation>
+    </message>
+    <message>
+        <source>show this message</source>
+        <translation>diese Meldung anzeigen</translation>
+    </message>
+    <message>
+        <source>input file</source>
+        <translation>Eingabedatei</translation>
+    </message>
+    <message>
+        <source>filename</source>
+        <translation>Dateiname</translation>
+    </message>
+</context>
+<context>
     <name>Zentor::Glimra::ResizeDialog</name>
     <message>
         <source>Current image size is %1 %3 %2</source>
