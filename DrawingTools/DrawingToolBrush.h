@@ -17,7 +17,12 @@ class DrawingToolBrush : public DrawingToolEmpty {
   // The blur is ignored.
   void updateCursor(int size, int blur) override;
 
+ protected:
+  // plusSign: the selection brush shows a plus, the eraser a minus.
+  DrawingToolBrush(QGraphicsView& view, bool plusSign);
+
  private:
+  const bool plusSign;
   int cursorSize = 0;
 };
 

@@ -1,24 +1,18 @@
 // The eraser: the scene paints its strokes; the tool only draws the round cursor with a minus sign.
 #pragma once
 
-#include "DrawingTools/DrawingToolEmpty.h"
+#include "DrawingTools/DrawingToolBrush.h"
 
 namespace Zentor {
 namespace Glimra {
 
-class DrawingToolErase : public DrawingToolEmpty {
+class DrawingToolErase : public DrawingToolBrush {
   Q_OBJECT
 
  public:
   explicit DrawingToolErase(QGraphicsView& view);
 
   static boost::shared_ptr<IDrawingTool> Create(QGraphicsView& view, IGlimraDrawer& drawer);
-
-  // The blur is ignored.
-  void updateCursor(int size, int blur) override;
-
- private:
-  int cursorSize = 0;
 };
 
 }  // namespace Glimra
