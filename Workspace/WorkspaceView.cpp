@@ -37,6 +37,8 @@ WorkspaceView::WorkspaceView(QWidget* parent) : QGraphicsView(parent), toolTipMa
   QShortcut* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
   escape->setContext(Qt::WindowShortcut);
   connect(escape, &QShortcut::activated, this, &WorkspaceView::ResetCurrentSelection);
+  // Scroll bars coming or going after a zoom keep the middle too.
+  setResizeAnchor(QGraphicsView::AnchorViewCenter);
 }
 
 void WorkspaceView::SetUniversalDrawingTool(boost::shared_ptr<IDrawingTool> tool) {
@@ -113,8 +115,12 @@ void WorkspaceView::ScaleToPercent(double percent) {
   if (percent > upperLimit && !flags.testFlag(SCALE_UP)) return;
 
   // Set, not multiplied: repeated steps never drift off the limits.
+  // The picture's point in the middle stays there; the view's own anchor may hold a point from
+  // before the last fit.
+  const QPointF middle = viewportTransform().inverted().map(QRectF(viewport()->rect()).center());
   const double factor = ClampToLimits(percent) / 100.0;
   setTransform(QTransform::fromScale(factor, factor));
+  centerOn(middle);
   emit scaleChanged(GetCurrentScalePercent());
   emit scaleEnabled(CanScale());
   if (scene()) UpdateDragEnabled();

@@ -101,6 +101,7 @@ class Glimra:
         self.process = None
         self.window = None
         self.log = None
+        self.extra_env = {}
 
     def folders(self):
         return {"XDG_CONFIG_HOME": os.path.join(self.home, "config"),
@@ -115,13 +116,23 @@ class Glimra:
         return sorted(os.listdir(folder)) if os.path.isdir(folder) else []
 
     def start(self):
+        self.launch()
+        return self.attach()
+
+    def launch(self):
+        """Starts the process without waiting for its window."""
         env = dict(self.env, QT_QPA_PLATFORM="xcb", ZENTOR_PLUGIN_PATH=self.suite.options.plugins,
                    LC_ALL="C.UTF-8", LANG="C.UTF-8", GLOG_logtostderr="1", **self.folders())
+        env.update(self.extra_env)
         for folder in self.folders().values():
             os.makedirs(folder, exist_ok=True)
         self.log = open(os.path.join(self.home, "glimra-%d.log" % int(time.time() * 1000)), "w")
         self.process = subprocess.Popen([self.suite.options.glimra] + self.args, env=env, cwd=self.home,
                                         stdout=self.log, stderr=subprocess.STDOUT)
+        return self
+
+    def attach(self):
+        """Waits for the main window and gives it the focus."""
         self.window = wait_until(lambda: self.main_window(), 30, "the main window")
         self.focus()
         return self

@@ -173,6 +173,26 @@ TEST_F(WorkspaceViewTest, ZoomStaysExactlyWithinItsLimits) {
   EXPECT_EQ(enabled.last().at(0).value<IScalableView::ScalePolicyFlags>(), IScalableView::SCALE_UP);
 }
 
+TEST_F(WorkspaceViewTest, ZoomingFromTheFittedPictureKeepsItsCentreInTheMiddle) {
+  // Shown first at 100 % from the top left, as the program does before it fits the picture.
+  QGraphicsScene scene(0, 0, 6000, 4000);
+  Show(scene, QSize(500, 440));
+  view.horizontalScrollBar()->setValue(0);
+  view.verticalScrollBar()->setValue(0);
+  QCoreApplication::processEvents();
+  view.SetRestrictionForScale(IScalableView::SCALE_UP, 300);
+  view.SetRestrictionForScale(IScalableView::SCALE_DOWN, 5);
+  view.SetScaleStep(10);
+  view.ScaleToFit();
+  for (int notch = 0; notch < 4; ++notch) {
+    Wheel(120);
+    QCoreApplication::processEvents();
+  }
+  const QPointF middle = view.mapToScene(view.viewport()->rect().center());
+  EXPECT_NEAR(middle.x(), 3000, 8);
+  EXPECT_NEAR(middle.y(), 2000, 8);
+}
+
 TEST_F(WorkspaceViewTest, SpaceAndTheRightButtonPanOnlyWhileThePictureOverflows) {
   QGraphicsScene scene(0, 0, 2000, 1000);
   Show(scene, QSize(300, 200));
