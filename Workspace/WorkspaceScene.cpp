@@ -17,12 +17,13 @@ namespace Zentor {
 namespace Glimra {
 
 WorkspaceScene::WorkspaceScene(IGlimraDrawer& drawer, QObject* parent)
-    : QGraphicsScene(parent), drawer_(drawer), frame_(drawer.GetVideo()) {
+    : QGraphicsScene(parent), drawer_(drawer) {
   // Items come and go with every stroke step and are never looked up by position.
   setItemIndexMethod(QGraphicsScene::NoIndex);
-  pixmapItem_ = addPixmap(ColorspaceConverter::FrameToPixmap(frame_));
-  frameFormat_ = FormatOf(frame_);
-  if (frame_) setSceneRect(0, 0, frame_->GetWidth(), frame_->GetHeight());
+  const Proc::DataVideoPtr frame = drawer.GetVideo();
+  pixmapItem_ = addPixmap(ColorspaceConverter::FrameToPixmap(frame));
+  shownFormat_ = frameFormat_ = FormatOf(frame);
+  if (frame) setSceneRect(0, 0, frame->GetWidth(), frame->GetHeight());
 }
 
 WorkspaceScene::~WorkspaceScene() {
@@ -109,10 +110,13 @@ void WorkspaceScene::ApplyPatch(const IGlimraDrawer::PaintPatch& patch) {
 void WorkspaceScene::RemoveAllPatches() {
   Proc::DataVideoPtr frame = drawer_.GetVideo();
   if (!frame) return;
-  frame_ = std::move(frame);
   for (QGraphicsItem* patch : patches_) delete patch;
   patches_.clear();
-  pixmapItem_->setPixmap(ColorspaceConverter::FrameToPixmap(frame_));
+  // The old picture goes first: two full-size pictures at once would double the program's share
+  // of the memory for a moment.
+  pixmapItem_->setPixmap(QPixmap());
+  pixmapItem_->setPixmap(ColorspaceConverter::FrameToPixmap(frame));
+  shownFormat_ = FormatOf(frame);
   maxPatchArea_ = std::max(maxPatchArea_, patchArea_);
   maxPatchCount_ = std::max(maxPatchCount_, patchCount_);
   patchCount_ = 0;
@@ -122,10 +126,9 @@ void WorkspaceScene::RemoveAllPatches() {
 void WorkspaceScene::HandleEventInternal() {
   try {
     RemoveAllPatches();
-    const FrameFormat format = FormatOf(frame_);
-    if (!frame_ || format == frameFormat_) return;
-    frameFormat_ = format;
-    setSceneRect(0, 0, frame_->GetWidth(), frame_->GetHeight());
+    if (shownFormat_ == FrameFormat{} || shownFormat_ == frameFormat_) return;
+    frameFormat_ = shownFormat_;
+    setSceneRect(0, 0, frameFormat_[1], frameFormat_[2]);
     const QList<QGraphicsView*> shown = views();
     if (!shown.isEmpty()) shown.first()->centerOn(pixmapItem_);
   } catch (...) {

@@ -59,7 +59,8 @@ class WorkspaceScene : public QGraphicsScene, public virtual DrawerEventHandlerU
   static FrameFormat FormatOf(const Proc::DataVideoPtr& frame);
 
   IGlimraDrawer& drawer_;
-  Proc::DataVideoPtr frame_;
+  // The shown picture's format; the scene keeps only the picture's converted copy, not the frame.
+  FrameFormat shownFormat_;
   QGraphicsPixmapItem* pixmapItem_;
   std::vector<QGraphicsItem*> patches_;
   uint64_t patchArea_ = 0;

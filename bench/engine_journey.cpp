@@ -38,11 +38,12 @@ Property ProgramColorspaces() {
   return settings;
 }
 
-long PeakResidentKb() {
+// A memory figure of this process from /proc, in kB: "VmHWM:" (the peak) or "VmRSS:" (now).
+long StatusKb(const std::string& field) {
   std::ifstream status("/proc/self/status");
   std::string line;
   while (std::getline(status, line)) {
-    if (line.rfind("VmHWM:", 0) == 0) return std::stol(line.substr(6));
+    if (line.rfind(field, 0) == 0) return std::stol(line.substr(field.size()));
   }
   return 0;
 }
@@ -99,6 +100,7 @@ int main(int argc, char** argv) {
   }
   engine->RegisterCoreEventHandler(&failures);
   std::printf("open %.6f\n", open);
+  std::printf("rss_open_kb %ld\n", StatusKb("VmRSS:"));
 
   Property brush(Glimra::IGlimraBrush::CLASS_ID);
   brush.SetChildT(Glimra::IGlimraBrush::TAG_BRUSH_TYPE, Glimra::IGlimraBrush::CIRCLE);
@@ -129,12 +131,14 @@ int main(int argc, char** argv) {
   engine->ApplyEffect(inpaint, true);
   engine->GetVideo();
   std::printf("inpaint %.6f\n", Seconds(start));
+  std::printf("rss_inpaint_kb %ld\n", StatusKb("VmRSS:"));
 
   start = Clock::now();
   engine->Undo();
   engine->GetVideo();
   std::printf("undo %.6f\n", Seconds(start));
-  std::printf("peak_kb %ld\n", PeakResidentKb());
+  std::printf("rss_undo_kb %ld\n", StatusKb("VmRSS:"));
+  std::printf("peak_kb %ld\n", StatusKb("VmHWM:"));
   std::printf("failures %d\n", failures.count);
   engine.reset();
   return failures.count == 0 ? 0 : 1;
