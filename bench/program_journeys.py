@@ -229,6 +229,14 @@ class Bench:
         picture_points = stroke_in_picture()
         screen = [(int(round(ox + (px - WIDTH / 2) * scale)), int(round(oy + (py - HEIGHT / 2) * scale)))
                   for px, py in picture_points]
+        # Moves without a held button change nothing on screen (the cursor is not in the pixels
+        # read); otherwise the times below would not be the patches'.
+        for sx, sy in screen[:5]:
+            before = self.x.region(sx - PROBE // 2, sy - PROBE // 2, PROBE, PROBE)
+            self.x.motion(sx, sy)
+            time.sleep(0.05)
+            check(self.x.region(sx - PROBE // 2, sy - PROBE // 2, PROBE, PROBE) == before,
+                  "a move without a button changed the screen")
         moves, missed = [], 0
         self.x.motion(*screen[0])
         time.sleep(0.05)
