@@ -257,8 +257,10 @@ void GlimraCore::LoadSession() {
     LOG(WARNING) << path << ": " << e.what();
   }
   if (!restored) {
-    // Nothing of the refused session is kept.
+    // Nothing of the refused session is kept: its swap files (a run that ended before it wrote
+    // its session file leaves them too) go before the new session writes any.
     state = SessionState();
+    RemoveOrphanFiles(Core::Property(std::string()));
     LOG(INFO) << "Trying to create new session";
     state = LoadSessionImpl(filePath);
     LOG(INFO) << "New session created";

@@ -178,7 +178,8 @@ class GLIMRA_CORE_API IGlimraCore : public virtual IRefCountable,
     std::string sessionId;
     // The image to open when no session can be restored.
     std::string filePath;
-    // Ends with a path separator.
+    // Ends with a path separator. The session's own: swap files its session does not keep are
+    // removed when the engine starts.
     std::string tempFolder;
     std::function<std::string()> tempNameGenerator;
     // Must not be null; must outlive the engine.

@@ -735,15 +735,27 @@ def journey_restore_last_session(suite):
 
 def journey_kill_during_effect(suite):
     home = suite.home("09-kill")
-    photo = suite.photo(home, width=2400, height=1800)
+    photo = suite.photo(home, width=6000, height=4000)
     glimra = suite.launch("09-kill", [photo], home)
+    glimra.wait_for_picture()
+    sessions = glimra.sessions()
+    check(len(sessions) == 1, "sessions at the start: %s" % sessions)
+    folder = os.path.join(home, "cache", "Zentor", "Glimra", "sessions", sessions[0])
+
+    def own_files(names):
+        # The session's own files (lock, session file, start-page preview) are written afresh.
+        return {name for name in names if not name.endswith((".lock", ".json")) and name != "preview.png"}
+
+    # Four turns of a large picture keep more earlier steps than memory holds: some go to swap files.
+    for _ in range(4):
+        glimra.click(*ROTATE_BUTTON)
+        glimra.wait_idle()
+    wait_until(lambda: own_files(os.listdir(folder)), 30, "earlier steps in swap files")
+    glimra.click(*FIT_BUTTON)
     rect = glimra.wait_for_picture()
     erase_with_brush(glimra, rect)
     wait_until(lambda: glimra.others(), 30, "the effect's progress", step=0.05)
-    sessions = glimra.sessions()
-    check(len(sessions) == 1, "sessions while the effect runs: %s" % sessions)
-    folder = os.path.join(home, "cache", "Zentor", "Glimra", "sessions", sessions[0])
-    leftovers = set(os.listdir(folder))
+    leftovers = own_files(os.listdir(folder))
     os.kill(glimra.process.pid, signal.SIGKILL)
     glimra.process.wait(10)
 
@@ -765,9 +777,7 @@ def journey_kill_during_effect(suite):
         path = os.path.join(home, "cache", "Zentor", "Glimra", "sessions", name)
         if os.path.isdir(path):
             remaining |= set(os.listdir(path))
-    # The session's own files (lock, session file, start-page preview) are written afresh.
-    swaps = [name for name in leftovers & remaining
-             if not name.endswith((".lock", ".json")) and name != "preview.png"]
+    swaps = sorted(leftovers & remaining)
     check(not swaps, "the killed run's swap files remain: %s" % swaps)
     again.save_shot("09-kill")
 

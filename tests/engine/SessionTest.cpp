@@ -384,3 +384,26 @@ TEST(Session, UnreferencedFilesGoAfterSaveAndRestore) {
   EXPECT_EQ(3u, restored->Store().GetStepCount());
   EXPECT_EQ(expected, folder.Names());
 }
+
+TEST(Session, SwapFilesOfARunThatNeverWroteItsSessionGoWhenThePictureOpensAfresh) {
+  TempFolder folder;
+  StatisticsHandler statistics;
+  const Glimra::IGlimraCore::Initializer init = MakeInit(folder, WritePng(folder, "k.png", 60, 40), &statistics);
+  std::vector<std::string> swaps;
+  {
+    EnginePtr engine = EditedEngine(init);
+    engine->SaveSession();
+    boost::filesystem::remove(SessionPath(folder));
+    for (const std::string& name : folder.Names()) {
+      if (name != "k.png") swaps.push_back(name);
+    }
+  }
+  ASSERT_FALSE(swaps.empty());
+  WriteFile(folder.File("notes.txt"), "ZFRAME0");
+  EnginePtr again = MakeTestEngine(init);
+  EXPECT_EQ(1u, again->Store().GetStepCount());
+  const std::vector<std::string> names = folder.Names();
+  for (const std::string& swap : swaps) EXPECT_EQ(0, std::count(names.begin(), names.end(), swap)) << swap;
+  EXPECT_EQ(1, std::count(names.begin(), names.end(), "notes.txt"));
+  EXPECT_EQ(1, std::count(names.begin(), names.end(), "k.png"));
+}
