@@ -5,6 +5,7 @@
 #include "GlimraCore/IGlimraCore.h"
 #include "Platform/Bedrock/TempName.h"
 
+#include <boost/exception/diagnostic_information.hpp>
 #include <sys/resource.h>
 
 #include <algorithm>
@@ -67,6 +68,16 @@ class NoStatistics : public Zentor::Glimra::IStatisticsEventHandler {
   void TrackEventString(const std::string&, const StringParameters&) override {}
   void TrackEventInt(const std::string&, const IntParameters&) override {}
   void TrackException(const std::string&, const std::string&, const std::string&) override {}
+};
+
+// Counts the failures an engine reports, and prints each.
+class Failures : public Zentor::Glimra::ICoreEventHandler {
+ public:
+  void Throw(boost::exception_ptr error) override {
+    std::fprintf(stderr, "failure: %s\n", boost::diagnostic_information(error).c_str());
+    ++count;
+  }
+  int count = 0;
 };
 
 // Engine settings for an image, with the temporary files in tempFolder (ending with a separator).

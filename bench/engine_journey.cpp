@@ -10,7 +10,6 @@
 #include "Proc/Interfaces/IColorSpaceConverter.h"
 #include "Proc/Interfaces/IEffectInpaint.h"
 
-#include <boost/exception/diagnostic_information.hpp>
 #include <glog/logging.h>
 
 #include <cstdio>
@@ -47,15 +46,6 @@ long StatusKb(const std::string& field) {
   }
   return 0;
 }
-
-class Failures : public Glimra::ICoreEventHandler {
- public:
-  void Throw(boost::exception_ptr error) override {
-    std::fprintf(stderr, "failure: %s\n", boost::diagnostic_information(error).c_str());
-    ++count;
-  }
-  int count = 0;
-};
 
 }  // namespace
 

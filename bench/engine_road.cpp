@@ -16,7 +16,6 @@
 #include "Proc/Interfaces/IRotate.h"
 #include "Proc/Interfaces/StreamOneFrame.h"
 
-#include <boost/exception/diagnostic_information.hpp>
 #include <glog/logging.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -68,15 +67,6 @@ Property Preset(const char* classId) {
   preset.SetChildT(Conf::IPreset::KEY_CLASS_ID, std::string(classId));
   return preset;
 }
-
-class Failures : public Glimra::ICoreEventHandler {
- public:
-  void Throw(boost::exception_ptr error) override {
-    std::fprintf(stderr, "failure: %s\n", boost::diagnostic_information(error).c_str());
-    ++count;
-  }
-  int count = 0;
-};
 
 template <class F>
 void Step(const char* name, F&& action) {
