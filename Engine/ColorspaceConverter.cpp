@@ -4,8 +4,13 @@
 
 #include <glog/logging.h>
 
+#include <algorithm>
+#include <atomic>
 #include <climits>
 #include <cstdint>
+#include <system_error>
+#include <thread>
+#include <vector>
 
 namespace Zentor {
 namespace Glimra {
@@ -60,9 +65,54 @@ QImage ColorspaceConverter::FrameToImage(const Proc::DataVideoPtr& frame) {
   return image;
 }
 
+namespace {
+
+constexpr qsizetype BAND_PIXELS = 1 << 20;
+
+// The 32-bit picture of a large RGB24 one, converted in bands on several threads (one thread
+// takes about 45 ms for 24 megapixels); a null image for a small or other picture.
+QImage ConvertLargeRgb888(const QImage& image) {
+  const int width = image.width();
+  const int height = image.height();
+  const qsizetype pixels = qsizetype(width) * height;
+  const int threads = int(std::min<qsizetype>(std::max(1u, std::thread::hardware_concurrency()), pixels / BAND_PIXELS));
+  if (image.format() != QImage::Format_RGB888 || threads < 2) return QImage();
+  QImage out(width, height, QImage::Format_RGB32);
+  if (out.isNull()) return QImage();
+  const int rowsPerBand = int(std::max<qsizetype>(1, BAND_PIXELS / width));
+  // Rows are found from the start address: the non-const scan line accessor is not thread-safe.
+  uchar* const outBits = out.bits();
+  const qsizetype outStride = out.bytesPerLine();
+  std::atomic<int> nextRow{0};
+  const auto convert = [&] {
+    for (int top = nextRow.fetch_add(rowsPerBand); top < height; top = nextRow.fetch_add(rowsPerBand)) {
+      // Straight into the picture: no band buffers left behind in the threads' heaps.
+      for (int y = top; y < std::min(top + rowsPerBand, height); ++y) {
+        const uchar* from = image.constScanLine(y);
+        QRgb* to = reinterpret_cast<QRgb*>(outBits + y * outStride);
+        for (int x = 0; x < width; ++x, from += 3) to[x] = qRgb(from[0], from[1], from[2]);
+      }
+    }
+  };
+  std::vector<std::thread> workers;
+  try {
+    for (int i = 1; i < threads; ++i) workers.emplace_back(convert);
+  } catch (const std::system_error& e) {
+    LOG(WARNING) << "Converting with fewer threads: " << e.what();
+  }
+  convert();
+  for (std::thread& worker : workers) worker.join();
+  return out;
+}
+
+}  // namespace
+
 QPixmap ColorspaceConverter::FrameToPixmap(const Proc::DataVideoPtr& frame) {
   const QImage image = FrameToImage(frame);
   if (image.isNull()) return QPixmap();
+  QImage converted = ConvertLargeRgb888(image);
+  // Taken over by the pixmap as it is: it is in the display's own format.
+  if (!converted.isNull()) return QPixmap::fromImage(std::move(converted));
   // A pixmap in the display's own format keeps the image's memory, which is the frame's; only
   // then is a copy needed, every other format is converted into memory of the pixmap's own.
   QPixmap pixmap = QPixmap::fromImage(image);

@@ -95,3 +95,17 @@ TEST(ColorspaceConverterTest, UnusableFramesGiveNullPicturesAndOneErrorLine) {
   ColorspaceConverter::FrameToImage(unknown);
   EXPECT_EQ(std::vector<std::string>{"Image with undefined colorspace."}, log.Texts(google::GLOG_ERROR));
 }
+
+TEST(ColorspaceConverterTest, ALargeRgbPictureConvertsWhole) {
+  // Rows of odd width and a height that leaves a short last band.
+  const int width = 2001;
+  const int height = 1999;
+  DataVideoPtr frame = DataVideoFF::Create(AV_PIX_FMT_RGB24, width, height);
+  for (int y = 0; y < height; ++y) {
+    uint8_t* row = frame->GetPicture().data[0] + ptrdiff_t(y) * frame->GetPicture().linesize[0];
+    for (int x = 0; x < width * 3; ++x) row[x] = uint8_t(x * 7 + y * 13);
+  }
+  const QImage expected = ColorspaceConverter::FrameToImage(frame).convertToFormat(QImage::Format_RGB32);
+  const QImage shown = ColorspaceConverter::FrameToPixmap(frame).toImage().convertToFormat(QImage::Format_RGB32);
+  EXPECT_EQ(expected, shown);
+}
