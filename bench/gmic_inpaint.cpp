@@ -7,6 +7,8 @@
 //   gmic_inpaint timing [after]                  median times of the four sizes the effect aims at
 //                                                (after: the effect as it is now only)
 //
+// Built only where G'MIC is installed: apt-get install libgmic-dev, then configure again.
+//
 // Holes are brush strokes of 1, 5 and 10 % of the picture, once over the most textured part of
 // the photo (an object) and once over its plainest part (sky, water). A sheet holds one row per
 // hole: original, hole (red), before, after, Telea, each cropped around the hole. The texture ratio

@@ -3,7 +3,7 @@
 #include "Platform/Effects/Blend.h"
 #include "Platform/Effects/ColorSpaceConverter.h"
 #include "Platform/Effects/Geometry.h"
-#include "Platform/Effects/InpaintGmic.h"
+#include "Platform/Effects/InpaintPatchFill.h"
 #include "Platform/Effects/Resize.h"
 #include "Platform/Effects/Tone.h"
 
@@ -35,7 +35,7 @@ void RegisterEffects(IEffectRegistry& registry) {
   registry.RegisterOneInput(IEffectCrop::CLASS_ID, impl, MakeOne<Crop>, 0);
   registry.RegisterOneInput(IEffectGrayscale::CLASS_ID, impl, MakeOne<Grayscale>, 0);
   registry.RegisterOneInput(IEffectMagicEnhance::CLASS_ID, impl, MakeOne<MagicEnhance>, 0);
-  registry.RegisterTwoInput(IEffectInpaint::CLASS_ID, ImplNames::GMIC, MakeTwo<InpaintGmic>, 0);
+  registry.RegisterTwoInput(IEffectInpaint::CLASS_ID, ImplNames::GMIC, MakeTwo<InpaintPatchFill>, 0);
 }
 
 const Core::BuiltinRegistration registration(&RegisterEffects);

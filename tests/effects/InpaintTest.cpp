@@ -1,6 +1,6 @@
 #include "EffectsTestSupport.h"
 
-#include "Platform/Effects/InpaintGmic.h"
+#include "Platform/Effects/InpaintPatchFill.h"
 #include "Platform/Effects/PatchFill.h"
 #include "Proc/Interfaces/IEffectInpaint.h"
 
@@ -46,7 +46,7 @@ TwoInputEffectPtr MakeInpaint(const Core::ProgressControllerPtr& controller) {
 
 }  // namespace
 
-TEST(InpaintGmic, FillsEveryHolePixelAndNothingElse) {
+TEST(InpaintPatchFill, FillsEveryHolePixelAndNothingElse) {
   const uint32_t w = 200, h = 150;
   DataVideoPtr mask = HoleMask(w, h);
   DataVideoPtr source = TexturedPicture(w, h, mask);
@@ -93,7 +93,7 @@ TEST(InpaintGmic, FillsEveryHolePixelAndNothingElse) {
   EXPECT_EQ(Bytes(*again, 4), Bytes(*result, 4));
 }
 
-TEST(InpaintGmic, AStopAtAnyMomentLeavesTheFrameUntouched) {
+TEST(InpaintPatchFill, AStopAtAnyMomentLeavesTheFrameUntouched) {
   const uint32_t w = 200, h = 150;
   DataVideoPtr mask = MakeFrame(AV_PIX_FMT_GRAY8, w, h, 1, [](uint32_t x, uint32_t y, int) -> uint8_t {
     return (x >= 50 && x < 110 && y >= 40 && y < 90) || std::hypot(x - 170.0, y - 125.0) < 10 ? 90 : 0;
@@ -123,7 +123,7 @@ TEST(InpaintGmic, AStopAtAnyMomentLeavesTheFrameUntouched) {
   EXPECT_EQ(Bytes(*source, 4), before);
 }
 
-TEST(InpaintGmic, FillsHolesAtThePictureBorder) {
+TEST(InpaintPatchFill, FillsHolesAtThePictureBorder) {
   // Holes along an edge and in a corner of a plain picture: every hole pixel takes the colour
   // around it, none keeps its own.
   const uint32_t w = 160, h = 120;
@@ -143,7 +143,7 @@ TEST(InpaintGmic, FillsHolesAtThePictureBorder) {
   }
 }
 
-TEST(InpaintGmic, PatchFillGivesTheSameBytesOnAnyNumberOfThreads) {
+TEST(InpaintPatchFill, PatchFillGivesTheSameBytesOnAnyNumberOfThreads) {
   // Large enough for two scales and many row bands; holes of several sizes, one at the border.
   PatchFillArea area;
   area.width = 360;
@@ -178,7 +178,7 @@ TEST(InpaintGmic, PatchFillGivesTheSameBytesOnAnyNumberOfThreads) {
   EXPECT_GT(changed, 10000u);
 }
 
-TEST(InpaintGmic, FillsWhereNoPatchFits) {
+TEST(InpaintPatchFill, FillsWhereNoPatchFits) {
   // A picture smaller than a patch, and one wholly selected but for a column: every hole pixel
   // still gets a colour from what is there.
   for (uint32_t size : {5u, 40u}) {
@@ -199,7 +199,7 @@ TEST(InpaintGmic, FillsWhereNoPatchFits) {
   }
 }
 
-TEST(InpaintGmic, RefusesWhatItCannotDo) {
+TEST(InpaintPatchFill, RefusesWhatItCannotDo) {
   DataVideoPtr picture = DataVideoFF::Create(AV_PIX_FMT_RGB24, 32, 32);
   TwoInputEffectPtr inpaint = MakeTwo(IEffectInpaint::CLASS_ID, ImplNames::GMIC);
   DataVideoPtr frame = picture;
@@ -213,7 +213,7 @@ TEST(InpaintGmic, RefusesWhatItCannotDo) {
   EXPECT_EQ(frame.get(), picture.get());
 }
 
-TEST(InpaintGmic, RegionsGrowWithTheHoleNotThePicture) {
+TEST(InpaintPatchFill, RegionsGrowWithTheHoleNotThePicture) {
   // Two small holes far apart in a large picture: two regions with the minimum margin.
   DataVideoPtr mask = DataVideoFF::Create(AV_PIX_FMT_GRAY8, 3000, 2000);
   for (uint32_t y = 100; y < 110; ++y)

@@ -1,4 +1,4 @@
-#include "Platform/Effects/InpaintGmic.h"
+#include "Platform/Effects/InpaintPatchFill.h"
 
 #include "Platform/Effects/PixelLayout.h"
 
@@ -14,24 +14,11 @@
 #include <thread>
 #include <vector>
 
-#include <xmmintrin.h>
-
 namespace Zentor {
 namespace Proc {
 namespace Effects {
 
 namespace {
-
-// libgmic is built with fast-math, whose start-up code turns on flush-to-zero and
-// denormals-are-zero for the whole process. That silently changes every double the process
-// reads (session files, metadata ratios), so the default mode is restored once the library
-// is loaded; threads started later inherit it.
-__attribute__((constructor)) void RestoreDefaultFloatingPointMode() {
-  constexpr unsigned FLUSH_TO_ZERO = 0x8000;
-  constexpr unsigned DENORMALS_ARE_ZERO = 0x0040;
-  _mm_setcsr(_mm_getcsr() & ~(FLUSH_TO_ZERO | DENORMALS_ARE_ZERO));
-}
-
 
 constexpr int TILE = 32;
 constexpr size_t MAX_GROUPS = 512;
@@ -179,7 +166,7 @@ std::vector<InpaintRegion> FindInpaintRegions(const IDataVideo& mask, double loo
   return regions;
 }
 
-void InpaintGmic::ReadSettings(const Core::Property& settings) {
+void InpaintPatchFill::ReadSettings(const Core::Property& settings) {
   if (settings.ChildExists(PATCH_SIZE)) {
     const long long value = Core::GetValue<long long>(settings[PATCH_SIZE]);
     patchSize_ = static_cast<unsigned>(std::clamp<long long>(value, 3, 63)) | 1u;
@@ -187,12 +174,12 @@ void InpaintGmic::ReadSettings(const Core::Property& settings) {
   if (settings.ChildExists(LOOKUP_SIZE)) lookupSize_ = Core::GetValue<double>(settings[LOOKUP_SIZE]);
 }
 
-void InpaintGmic::WriteSettings(Core::Property& settings) const {
+void InpaintPatchFill::WriteSettings(Core::Property& settings) const {
   settings.SetChildT(PATCH_SIZE, static_cast<long long>(patchSize_));
   settings.SetChildT(LOOKUP_SIZE, lookupSize_);
 }
 
-void InpaintGmic::ProcessInternal(DataVideoPtr& frame, const DataVideoPtr& maskIn) {
+void InpaintPatchFill::ProcessInternal(DataVideoPtr& frame, const DataVideoPtr& maskIn) {
   const IDataVideo& picture = CheckedFrame(frame, "picture");
   const IDataVideo& mask = CheckedFrame(maskIn, "mask");
   const PackedLayout layout = GetPackedLayout(picture.GetPixelFormat());

@@ -25,7 +25,7 @@ struct InpaintRegion {
 };
 
 // Groups the hole pixels (non-zero mask bytes) into regions whose context rectangles do not
-// overlap. lookupSize scales the margin (see InpaintGmic). Empty when the mask has no hole.
+// overlap. lookupSize scales the margin (see InpaintPatchFill). Empty when the mask has no hole.
 std::vector<InpaintRegion> FindInpaintRegions(const IDataVideo& mask, double lookupSize);
 
 // The context margin around a hole box: at least 64 pixels, else the hole's size (the geometric
@@ -37,9 +37,9 @@ int ContextMargin(const Box& holes, double lookupSize);
 // is filled by PatchFill on all cores; the same input gives the same bytes on any number of cores.
 // Progress goes to the controller (maximum 1000); CheckForStop aborts the run and leaves the frame
 // unchanged.
-class InpaintGmic final : public TwoInputEffect<IEffectInpaint> {
+class InpaintPatchFill final : public TwoInputEffect<IEffectInpaint> {
  public:
-  InpaintGmic() : TwoInputEffect<IEffectInpaint>(ImplNames::GMIC) {}
+  InpaintPatchFill() : TwoInputEffect<IEffectInpaint>(ImplNames::GMIC) {}
 
  protected:
   void ProcessInternal(DataVideoPtr& frame, const DataVideoPtr& mask) override;
