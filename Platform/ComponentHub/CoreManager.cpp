@@ -6,10 +6,12 @@
 #include <dlfcn.h>
 
 #include <algorithm>
+#include <condition_variable>
 #include <cstdlib>
 #include <memory>
 #include <mutex>
 #include <set>
+#include <thread>
 #include <utility>
 
 #ifndef GLIMRA_PLUGIN_DIR_NAME
@@ -90,32 +92,52 @@ class Registry : public Proc::IEffectRegistry {
   }
 
   // The registration answering the request; DEFAULT picks the first registered of the class id.
+  // A registration found while the plug-ins still load is the answer already (later ones never
+  // come first); only a miss waits for them.
   Registration Find(const std::string& classId, const std::string& implName, bool twoInput) const {
-    std::lock_guard<std::mutex> lock(mutex_);
+    std::unique_lock<std::mutex> lock(mutex_);
     const bool anyImpl = implName == ImplNames::DEFAULT;
-    const Registration* otherKind = nullptr;
-    for (const Registration& r : entries_) {
-      if (r.entry.classId != classId || (!anyImpl && r.entry.implName != implName)) continue;
-      if (r.entry.twoInput == twoInput) return r;
-      if (!otherKind) otherKind = &r;
+    for (;;) {
+      const Registration* otherKind = nullptr;
+      for (const Registration& r : entries_) {
+        if (r.entry.classId != classId || (!anyImpl && r.entry.implName != implName)) continue;
+        if (r.entry.twoInput == twoInput) return r;
+        if (!otherKind) otherKind = &r;
+      }
+      if (loading_) {
+        loaded_.wait(lock, [this] { return !loading_; });
+        continue;
+      }
+      if (otherKind) {
+        ZENTOR_THROW_DESC(EffectException, "Effect " + classId + " implemented as " + otherKind->entry.implName +
+                                               " is not a " + (twoInput ? "two" : "one") + "-input effect");
+      }
+      ZENTOR_THROW_DESC(EffectException, "No effect " + classId + " implemented as " + implName);
     }
-    if (otherKind) {
-      ZENTOR_THROW_DESC(EffectException, "Effect " + classId + " implemented as " + otherKind->entry.implName +
-                                             " is not a " + (twoInput ? "two" : "one") + "-input effect");
-    }
-    ZENTOR_THROW_DESC(EffectException, "No effect " + classId + " implemented as " + implName);
   }
 
   std::vector<Proc::RegistryEntry> Entries() const {
-    std::lock_guard<std::mutex> lock(mutex_);
+    std::unique_lock<std::mutex> lock(mutex_);
+    loaded_.wait(lock, [this] { return !loading_; });
     std::vector<Proc::RegistryEntry> result;
     result.reserve(entries_.size());
     for (const Registration& r : entries_) result.push_back(r.entry);
     return result;
   }
 
+  // While set, the plug-in folder's modules are still being loaded.
+  void SetLoading(bool loading) {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      loading_ = loading;
+    }
+    if (!loading) loaded_.notify_all();
+  }
+
  private:
   mutable std::mutex mutex_;
+  mutable std::condition_variable loaded_;
+  bool loading_ = false;
   std::vector<Registration> entries_;
 };
 
@@ -188,6 +210,7 @@ struct CoreManager::Impl {
   mutable std::mutex startMutex;  // held while an initialisation runs
   bool initialized = false;
   std::string localizationPath;
+  std::thread pluginLoader;
 };
 
 const std::string CoreManager::LOCALIZATION_PATH = "localizationPath";
@@ -203,6 +226,16 @@ CoreManager::CoreManager() : impl_(new Impl) {
   }
   for (Proc::RegistratorFn fn : pending) RunBuiltin(fn, *impl_->registry);
 
+  // The plug-ins and the libraries they pull in take a while to load and are needed only by the
+  // first effect of theirs, so they load beside the caller; a lookup they could answer waits.
+  impl_->registry->SetLoading(true);
+  impl_->pluginLoader = std::thread([this] {
+    LoadPluginFolder();
+    impl_->registry->SetLoading(false);
+  });
+}
+
+void CoreManager::LoadPluginFolder() {
   const std::string folder = GetPluginFolder();
   std::vector<std::string> modules;
   if (DIR* dir = ::opendir(folder.c_str())) {
@@ -226,6 +259,7 @@ CoreManager::CoreManager() : impl_(new Impl) {
 }
 
 CoreManager::~CoreManager() {
+  if (impl_->pluginLoader.joinable()) impl_->pluginLoader.join();
   {
     BuiltinState& builtins = Builtins();
     std::lock_guard<std::mutex> lock(builtins.mutex);

@@ -79,7 +79,9 @@ namespace Core {
 
 class ZENTOR_API CoreManager {
  public:
-  // The one manager. The first call registers the built-in effects, then loads the plug-ins.
+  // The one manager. The first call registers the built-in effects and starts loading the plug-ins
+  // on a thread of their own: a request that only a plug-in can answer, and GetRegistrations,
+  // wait until they are loaded.
   static CoreManager& Instance();
 
   Proc::EffectFactoryPtr GetEffectFactory();
@@ -121,6 +123,7 @@ class ZENTOR_API CoreManager {
  private:
   CoreManager();
   ~CoreManager();
+  void LoadPluginFolder();
   struct Impl;
   Impl* impl_;
 };
