@@ -4,11 +4,15 @@
 #include "Platform/Effects/PixelLayout.h"
 
 extern "C" {
+#include <libavutil/frame.h>
+#include <libavutil/opt.h>
 #include <libavutil/pixdesc.h>
 #include <libswscale/swscale.h>
 }
 
+#include <algorithm>
 #include <memory>
+#include <thread>
 
 namespace Zentor {
 namespace Proc {
@@ -59,6 +63,32 @@ AVPixelFormat PlainFormat(AVPixelFormat format, int& fullRange) {
   return format;
 }
 
+// Threads for a conversion of this many bytes: each gets at least a megabyte of work.
+int ScaleThreads(uint64_t bytes) {
+  constexpr uint64_t MIN_BYTES_PER_THREAD = 1 << 20;
+  const uint64_t hardware = std::max(1u, std::thread::hardware_concurrency());
+  return static_cast<int>(std::min<uint64_t>({hardware, 16, std::max<uint64_t>(1, bytes / MIN_BYTES_PER_THREAD)}));
+}
+
+void NoRelease(void*, uint8_t*) {}
+
+// An AVFrame over a frame's planes; the buffer reference lets swscale take the planes as they are.
+std::unique_ptr<AVFrame, void (*)(AVFrame*)> WrapPlanes(const IDataVideo& frame, AVPixelFormat format) {
+  std::unique_ptr<AVFrame, void (*)(AVFrame*)> wrapped(av_frame_alloc(), [](AVFrame* f) { av_frame_free(&f); });
+  if (!wrapped) ThrowEffect("Out of memory");
+  const Picture& p = frame.GetPicture();
+  wrapped->format = format;
+  wrapped->width = static_cast<int>(frame.GetWidth());
+  wrapped->height = static_cast<int>(frame.GetHeight());
+  for (int i = 0; i < 4; ++i) {
+    wrapped->data[i] = p.data[i];
+    wrapped->linesize[i] = p.linesize[i];
+  }
+  wrapped->buf[0] = av_buffer_create(p.data[0], 1, &NoRelease, nullptr, 0);
+  if (!wrapped->buf[0]) ThrowEffect("Out of memory");
+  return wrapped;
+}
+
 void Scale(const IDataVideo& source, IDataVideo& target) {
   int srcRange = 0;
   int dstRange = 0;
@@ -68,28 +98,25 @@ void Scale(const IDataVideo& source, IDataVideo& target) {
   if (!sws_isSupportedOutput(to)) ThrowEffect("Cannot convert to " + FormatText(target.GetPixelFormat()));
   const int w = static_cast<int>(source.GetWidth());
   const int h = static_cast<int>(source.GetHeight());
-  std::unique_ptr<SwsContext, void (*)(SwsContext*)> context(
-      sws_getContext(w, h, from, w, h, to, SWS_BICUBIC | SWS_ACCURATE_RND | SWS_FULL_CHR_H_INT | SWS_FULL_CHR_H_INP,
-                     nullptr, nullptr, nullptr),
-      sws_freeContext);
-  if (!context) {
+  const int threads = ScaleThreads(uint64_t(w) * h * 4);
+  // A large picture is converted in slices on several threads, with the same result.
+  std::unique_ptr<SwsContext, void (*)(SwsContext*)> context(sws_alloc_context(), sws_freeContext);
+  SwsContext* c = context.get();
+  const bool ready =
+      c && av_opt_set_int(c, "srcw", w, 0) >= 0 && av_opt_set_int(c, "srch", h, 0) >= 0 &&
+      av_opt_set_int(c, "dstw", w, 0) >= 0 && av_opt_set_int(c, "dsth", h, 0) >= 0 &&
+      av_opt_set_pixel_fmt(c, "src_format", from, 0) >= 0 && av_opt_set_pixel_fmt(c, "dst_format", to, 0) >= 0 &&
+      av_opt_set_int(c, "src_range", srcRange, 0) >= 0 && av_opt_set_int(c, "dst_range", dstRange, 0) >= 0 &&
+      av_opt_set_int(c, "sws_flags", SWS_BICUBIC | SWS_ACCURATE_RND | SWS_FULL_CHR_H_INT | SWS_FULL_CHR_H_INP, 0) >=
+          0 &&
+      av_opt_set_int(c, "threads", threads, 0) >= 0 && sws_init_context(c, nullptr, nullptr) >= 0;
+  if (!ready) {
     ThrowEffect("Cannot convert " + FormatText(source.GetPixelFormat()) + " to " +
                 FormatText(target.GetPixelFormat()));
   }
-  int* invTable = nullptr;
-  int* table = nullptr;
-  int oldSrcRange = 0, oldDstRange = 0, brightness = 0, contrast = 0, saturation = 0;
-  if (sws_getColorspaceDetails(context.get(), &invTable, &oldSrcRange, &table, &oldDstRange, &brightness, &contrast,
-                               &saturation) >= 0) {
-    sws_setColorspaceDetails(context.get(), invTable, srcRange, table, dstRange, brightness, contrast, saturation);
-  }
-  const Picture& sp = source.GetPicture();
-  Picture& tp = target.GetPicture();
-  const uint8_t* const srcData[4] = {sp.data[0], sp.data[1], sp.data[2], sp.data[3]};
-  const int srcStride[4] = {sp.linesize[0], sp.linesize[1], sp.linesize[2], sp.linesize[3]};
-  uint8_t* const dstData[4] = {tp.data[0], tp.data[1], tp.data[2], tp.data[3]};
-  const int dstStride[4] = {tp.linesize[0], tp.linesize[1], tp.linesize[2], tp.linesize[3]};
-  if (sws_scale(context.get(), srcData, srcStride, 0, h, dstData, dstStride) != h) {
+  auto in = WrapPlanes(source, from);
+  auto out = WrapPlanes(target, to);
+  if (sws_scale_frame(c, out.get(), in.get()) < 0) {
     ThrowEffect("Conversion of " + FormatText(source.GetPixelFormat()) + " failed");
   }
 }
