@@ -203,7 +203,8 @@ GlimraCore::SessionState GlimraCore::LoadSessionImpl(const std::string& path) co
   state.metadata = Proc::ImageMetadata::Create(path, codec);
   state.undoStore = IGlimraUndo::Create(tempFolder, sessionId, tempNameGenerator);
   const Core::Property info = LoadPrepare(frame, path, codec, state.metadata);
-  state.undoStore->Add(info, frame, DataVideoPtr());
+  // Nothing else holds the freshly decoded picture: the store keeps it rather than a copy.
+  state.undoStore->AddWithoutCopy(info, frame, DataVideoPtr());
   state.undoStore->SetSaved(true);
   return state;
 }

@@ -187,10 +187,10 @@ void GlimraUndo::Reset() {
 }
 
 GlimraUndo::UndoItem GlimraUndo::MakeStep(const Core::Property& info, const DataVideoPtr& picture,
-                                          const DataVideoPtr& mask) const {
+                                          const DataVideoPtr& mask, bool copy) const {
   if (!picture) ZENTOR_THROW_DESC(GlimraException, "No picture to store");
   auto history = std::make_shared<MaskUndo>(picture->GetWidth(), picture->GetHeight(), mask);
-  return UndoItem(info, picture, history);
+  return UndoItem(info, picture, history, copy);
 }
 
 bool GlimraUndo::Push(UndoItem step) {
@@ -208,10 +208,20 @@ bool GlimraUndo::Push(UndoItem step) {
 }
 
 void GlimraUndo::Add(const Core::Property& info, const DataVideoPtr& picture, const DataVideoPtr& mask) {
+  AddStep(info, picture, mask, true);
+}
+
+void GlimraUndo::AddWithoutCopy(const Core::Property& info, const DataVideoPtr& picture, const DataVideoPtr& mask) {
+  AddStep(info, picture, mask, false);
+}
+
+void GlimraUndo::AddStep(const Core::Property& info, const DataVideoPtr& picture, const DataVideoPtr& mask,
+                         bool copy) {
   ChangeLock change(changeMutex_);
   // A step without effect settings takes the frame information of the loaded picture. The copies
   // are made before the store is locked: queries wait only while the step goes in.
-  UndoItem step = MakeStep(!steps.empty() && !HasEffectSettings(info) ? steps[0].information : info, picture, mask);
+  UndoItem step =
+      MakeStep(!steps.empty() && !HasEffectSettings(info) ? steps[0].information : info, picture, mask, copy);
   bool more = false;
   {
     WriteLock lock(stateMutex_);

@@ -42,6 +42,8 @@ class GLIMRA_CORE_API GlimraUndo : public virtual IGlimraUndo, protected TUndoIm
   void Reset() override;
 
   void Add(const Core::Property& info, const Proc::DataVideoPtr& picture, const Proc::DataVideoPtr& mask) override;
+  void AddWithoutCopy(const Core::Property& info, const Proc::DataVideoPtr& picture,
+                      const Proc::DataVideoPtr& mask) override;
   void Set(const Core::Property& info, const Proc::DataVideoPtr& picture, const Proc::DataVideoPtr& mask) override;
   Proc::DataVideoPtr GetVideo() const override;
   Proc::DataVideoPtr GetSourceVideo() const override;
@@ -79,7 +81,10 @@ class GLIMRA_CORE_API GlimraUndo : public virtual IGlimraUndo, protected TUndoIm
   using ChangeLock = std::lock_guard<std::recursive_mutex>;
 
   // A new step of the picture and mask (both copied); made before the store is locked.
-  UndoItem MakeStep(const Core::Property& info, const Proc::DataVideoPtr& picture, const Proc::DataVideoPtr& mask) const;
+  UndoItem MakeStep(const Core::Property& info, const Proc::DataVideoPtr& picture, const Proc::DataVideoPtr& mask,
+                    bool copy = true) const;
+  void AddStep(const Core::Property& info, const Proc::DataVideoPtr& picture, const Proc::DataVideoPtr& mask,
+               bool copy);
   // Appends the step after the current one; answers whether the level holds more than one.
   bool Push(UndoItem step);
   MaskUndo* CurrentMask() const;

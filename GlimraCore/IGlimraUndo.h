@@ -33,6 +33,9 @@ class GLIMRA_CORE_API IGlimraUndo
 
   // A new image step after the current one; its picture is copied, the mask (may be null) too.
   virtual void Add(const Core::Property& info, const Proc::DataVideoPtr& picture, const Proc::DataVideoPtr& mask) = 0;
+  // The same, keeping the picture itself: the caller must not change it afterwards.
+  virtual void AddWithoutCopy(const Core::Property& info, const Proc::DataVideoPtr& picture,
+                              const Proc::DataVideoPtr& mask) = 0;
   // Replaces the current image step.
   virtual void Set(const Core::Property& info, const Proc::DataVideoPtr& picture, const Proc::DataVideoPtr& mask) = 0;
   // The current picture, read back from its swap file when needed; null on an empty store.
