@@ -3,6 +3,8 @@
 #include "Engine/ColorspaceConverter.h"
 #include "Engine/ErrorPath.h"
 
+#include <QCoreApplication>
+#include <QEvent>
 #include <QGraphicsPixmapItem>
 #include <QGraphicsSceneMouseEvent>
 #include <QGraphicsView>
@@ -123,7 +125,30 @@ void WorkspaceScene::RemoveAllPatches() {
   patchArea_ = 0;
 }
 
+// The rebuild of a large picture takes a while. It waits behind the other receivers of the same
+// event and then behind the repaints they ask for (posted at low priority): the buttons show at
+// once that a stroke counted, and the picture, which shows the stroke's patches, follows.
 void WorkspaceScene::HandleEventInternal() {
+  if (rebuildPending_) return;
+  rebuildPending_ = true;
+  QMetaObject::invokeMethod(
+      this, [this] { QCoreApplication::postEvent(this, new QEvent(RebuildEventType()), Qt::LowEventPriority); },
+      Qt::QueuedConnection);
+}
+
+QEvent::Type WorkspaceScene::RebuildEventType() {
+  static const auto type = static_cast<QEvent::Type>(QEvent::registerEventType());
+  return type;
+}
+
+bool WorkspaceScene::event(QEvent* event) {
+  if (event->type() != RebuildEventType()) return QGraphicsScene::event(event);
+  rebuildPending_ = false;
+  Rebuild();
+  return true;
+}
+
+void WorkspaceScene::Rebuild() {
   try {
     RemoveAllPatches();
     if (shownFormat_ == FrameFormat{} || shownFormat_ == frameFormat_) return;

@@ -6,6 +6,7 @@
 #include "Engine/DrawerEventHandlerUI.h"
 #include "GlimraCore/IGlimraCore.h"
 
+#include <QEvent>
 #include <QGraphicsScene>
 
 #include <array>
@@ -38,6 +39,7 @@ class WorkspaceScene : public QGraphicsScene, public virtual DrawerEventHandlerU
   void ApplyPatch(const IGlimraDrawer::PaintPatch& patch);
   // Drops the patches and shows the drawer's current picture; a null picture changes nothing.
   void RemoveAllPatches();
+  // Rebuilds the picture once the widgets have shown the event (see the source).
   void HandleEventInternal() override;
 
   // A scene coordinate as the drawer takes it: cut towards zero; a negative value travels as the
@@ -46,6 +48,7 @@ class WorkspaceScene : public QGraphicsScene, public virtual DrawerEventHandlerU
   static VSize ToDrawerCoordinate(double value);
 
  protected:
+  bool event(QEvent* event) override;
   // The view and the drawing tools decide which events get here; only a move tests that a
   // button is held, since a hover move reaches the scene as a move too.
   void mousePressEvent(QGraphicsSceneMouseEvent* event) override;
@@ -57,6 +60,8 @@ class WorkspaceScene : public QGraphicsScene, public virtual DrawerEventHandlerU
   // Pixel format, width and height: a change of any means the picture's geometry changed.
   using FrameFormat = std::array<uint32_t, 3>;
   static FrameFormat FormatOf(const Proc::DataVideoPtr& frame);
+  static QEvent::Type RebuildEventType();
+  void Rebuild();
 
   IGlimraDrawer& drawer_;
   // The shown picture's format; the scene keeps only the picture's converted copy, not the frame.
@@ -68,6 +73,7 @@ class WorkspaceScene : public QGraphicsScene, public virtual DrawerEventHandlerU
   uint64_t maxPatchArea_ = 0;
   uint64_t maxPatchCount_ = 0;
   FrameFormat frameFormat_;
+  bool rebuildPending_ = false;
 };
 
 }  // namespace Glimra

@@ -132,4 +132,32 @@ TEST_F(WorkspaceSceneTest, DrawerEventsRebuildAndRecentreOnlyWhenTheSizeChanges)
   EXPECT_TRUE(TestSupport::WaitFor([&] { return alone.sceneRect() == QRectF(0, 0, 50, 40); }));
 }
 
+// A widget that notes when it was painted.
+class PaintedMark : public QWidget {
+ public:
+  bool painted = false;
+
+ protected:
+  void paintEvent(QPaintEvent*) override { painted = true; }
+};
+
+TEST_F(WorkspaceSceneTest, WidgetsRepaintedForADrawerEventShowBeforeThePictureIsRebuilt) {
+  PaintedMark button;
+  button.show();
+  ASSERT_TRUE(TestSupport::WaitFor([&] { return button.painted; }));
+  button.painted = false;
+  bool rebuilt = false;
+  bool paintedFirst = false;
+  EXPECT_CALL(fake_, GetVideo()).WillOnce([&] {
+    rebuilt = true;
+    paintedFirst = button.painted;
+    return Frame(200, 100);
+  });
+  // The scene is the engine's first drawer handler; a panel's handler, queued after it, repaints.
+  scene_->HandleEvent();
+  QMetaObject::invokeMethod(&button, [&] { button.update(); }, Qt::QueuedConnection);
+  ASSERT_TRUE(TestSupport::WaitFor([&] { return rebuilt; }));
+  EXPECT_TRUE(paintedFirst);
+}
+
 }  // namespace
