@@ -199,6 +199,7 @@ GlimraCore::SessionState GlimraCore::LoadSessionImpl(const std::string& path) co
     e << TagDescription("\"" + path + "\" is not a picture");
     throw;
   }
+  LOG(INFO) << "Decoded " << frame->GetWidth() << "x" << frame->GetHeight();
   state.formatCodec = codec;
   state.metadata = Proc::ImageMetadata::Create(path, codec);
   state.undoStore = IGlimraUndo::Create(tempFolder, sessionId, tempNameGenerator);

@@ -1,12 +1,15 @@
 // The engine's side of the program benchmark: the steps the editor takes for a user who opens a
 // photo, brushes a selection and erases it, then undoes, made straight through the engine's
-// interfaces with the program's settings. Prints one "name value" line a figure.
+// interfaces with the program's settings, and the decode alone through the codec framework.
+// Prints one "name value" line a figure.
 // Usage: engine_journey <photo> <work folder> <stroke file>
 //   The stroke file's first line is "brush <width in picture pixels>", then one "x y" line a
 //   point in picture coordinates: the press, the moves, the release.
 #include "BenchSupport.h"
 
 #include "GlimraCore/IGlimraBrush.h"
+#include "Platform/ComponentHub/CoreManager.h"
+#include "Platform/ServiceClient/ClientAPI.h"
 #include "Proc/Interfaces/IColorSpaceConverter.h"
 #include "Proc/Interfaces/IEffectInpaint.h"
 
@@ -45,6 +48,16 @@ long StatusKb(const std::string& field) {
     if (line.rfind(field, 0) == 0) return std::stol(line.substr(field.size()));
   }
   return 0;
+}
+
+// The photo's decode alone, as the engine's load makes it: media source, decoder, one frame.
+double DecodeSeconds(const std::string& photo) {
+  const auto start = Clock::now();
+  ClientAPI::MediaSourcePtr source = ClientAPI::OpenSource(photo);
+  Proc::StreamPtr stream = source->GetStream(0);
+  Proc::StreamRawPtr raw(dynamic_cast<Proc::IStreamRaw*>(stream.get()));
+  if (!raw || !Core::CoreManager::Instance().GetCodecFactory()->CreateDecoder(raw)->Read()) return -1;
+  return Seconds(start);
 }
 
 }  // namespace
@@ -111,6 +124,7 @@ int main(int argc, char** argv) {
   std::printf("\n");
   auto start = Clock::now();
   engine->PaintStop(stroke.back().first, stroke.back().second);
+  std::printf("stop %.6f\n", Seconds(start));
   engine->GetVideo();
   std::printf("release %.6f\n", Seconds(start));
 
@@ -129,6 +143,14 @@ int main(int argc, char** argv) {
   std::printf("undo %.6f\n", Seconds(start));
   std::printf("rss_undo_kb %ld\n", StatusKb("VmRSS:"));
   std::printf("peak_kb %ld\n", StatusKb("VmHWM:"));
+  start = Clock::now();
+  engine->Redo();
+  engine->GetVideo();
+  std::printf("redo %.6f\n", Seconds(start));
+
+  double decode = 1e9;
+  for (int run = 0; run < OPEN_RUNS; ++run) decode = std::min(decode, DecodeSeconds(photo));
+  std::printf("decode %.6f\n", decode);
   std::printf("failures %d\n", failures.count);
   engine.reset();
   return failures.count == 0 ? 0 : 1;

@@ -10,9 +10,11 @@ steps (the same picture points and brush) through the engine's interfaces; the t
 their ratio (median over the runs).
 
 Usage: bench/program_journeys.py [--build build] [--runs 3] [--work /tmp/glimra-bench-program]
-Needs the built project (glimra, e2e_photo, engine_journey), Xvfb and xdotool."""
+Needs the built project (glimra, e2e_photo, engine_journey, opencv_decode), Xvfb and xdotool."""
 import argparse
 import ctypes
+import datetime
+import glob
 import os
 import shutil
 import statistics
@@ -35,6 +37,11 @@ WHEEL_STEP = 10.0  # percent a wheel notch adds
 PROBE = 32  # the square around each brush position watched for the patch
 MOVE_TIMEOUT = 1.0
 FRAME_BYTES = WIDTH * HEIGHT * 4
+RESET_SELECTION_BUTTON = (583, 209)
+# The program's log lines that end each step of the start, in order.
+START_STEPS = [("application set up", "Application set up"), ("main window built", "Main window built"),
+               ("window shown, open asked", "Temporary folder:"), ("engine: before the decode", "Trying to create new session"),
+               ("engine: decode", "Decoded "), ("engine: the rest of the load", "New session created")]
 
 
 class XImage(ctypes.Structure):
@@ -109,6 +116,22 @@ class X:
         return data[2], data[1], data[0]
 
 
+def log_times(home):
+    """Wall-clock times of the program's INFO log lines, by the start of their text."""
+    times = {}
+    for path in glob.glob(os.path.join(home, "glimra.*.log.INFO.*")):
+        with open(path, errors="replace") as log:
+            for line in log:
+                if not line.startswith("I") or "] " not in line:
+                    continue
+                head, text = line.split("] ", 1)
+                stamp = datetime.datetime.strptime(head[1:22], "%Y%m%d %H:%M:%S.%f").timestamp()
+                for _, start in START_STEPS:
+                    if text.startswith(start) and start not in times:
+                        times[start] = stamp
+    return times
+
+
 def percentile(values, p):
     ordered = sorted(values)
     return ordered[min(len(ordered) - 1, max(0, int(round(p * len(ordered) + 0.5)) - 1))]
@@ -144,8 +167,9 @@ class Bench:
     def launch(self, name):
         home = self.suite.home(name)
         program = journeys.Glimra(self.suite, name, [self.options.photo], home)
-        # The program's own logging (to files), as a user runs it.
-        program.extra_env = {"GLOG_logtostderr": "0", "GLOG_log_dir": home}
+        # The program's own logging (to files), as a user runs it; each line written at once, so
+        # that its time can be read.
+        program.extra_env = {"GLOG_logtostderr": "0", "GLOG_log_dir": home, "GLOG_logbufsecs": "0"}
         self.suite.running.append(program)
         return program
 
@@ -190,6 +214,7 @@ class Bench:
 
         # Start to the picture on screen.
         started = time.perf_counter()
+        started_wall = time.time()
         program.launch()
 
         def picture_shown():
@@ -197,6 +222,7 @@ class Bench:
 
         wait_until(picture_shown, 60, "the picture", step=0.001)
         figures["open"] = time.perf_counter() - started
+        shown_wall = started_wall + figures["open"]
         program.attach()
         time.sleep(0.5)
         figures["rss_open_kb"] = self.status_kb(program, "VmRSS:")
@@ -237,6 +263,10 @@ class Bench:
             time.sleep(0.05)
             check(self.x.region(sx - PROBE // 2, sy - PROBE // 2, PROBE, PROBE) == before,
                   "a move without a button changed the screen")
+        # Start, Reset Selection and Undo as they look disabled, before the stroke.
+        buttons = [journeys.START_BUTTON, RESET_SELECTION_BUTTON, journeys.UNDO_BUTTON]
+        button_areas = [(wx + bx - 20, wy + by - 5, 40, 10) for bx, by in buttons]
+        disabled = [self.x.region(*area) for area in button_areas]
         moves, missed = [], 0
         self.x.motion(*screen[0])
         time.sleep(0.05)
@@ -257,6 +287,10 @@ class Bench:
                     missed += 1
                     break
         self.x.button(1, False)
+        released = time.perf_counter()
+        wait_until(lambda: all(self.x.region(*area) != look for area, look in zip(button_areas, disabled)), 30,
+                   "Start, Reset Selection and Undo to be enabled", step=0.001)
+        figures["buttons"] = time.perf_counter() - released
         figures["moves"] = moves
         figures["missed"] = missed
         time.sleep(1.5)
@@ -280,12 +314,24 @@ class Bench:
                    step=0.001)
         figures["undo"] = time.perf_counter() - pressed
         time.sleep(1)
+        pressed = self.press_button(program, journeys.REDO_BUTTON)
+        wait_until(lambda: all(is_green(*self.x.pixel(*p)) for p in [octr] + ring), 60, "redo to take the object away",
+                   step=0.001)
+        figures["redo"] = time.perf_counter() - pressed
+        time.sleep(1)
         program.save_shot("bench-run%d" % index)
 
         figures["rss_undo_kb"] = self.status_kb(program, "VmRSS:")
         figures["peak_kb"] = self.status_kb(program, "VmHWM:")
         program.kill()
         self.suite.running.remove(program)
+        times = log_times(program.home)
+        before = started_wall
+        for name, line in START_STEPS:
+            check(line in times, "the program's log has no line \"%s\"" % line.strip())
+            figures["step " + name] = times[line] - before
+            before = times[line]
+        figures["step workspace to the picture shown"] = shown_wall - before
 
         # The same picture points, as the program's scene hands them to the engine.
         stroke_file = os.path.join(self.options.work, "stroke.txt")
@@ -314,6 +360,8 @@ class Bench:
         for line in output.splitlines():
             name, *values = line.split()
             figures[name] = [float(v) for v in values] if name == "moves" else float(values[0])
+        opencv = subprocess.run([self.options.opencv, self.options.photo], stdout=subprocess.PIPE, check=True)
+        figures["opencv_decode"] = float(opencv.stdout.decode().split()[1])
         return figures
 
 
@@ -327,6 +375,7 @@ def main():
     options.glimra = os.path.join(build, "bin", "glimra")
     options.photo_tool = os.path.join(build, "bin", "e2e_photo")
     options.engine = os.path.join(build, "bin", "engine_journey")
+    options.opencv = os.path.join(build, "bin", "opencv_decode")
     options.plugins = os.path.join(build, "lib", "plugins")
     options.work = os.path.abspath(options.work)
     options.screenshots = os.path.join(options.work, "screenshots")
@@ -336,6 +385,7 @@ def main():
     print("Generating a %dx%d JPEG..." % (WIDTH, HEIGHT), flush=True)
     subprocess.run([options.photo_tool, "make", options.photo, str(WIDTH), str(HEIGHT), str(RADIUS)], check=True)
 
+    load_before = os.getloadavg()
     bench = Bench(options)
     if not bench.suite.display.start():
         print("no X server could be started (Xvfb, xdotool and xwd are needed)")
@@ -362,12 +412,19 @@ def main():
     mean = statistics.mean
     rows = [
         ("start to the picture shown (s)", median(program_runs, "open"), median(engine_runs, "start")),
+    ]
+    rows += [("  " + name + " (s)", median(program_runs, "step " + name),
+              median(engine_runs, "decode") if name == "engine: decode" else 0)
+             for name in [n for n, _ in START_STEPS] + ["workspace to the picture shown"]]
+    rows += [
         ("brush move, mean (ms)", 1000 * moves(program_runs, mean), 1000 * moves(engine_runs, mean)),
         ("brush move, p99 (ms)", 1000 * moves(program_runs, lambda v: percentile(v, 0.99)),
          1000 * moves(engine_runs, lambda v: percentile(v, 0.99))),
         ("brush move, max (ms)", 1000 * moves(program_runs, max), 1000 * moves(engine_runs, max)),
+        ("release to the buttons enabled (s)", median(program_runs, "buttons"), median(engine_runs, "stop")),
         ("Start to the result shown (s)", median(program_runs, "inpaint"), median(engine_runs, "inpaint")),
         ("undo to the picture shown (s)", median(program_runs, "undo"), median(engine_runs, "undo")),
+        ("redo to the picture shown (s)", median(program_runs, "redo"), median(engine_runs, "redo")),
         ("memory after the open (MB)", median(program_runs, "rss_open_kb") / 1024,
          median(engine_runs, "rss_open_kb") / 1024),
         ("memory after the erase (MB)", median(program_runs, "rss_inpaint_kb") / 1024,
@@ -379,9 +436,15 @@ def main():
     print("\n%d runs, %dx%d photo, zoom %.1f %%, %d moves (%d with no change seen within %.0f ms), medians"
           % (options.runs, WIDTH, HEIGHT, program_runs[0]["zoom"], MOVES,
              sum(run["missed"] for run in program_runs), MOVE_TIMEOUT * 1000))
-    print("%-34s %12s %12s %8s" % ("", "program", "engine", "ratio"))
+    print("load average (1, 5, 15 min) before %.2f %.2f %.2f, after %.2f %.2f %.2f"
+          % (load_before + os.getloadavg()))
+    print("%-38s %12s %12s %8s" % ("", "program", "engine", "ratio"))
     for name, program, engine in rows:
-        print("%-34s %12.3f %12.3f %8.2f" % (name, program, engine, program / engine if engine else float("nan")))
+        print("%-38s %12.3f %12.3f %8s" % (name, program, engine, "%.2f" % (program / engine) if engine else ""))
+    print("(the start's steps end at the program's log lines; the engine's decode is the codec framework's in a "
+          "warm process; OpenCV's imread of the same file takes %.3f s)" % median(engine_runs, "opencv_decode"))
+    print("(the engine's figure beside the release is its PaintStop alone; with its GetVideo %.3f s)"
+          % median(engine_runs, "release"))
     print("(the engine's start is a fresh process to its first picture; its open in a warm process takes %.3f s)"
           % median(engine_runs, "open"))
     memory = median(program_runs, "peak_kb") * 1024

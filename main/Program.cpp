@@ -22,6 +22,7 @@ int Program::Run(int& argc, char** argv, const StartHook& started) {
     LOG(ERROR) << "The application could not be set up: " << boost::current_exception_diagnostic_information();
     return 1;
   }
+  LOG(INFO) << "Application set up";
 
   int code = 1;
   try {
@@ -29,6 +30,7 @@ int Program::Run(int& argc, char** argv, const StartHook& started) {
     Mediator mediator(argc, argv, mainWindow);
     ApplicationEventFilter eventFilter(nullptr, mediator);
     application->installEventFilter(&eventFilter);
+    LOG(INFO) << "Main window built";
     mainWindow.setVisible(true);
     if (started) started(*application, mainWindow, mediator, eventFilter);
     code = application->exec();
