@@ -1,8 +1,8 @@
 #include "DrawingTools/DrawingToolLasso.h"
 
 #include "DrawingTools/OutlinePen.h"
+#include "Engine/DrawerCoordinate.h"
 #include "GlimraCore/IGlimraCore.h"
-#include "Workspace/WorkspaceScene.h"
 
 #include <QGraphicsView>
 #include <QMouseEvent>
@@ -36,7 +36,7 @@ void DrawingToolLasso::cancelDrawing() {
 
 bool DrawingToolLasso::mousePressEvent(QMouseEvent* event) {
   const QPointF p = ScenePosition(event);
-  drawer.PaintStart(WorkspaceScene::ToDrawerCoordinate(p.x()), WorkspaceScene::ToDrawerCoordinate(p.y()));
+  drawer.PaintStart(ToDrawerCoordinate(p.x()), ToDrawerCoordinate(p.y()));
   points.append(p);
   view.viewport()->update();
   finished = false;
@@ -46,7 +46,7 @@ bool DrawingToolLasso::mousePressEvent(QMouseEvent* event) {
 bool DrawingToolLasso::mouseMoveEvent(QMouseEvent* event) {
   if (points.isEmpty()) return true;
   const QPointF p = ScenePosition(event);
-  drawer.Paint(WorkspaceScene::ToDrawerCoordinate(p.x()), WorkspaceScene::ToDrawerCoordinate(p.y()));
+  drawer.Paint(ToDrawerCoordinate(p.x()), ToDrawerCoordinate(p.y()));
   points.append(p);
   view.viewport()->update();
   return true;
@@ -55,7 +55,7 @@ bool DrawingToolLasso::mouseMoveEvent(QMouseEvent* event) {
 bool DrawingToolLasso::mouseReleaseEvent(QMouseEvent* event) {
   if (points.isEmpty()) return true;
   const QPointF p = ScenePosition(event);
-  drawer.Paint(WorkspaceScene::ToDrawerCoordinate(p.x()), WorkspaceScene::ToDrawerCoordinate(p.y()));
+  drawer.Paint(ToDrawerCoordinate(p.x()), ToDrawerCoordinate(p.y()));
   // Stopping on the first point hands the engine a closed outline.
   FinishLasso(points.first());
   return true;
@@ -67,7 +67,7 @@ void DrawingToolLasso::FinishLasso(const QPointF& point) {
   finished = true;
   points.clear();
   view.viewport()->update();
-  drawer.PaintStop(WorkspaceScene::ToDrawerCoordinate(stop.x()), WorkspaceScene::ToDrawerCoordinate(stop.y()));
+  drawer.PaintStop(ToDrawerCoordinate(stop.x()), ToDrawerCoordinate(stop.y()));
 }
 
 void DrawingToolLasso::paintEvent(QPaintEvent*, QPaintDevice* device) {

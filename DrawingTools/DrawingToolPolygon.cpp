@@ -1,8 +1,8 @@
 #include "DrawingTools/DrawingToolPolygon.h"
 
 #include "DrawingTools/OutlinePen.h"
+#include "Engine/DrawerCoordinate.h"
 #include "GlimraCore/IGlimraCore.h"
-#include "Workspace/WorkspaceScene.h"
 
 #include <QCursor>
 #include <QGraphicsView>
@@ -52,8 +52,8 @@ bool DrawingToolPolygon::mousePressEvent(QMouseEvent* event) {
     FinishPolygon(points.first());
     return true;
   }
-  const VSize x = WorkspaceScene::ToDrawerCoordinate(p.x());
-  const VSize y = WorkspaceScene::ToDrawerCoordinate(p.y());
+  const VSize x = ToDrawerCoordinate(p.x());
+  const VSize y = ToDrawerCoordinate(p.y());
   if (finished) {
     drawer.PaintStart(x, y);
   } else {
@@ -76,7 +76,7 @@ bool DrawingToolPolygon::mouseDoubleClickEvent(QMouseEvent* event) {
   // The first click of the double-click may already have closed the polygon.
   if (finished) return true;
   const QPointF p = view.mapToScene(event->position().toPoint());
-  drawer.Paint(WorkspaceScene::ToDrawerCoordinate(p.x()), WorkspaceScene::ToDrawerCoordinate(p.y()));
+  drawer.Paint(ToDrawerCoordinate(p.x()), ToDrawerCoordinate(p.y()));
   FinishPolygon(points.first());
   return true;
 }
@@ -88,7 +88,7 @@ void DrawingToolPolygon::FinishPolygon(const QPointF& point) {
   view.viewport()->setAttribute(Qt::WA_MouseTracking, false);
   points.clear();
   view.viewport()->update();
-  drawer.PaintStop(WorkspaceScene::ToDrawerCoordinate(stop.x()), WorkspaceScene::ToDrawerCoordinate(stop.y()));
+  drawer.PaintStop(ToDrawerCoordinate(stop.x()), ToDrawerCoordinate(stop.y()));
 }
 
 void DrawingToolPolygon::paintEvent(QPaintEvent*, QPaintDevice* device) {

@@ -2,6 +2,7 @@
 
 #include "ui_MainWindow.h"
 
+#include "Customization/Action.h"
 #include "Customization/ExtensionFormatHelper.h"
 #include "Customization/SettingsName.h"
 #include "Engine/ErrorPath.h"
@@ -16,7 +17,6 @@
 #include "UI/IUIToolsControl.h"
 #include "UI/PicturePrinter.h"
 #include "UI/SaveFilePanel.h"
-#include "main/Application.h"
 
 #include <QAbstractButton>
 #include <QAbstractSlider>

@@ -1,6 +1,7 @@
 #include "Workspace/WorkspaceScene.h"
 
 #include "Engine/ColorspaceConverter.h"
+#include "Engine/DrawerCoordinate.h"
 #include "Engine/ErrorPath.h"
 
 #include <QCoreApplication>
@@ -12,8 +13,6 @@
 #include <glog/logging.h>
 
 #include <algorithm>
-#include <cmath>
-#include <limits>
 
 namespace Zentor {
 namespace Glimra {
@@ -35,13 +34,6 @@ WorkspaceScene::~WorkspaceScene() {
 WorkspaceScene::FrameFormat WorkspaceScene::FormatOf(const Proc::DataVideoPtr& frame) {
   if (!frame) return {0, 0, 0};
   return {uint32_t(frame->GetPixelFormat()), frame->GetWidth(), frame->GetHeight()};
-}
-
-VSize WorkspaceScene::ToDrawerCoordinate(double value) {
-  if (std::isnan(value)) return 0;
-  const double cut = std::clamp(std::trunc(value), double(std::numeric_limits<int32_t>::min()),
-                                double(std::numeric_limits<int32_t>::max()));
-  return uint32_t(int32_t(cut));
 }
 
 bool WorkspaceScene::IsDragModeActivated() const {

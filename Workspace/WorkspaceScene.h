@@ -42,11 +42,6 @@ class WorkspaceScene : public QGraphicsScene, public virtual DrawerEventHandlerU
   // Rebuilds the picture once the widgets have shown the event (see the source).
   void HandleEventInternal() override;
 
-  // A scene coordinate as the drawer takes it: cut towards zero; a negative value travels as the
-  // bits of its 32-bit signed form, which the drawer reads back as a point left of or above the
-  // picture.
-  static VSize ToDrawerCoordinate(double value);
-
  protected:
   bool event(QEvent* event) override;
   // The view and the drawing tools decide which events get here; only a move tests that a

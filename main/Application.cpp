@@ -1,16 +1,14 @@
 #include "main/Application.h"
 
+#include "Customization/Action.h"
 #include "Customization/CustomizationGlimra.h"
 #include "Platform/Bedrock/Property.h"
 #include "Platform/ComponentHub/CoreManager.h"
 #include "Platform/MenuActions/ActionParser.h"
-#include "Platform/MenuActions/HotkeyActionHandler.h"
 #include "Platform/MenuActions/LookAndFeelActionHandler.h"
-#include "Platform/MenuActions/PlatformActionHandler.h"
 #include "Platform/Translations/LocalizationManager.h"
 
 #include <QPalette>
-#include <QPointer>
 #include <QThread>
 
 #include <boost/filesystem/path.hpp>
@@ -31,34 +29,6 @@ const char* const ORGANISATION = "Zentor";
 
 // The look-and-feel and translation packages: Qt's, the outside libraries' and the program's.
 const std::vector<std::string> MODULES = {"qt", "MenuActions", "Application", "ThemeBase", "Updates", "Glimra"};
-
-struct Hotkey {
-  const char* tag;
-  QKeyCombination keys;
-};
-
-// Ctrl is the Command key on macOS.
-const Hotkey HOTKEYS[] = {
-    {"fileInfo", Qt::CTRL | Qt::Key_I},
-    {"startErasing", Qt::CTRL | Qt::Key_R},
-    {"increaseSelection", Qt::CTRL | Qt::SHIFT | Qt::Key_P},
-    {"decreaseSelection", Qt::CTRL | Qt::SHIFT | Qt::Key_M},
-    {"resetSelection", Qt::CTRL | Qt::ALT | Qt::Key_A},
-    {"fitToScreen", Qt::CTRL | Qt::SHIFT | Qt::Key_0},
-};
-
-// The platform, look-and-feel and hotkey handlers, in this order; returns the look-and-feel one.
-App::LookAndFeelActionHandler* AddHandlers(App::ActionParser& parser, const App::LookAndFeelManagerPtr& lookAndFeel) {
-  parser.addHandler(new App::PlatformActionHandler());
-  auto* lookAndFeelHandler = new App::LookAndFeelActionHandler(lookAndFeel);
-  parser.addHandler(lookAndFeelHandler);
-  auto* hotkeys = new App::HotkeyActionHandler();
-  App::HotkeyActionHandler::HotkeyMap map = hotkeys->hotkeyMap();
-  for (const Hotkey& hotkey : HOTKEYS) map[QLatin1String(hotkey.tag)].append(QKeySequence(hotkey.keys));
-  hotkeys->setHotkeyMap(map);
-  parser.addHandler(hotkeys);
-  return lookAndFeelHandler;
-}
 
 }  // namespace
 
@@ -120,7 +90,8 @@ void Application::configure(int argc, char** argv) {
   QApplication::setPalette(palette);
 
   actionParser_ = new App::ActionParser(this);
-  App::LookAndFeelActionHandler* lookAndFeelHandler = AddHandlers(*actionParser_, lookAndFeel_);
+  Action::SetParser(actionParser_);
+  App::LookAndFeelActionHandler* lookAndFeelHandler = Action::AddHandlers(*actionParser_, lookAndFeel_);
   connect(lookAndFeelHandler, &App::LookAndFeelActionHandler::localeChanged, this, &Application::handleLocaleChanged);
   connect(lookAndFeelHandler, &App::LookAndFeelActionHandler::moreLanguagesClicked, this,
           &Application::moreLanguagesClicked);
@@ -158,40 +129,5 @@ std::exception_ptr Application::takePendingException() {
   return std::exchange(pending_, nullptr);
 }
 
-namespace Action {
-namespace {
-
-// Without the program's application object (a plain QApplication, as in tests) a parser with the
-// same handlers serves, on the look and feel installed at its first use.
-App::ActionParser* Parser() {
-  auto* application = qobject_cast<Application*>(QCoreApplication::instance());
-  if (application && application->actionParser()) return application->actionParser();
-  static QPointer<App::ActionParser> fallback;
-  if (!fallback && QCoreApplication::instance()) {
-    fallback = new App::ActionParser(QCoreApplication::instance());
-    AddHandlers(*fallback, App::LookAndFeel());
-  }
-  return fallback;
-}
-
-}  // namespace
-
-void parse(QMenuBar* menuBar) {
-  if (App::ActionParser* parser = Parser()) parser->parseMenuBar(menuBar);
-}
-
-void parse(QMenu* menu) {
-  if (App::ActionParser* parser = Parser()) parser->parseMenu(menu);
-}
-
-void parse(QAction* action) {
-  if (App::ActionParser* parser = Parser()) parser->parseAction(action);
-}
-
-void parse(QList<QAction*> actions) {
-  if (App::ActionParser* parser = Parser()) parser->parseActions(actions);
-}
-
-}  // namespace Action
 }  // namespace Glimra
 }  // namespace Zentor

@@ -6,16 +6,10 @@
 #include "Platform/AppShell/Application.h"
 #include "Platform/AppShell/LookAndFeelManager.h"
 
-#include <QList>
-
 #include <exception>
 #include <memory>
 #include <mutex>
 #include <string>
-
-class QAction;
-class QMenu;
-class QMenuBar;
 
 namespace Zentor {
 namespace App {
@@ -60,14 +54,6 @@ class Application : public App::Application {
   std::mutex pendingMutex_;
   std::exception_ptr pending_;
 };
-
-// Hand a form's menus and actions to the application's action parser.
-namespace Action {
-void parse(QMenuBar* menuBar);
-void parse(QMenu* menu);
-void parse(QAction* action);
-void parse(QList<QAction*> actions);
-}  // namespace Action
 
 }  // namespace Glimra
 }  // namespace Zentor

@@ -4,6 +4,7 @@
 #include "support/ProgramTestSupport.h"
 
 #include "Core/Interfaces/Exception.h"
+#include "Customization/Action.h"
 #include "Platform/ComponentHub/CoreManager.h"
 #include "main/Application.h"
 

@@ -5,6 +5,7 @@
 #include "support/ProgramTestSupport.h"
 
 #include "DrawingTools/UniversalDrawingTool.h"
+#include "Engine/DrawerCoordinate.h"
 #include "Engine/PaintTools.h"
 #include "Workspace/WorkspaceScene.h"
 #include "Workspace/WorkspaceView.h"
@@ -76,8 +77,8 @@ class ToolsFixture : public testing::Test {
   }
   // The stroke call for a viewport position, as the drawer would receive it.
   static std::string Call(const char* name, QPointF scene) {
-    return std::string(name) + " " + std::to_string(WorkspaceScene::ToDrawerCoordinate(scene.x())) + "," +
-           std::to_string(WorkspaceScene::ToDrawerCoordinate(scene.y()));
+    return std::string(name) + " " + std::to_string(ToDrawerCoordinate(scene.x())) + "," +
+           std::to_string(ToDrawerCoordinate(scene.y()));
   }
   std::string Call(const char* name, QPoint at) const { return Call(name, view.mapToScene(at)); }
   QWidget* Viewport() { return view.viewport(); }

@@ -2,6 +2,7 @@
 #include "support/ProgramTestSupport.h"
 
 #include "Core/Interfaces/Exception.h"
+#include "Engine/DrawerCoordinate.h"
 #include "Engine/ErrorPath.h"
 #include "Workspace/WorkspaceScene.h"
 
@@ -83,9 +84,9 @@ TEST_F(WorkspaceSceneTest, NothingPaintedForMadeUpMovesSecondClickOfADoubleClick
 }
 
 TEST_F(WorkspaceSceneTest, NegativePositionsWrapAndAThrowingDrawerGoesToTheErrorPath) {
-  EXPECT_EQ(WorkspaceScene::ToDrawerCoordinate(3.9), 3u);
-  EXPECT_EQ(WorkspaceScene::ToDrawerCoordinate(-0.5), 0u);
-  EXPECT_EQ(WorkspaceScene::ToDrawerCoordinate(-1.5), 0xFFFFFFFFu);
+  EXPECT_EQ(ToDrawerCoordinate(3.9), 3u);
+  EXPECT_EQ(ToDrawerCoordinate(-0.5), 0u);
+  EXPECT_EQ(ToDrawerCoordinate(-1.5), 0xFFFFFFFFu);
 
   int reported = 0;
   ErrorPath::SetHandler([&](boost::exception_ptr) { ++reported; });
