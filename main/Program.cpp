@@ -1,6 +1,7 @@
 #include "main/Program.h"
 
 #include "Core/Interfaces/Exception.h"
+#include "Platform/ComponentHub/CoreManager.h"
 #include "UI/MainWindow.h"
 #include "main/Application.h"
 #include "main/ApplicationEventFilter.h"
@@ -32,6 +33,9 @@ int Program::Run(int& argc, char** argv, const StartHook& started) {
     application->installEventFilter(&eventFilter);
     LOG(INFO) << "Main window built";
     mainWindow.setVisible(true);
+    // The window is shown and a picture of the command line opened: nothing of the start loads a
+    // library any more, so the effects' plug-ins may load beside it.
+    Core::CoreManager::Instance().LoadPluginsInBackground();
     if (started) started(*application, mainWindow, mediator, eventFilter);
     code = application->exec();
     // What an event handler let out ended the loop; it is reported below like any other failure.

@@ -92,8 +92,8 @@ class Registry : public Proc::IEffectRegistry {
   }
 
   // The registration answering the request; DEFAULT picks the first registered of the class id.
-  // A registration found while the plug-ins still load is the answer already (later ones never
-  // come first); only a miss waits for them.
+  // A registration found before the plug-ins are loaded is the answer already (later ones never
+  // come first); only a miss has them loaded and waits.
   Registration Find(const std::string& classId, const std::string& implName, bool twoInput) const {
     std::unique_lock<std::mutex> lock(mutex_);
     const bool anyImpl = implName == ImplNames::DEFAULT;
@@ -104,8 +104,8 @@ class Registry : public Proc::IEffectRegistry {
         if (r.entry.twoInput == twoInput) return r;
         if (!otherKind) otherKind = &r;
       }
-      if (loading_) {
-        loaded_.wait(lock, [this] { return !loading_; });
+      if (!plugins_) {
+        WaitForPlugins(lock);
         continue;
       }
       if (otherKind) {
@@ -118,26 +118,36 @@ class Registry : public Proc::IEffectRegistry {
 
   std::vector<Proc::RegistryEntry> Entries() const {
     std::unique_lock<std::mutex> lock(mutex_);
-    loaded_.wait(lock, [this] { return !loading_; });
+    if (!plugins_) WaitForPlugins(lock);
     std::vector<Proc::RegistryEntry> result;
     result.reserve(entries_.size());
     for (const Registration& r : entries_) result.push_back(r.entry);
     return result;
   }
 
-  // While set, the plug-in folder's modules are still being loaded.
-  void SetLoading(bool loading) {
+  // What starts loading the plug-ins, unless they are loading already; PluginsLoaded ends it.
+  void SetPluginLoader(std::function<void()> start) { startPlugins_ = std::move(start); }
+
+  void PluginsLoaded() {
     {
       std::lock_guard<std::mutex> lock(mutex_);
-      loading_ = loading;
+      plugins_ = true;
     }
-    if (!loading) loaded_.notify_all();
+    loaded_.notify_all();
   }
 
  private:
+  void WaitForPlugins(std::unique_lock<std::mutex>& lock) const {
+    lock.unlock();
+    startPlugins_();
+    lock.lock();
+    loaded_.wait(lock, [this] { return plugins_; });
+  }
+
   mutable std::mutex mutex_;
   mutable std::condition_variable loaded_;
-  bool loading_ = false;
+  bool plugins_ = false;
+  std::function<void()> startPlugins_;
   std::vector<Registration> entries_;
 };
 
@@ -210,6 +220,7 @@ struct CoreManager::Impl {
   mutable std::mutex startMutex;  // held while an initialisation runs
   bool initialized = false;
   std::string localizationPath;
+  std::mutex loaderMutex;
   std::thread pluginLoader;
 };
 
@@ -226,12 +237,15 @@ CoreManager::CoreManager() : impl_(new Impl) {
   }
   for (Proc::RegistratorFn fn : pending) RunBuiltin(fn, *impl_->registry);
 
-  // The plug-ins and the libraries they pull in take a while to load and are needed only by the
-  // first effect of theirs, so they load beside the caller; a lookup they could answer waits.
-  impl_->registry->SetLoading(true);
+  impl_->registry->SetPluginLoader([this] { LoadPluginsInBackground(); });
+}
+
+void CoreManager::LoadPluginsInBackground() {
+  std::lock_guard<std::mutex> lock(impl_->loaderMutex);
+  if (impl_->pluginLoader.joinable()) return;
   impl_->pluginLoader = std::thread([this] {
     LoadPluginFolder();
-    impl_->registry->SetLoading(false);
+    impl_->registry->PluginsLoaded();
   });
 }
 
@@ -259,7 +273,10 @@ void CoreManager::LoadPluginFolder() {
 }
 
 CoreManager::~CoreManager() {
-  if (impl_->pluginLoader.joinable()) impl_->pluginLoader.join();
+  {
+    std::lock_guard<std::mutex> lock(impl_->loaderMutex);
+    if (impl_->pluginLoader.joinable()) impl_->pluginLoader.join();
+  }
   {
     BuiltinState& builtins = Builtins();
     std::lock_guard<std::mutex> lock(builtins.mutex);

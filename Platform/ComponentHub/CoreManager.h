@@ -79,9 +79,9 @@ namespace Core {
 
 class ZENTOR_API CoreManager {
  public:
-  // The one manager. The first call registers the built-in effects and starts loading the plug-ins
-  // on a thread of their own: a request that only a plug-in can answer, and GetRegistrations,
-  // wait until they are loaded.
+  // The one manager. The first call registers the built-in effects; the plug-ins are loaded by
+  // the first request that only a plug-in can answer (or GetRegistrations), which waits for them,
+  // unless LoadPluginsInBackground started them before.
   static CoreManager& Instance();
 
   Proc::EffectFactoryPtr GetEffectFactory();
@@ -95,8 +95,12 @@ class ZENTOR_API CoreManager {
   // none of that module's registrations behind. A module loaded already is not registered again.
   void LoadPlugin(const std::string& path);
   // The plug-in folder: $ZENTOR_PLUGIN_PATH when set and not empty, else "plugins" next to this
-  // library. Instance() loads every *.so there in name order; one that fails is logged and skipped.
+  // library. Every *.so there is loaded in name order; one that fails is logged and skipped.
   static std::string GetPluginFolder();
+  // Starts loading the plug-in folder's modules on a thread of their own, unless that has begun.
+  // They and the libraries they pull in take a while to load, and the dynamic loader lets no other
+  // library load meanwhile: a program starts them once its own start needs no further library.
+  void LoadPluginsInBackground();
 
   // Start-up of the process's services: `settings` holds LOCALIZATION_PATH, the folder of the
   // translation files. The work is done before the call returns; `done`, when set, runs last.
