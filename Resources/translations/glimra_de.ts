@@ -328,10 +328,6 @@
         <source>Zentor Forum</source>
         <translation>Zentor-Forum</translation>
     </message>
-    <message>
-        <source>Attention</source>
-        <translation>Achtung</translation>
-    </message>
 </context>
 <context>
     <name>PreferencesDialog</name>
@@ -1196,6 +1192,10 @@
     <message>
         <source>The picture could not be printed.</source>
         <translation>Das Bild konnte nicht gedruckt werden.</translation>
+    </message>
+    <message>
+        <source>Attention</source>
+        <translation>Achtung</translation>
     </message>
 </context>
 <context>

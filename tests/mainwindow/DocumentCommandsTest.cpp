@@ -5,6 +5,8 @@
 
 #include "Customization/SettingsName.h"
 #include "GlimraCore/GlimraExceptions.h"
+#include "Platform/AppShell/CustomizationManager.h"
+#include "Platform/AppShell/LookAndFeelManager.h"
 #include "Platform/AppShell/SettingsManager.h"
 #include "UI/PicturePrinter.h"
 
@@ -103,6 +105,19 @@ TEST_F(DocumentCommandsTest, TheSaveChangesQuestionLetsTheDocumentGoOnlyWhenDisc
   TestSupport::AnswerWith({"Save", "Yes"});
   EXPECT_TRUE(window.DiscardUnsavedChanges());
   EXPECT_FALSE(Action("actionSave")->isEnabled());
+}
+
+TEST_F(DocumentCommandsTest, BothQuestionsKeepTheirTranslatedTitle) {
+  Zentor::App::LookAndFeelManager german(Zentor::App::GetPathToResources(), {"qt", "Glimra"});
+  german.Initialize("de", Zentor::App::ILookAndFeelManager::themeDefault);
+  OpenModified();
+  TestSupport::AnswerWith({"Esc", "Esc"});
+  window.DiscardUnsavedChanges();
+  window.SaveOverwrite();
+  ASSERT_EQ(TestSupport::Alerts().size(), 2u);
+  EXPECT_EQ(TestSupport::Alerts()[0].title, QStringLiteral("Achtung"));
+  EXPECT_EQ(TestSupport::Alerts()[1].title, QStringLiteral("Achtung"));
+  german.SetCurrentLocale("en");
 }
 
 TEST_F(DocumentCommandsTest, ANewImageIsRefusedWhileTheUserKeepsTheDocument) {
