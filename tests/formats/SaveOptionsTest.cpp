@@ -15,6 +15,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QSlider>
+#include <QTest>
 #include <QTimer>
 #include <QTranslator>
 
@@ -59,9 +60,15 @@ TEST_F(SaveOptionDialogs, JpegShowsPercentAndAnUnchangedAcceptWritesNothing) {
   Property options(Settings::FORMAT_SAVE_SETTINGS);
   {
     SaveOptions::Jpeg dialog(options, nullptr, FLAGS);
+    EXPECT_GE(dialog.width(), 310) << "the form's least width";
     EXPECT_EQ(Slider(dialog)->value(), 1);
     EXPECT_EQ(ValueText(dialog), "100%");
     Slider(dialog)->setValue(32);
+    EXPECT_EQ(ValueText(dialog), "7%");
+    // The arrow keys move towards the side they point to: "High" is on the right.
+    QTest::keyClick(Slider(dialog), Qt::Key_Right);
+    EXPECT_EQ(ValueText(dialog), "10%");
+    QTest::keyClick(Slider(dialog), Qt::Key_Left);
     EXPECT_EQ(ValueText(dialog), "7%");
     Slider(dialog)->setValue(1);  // away and back
     ClickOk(dialog);
@@ -97,6 +104,7 @@ TEST_F(SaveOptionDialogs, ChangedJpegQualityIsStoredAndSetAs64BitInteger) {
 TEST_F(SaveOptionDialogs, TiffLzwIsStoredAndSet) {
   Property options(Settings::FORMAT_SAVE_SETTINGS);
   SaveOptions::Tiff dialog(options, nullptr, FLAGS);
+  EXPECT_GE(dialog.width(), 310) << "the form's least width";
   ASSERT_EQ(Combo(dialog)->count(), 4);
   EXPECT_EQ(Combo(dialog)->currentText(), "PackBits");
   Combo(dialog)->setCurrentIndex(Combo(dialog)->findText("LZW"));
