@@ -179,3 +179,17 @@ TEST_F(ResizeDialogTest, OkWithoutChangeReturnsZeroAndReportsRejected) {
   EXPECT_EQ(4000, dialog.GetWidth());
   EXPECT_EQ(3000, dialog.GetHeight());
 }
+
+TEST_F(ResizeDialogTest, CheckBoxLabelsSitNextToTheirBoxes) {
+  Picture(400, 300);
+  ResizeDialog dialog(*engine);
+  dialog.show();
+  for (const auto& [box, label] : {std::make_pair("checkBoxScale", "label"), std::make_pair("checkBoxResample", "label_2")}) {
+    const QWidget* check = dialog.findChild<QCheckBox*>(box);
+    const QWidget* text = dialog.findChild<QLabel*>(label);
+    // A box without text draws its mark at its left edge, however wide the layout makes it.
+    const int gap = text->geometry().left() - (check->geometry().left() + check->sizeHint().width());
+    EXPECT_GE(gap, 0) << label;
+    EXPECT_LE(gap, 10) << label;
+  }
+}
