@@ -478,10 +478,6 @@
         <translation>Farbraum</translation>
     </message>
     <message>
-        <source>Resulution unit</source>
-        <translation>Auflösungseinheit</translation>
-    </message>
-    <message>
         <source>X resolution</source>
         <translation>Horizontale Auflösung</translation>
     </message>
@@ -812,6 +808,10 @@
     <message>
         <source>cm</source>
         <translation>cm</translation>
+    </message>
+    <message>
+        <source>Resolution unit</source>
+        <translation>Auflösungseinheit</translation>
     </message>
 </context>
 <context>
