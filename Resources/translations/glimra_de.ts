@@ -1099,7 +1099,7 @@
     </message>
     <message>
         <source>Zoom: %1%</source>
-        <translation>Zoom: %1%</translation>
+        <translation>Zoom: %1 %</translation>
     </message>
 </context>
 <context>
@@ -1311,6 +1311,13 @@
 Do you want to replace it?</source>
         <translation>%1 ist bereits vorhanden.
 Möchten Sie die Datei ersetzen?</translation>
+    </message>
+</context>
+<context>
+    <name>Zentor::Glimra::SaveOptions::Jpeg</name>
+    <message>
+        <source>%1%</source>
+        <translation>%1 %</translation>
     </message>
 </context>
 <context>

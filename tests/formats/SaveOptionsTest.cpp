@@ -4,6 +4,8 @@
 
 #include "Customization/ExtensionFormatHelper.h"
 #include "GlimraCore/Settings.h"
+#include "Platform/AppShell/CustomizationManager.h"
+#include "Platform/AppShell/LookAndFeelManager.h"
 #include "Platform/Formats/IFormatCodec.h"
 #include "Platform/ImageTags/ImageMetadata.h"
 #include "UI/SaveOptions/Jpeg.h"
@@ -147,6 +149,15 @@ TEST_F(SaveOptionDialogs, TableOpensTheTiffDialogModallyOnTheOptions) {
                                                                   options, nullptr);
   EXPECT_TRUE(answered);
   EXPECT_EQ(options[COMPRESSION].GetString(), "deflate");
+}
+
+TEST_F(SaveOptionDialogs, JpegPercentageFollowsTheLanguage) {
+  Zentor::App::LookAndFeelManager german(Zentor::App::GetPathToResources(), {"qt", "Glimra"});
+  german.Initialize("de", Zentor::App::ILookAndFeelManager::themeDefault);
+  Property options(Settings::FORMAT_SAVE_SETTINGS);
+  SaveOptions::Jpeg dialog(options, nullptr, FLAGS);
+  EXPECT_EQ(ValueText(dialog), "100 %");
+  german.SetCurrentLocale("en");
 }
 
 TEST_F(SaveOptionDialogs, LanguageChangeRetranslatesAndKeepsValues) {
