@@ -219,15 +219,19 @@ void PutBe32(std::string& out, uint32_t value) {
   for (int shift = 24; shift >= 0; shift -= 8) out += char((value >> shift) & 0xFF);
 }
 
+std::string PngChunk(const char* type, const std::string& data) {
+  std::string body = type;
+  body += data;
+  std::string chunk;
+  PutBe32(chunk, static_cast<uint32_t>(data.size()));
+  chunk += body;
+  PutBe32(chunk, static_cast<uint32_t>(crc32(0, reinterpret_cast<const Bytef*>(body.data()), static_cast<uInt>(body.size()))));
+  return chunk;
+}
+
 // exiv2 names a PNG colour profile after the one it read, and a new file's has no name, which the
-// PNG standard forbids (1 to 79 characters). The profile's chunk is made here instead and put
-// after the header chunk, where the standard places it.
-std::string WithPngProfile(const Exiv2::byte* png, size_t size, const BlobPtr& profile) {
-  static const char SIGNATURE[] = "\x89PNG\r\n\x1a\n";
-  const size_t headerEnd = 8 + 4 + 4 + 13 + 4;
-  if (size < headerEnd || std::memcmp(png, SIGNATURE, 8) != 0 || std::memcmp(png + 12, "IHDR", 4) != 0) {
-    ZENTOR_THROW_DESC(Core::FileException, "Not a PNG file");
-  }
+// PNG standard forbids (1 to 79 characters).
+std::string PngProfileChunk(const BlobPtr& profile) {
   uLongf packedSize = compressBound(static_cast<uLong>(profile->Size()));
   std::string packed(packedSize, '\0');
   if (compress2(reinterpret_cast<Bytef*>(&packed[0]), &packedSize, profile->Data(), static_cast<uLong>(profile->Size()),
@@ -235,17 +239,29 @@ std::string WithPngProfile(const Exiv2::byte* png, size_t size, const BlobPtr& p
     ZENTOR_THROW_DESC(Core::FileException, "Cannot compress the colour profile");
   }
   packed.resize(packedSize);
-  std::string body = "iCCP";
-  body += "ICC Profile";
-  body += '\0';  // end of the name
-  body += '\0';  // compression method: deflate
-  body += packed;
-  std::string chunk;
-  PutBe32(chunk, static_cast<uint32_t>(body.size() - 4));
-  chunk += body;
-  PutBe32(chunk, static_cast<uint32_t>(crc32(0, reinterpret_cast<const Bytef*>(body.data()), static_cast<uInt>(body.size()))));
+  std::string data = "ICC Profile";
+  data += '\0';  // end of the name
+  data += '\0';  // compression method: deflate
+  return PngChunk("iCCP", data + packed);
+}
+
+// exiv2 puts a PNG's EXIF into a text chunk of ImageMagick's own; the PNG standard's place for it
+// is an eXIf chunk holding the TIFF structure.
+std::string PngExifChunk(const Exiv2::ExifData& exif) {
+  Exiv2::Blob blob;
+  Exiv2::ExifParser::encode(blob, Exiv2::littleEndian, exif);
+  return blob.empty() ? std::string() : PngChunk("eXIf", std::string(blob.begin(), blob.end()));
+}
+
+// The chunks go right after the header chunk, before the pixels as the standard places them.
+std::string WithPngChunks(const Exiv2::byte* png, size_t size, const std::string& chunks) {
+  static const char SIGNATURE[] = "\x89PNG\r\n\x1a\n";
+  const size_t headerEnd = 8 + 4 + 4 + 13 + 4;
+  if (size < headerEnd || std::memcmp(png, SIGNATURE, 8) != 0 || std::memcmp(png + 12, "IHDR", 4) != 0) {
+    ZENTOR_THROW_DESC(Core::FileException, "Not a PNG file");
+  }
   std::string out(reinterpret_cast<const char*>(png), headerEnd);
-  out += chunk;
+  out += chunks;
   out.append(reinterpret_cast<const char*>(png) + headerEnd, size - headerEnd);
   return out;
 }
@@ -386,6 +402,8 @@ class ImageMetadataImpl : public RefCounted<IImageMetadata> {
       if (!packet.empty() && Exiv2::XmpParser::decode(xmp, packet) != 0) xmp.clear();
     }
 
+    // Chunks of a PNG that are written here rather than by exiv2.
+    std::string pngChunks;
     if (exifOk) {
       Exiv2::ExifData exif;
       if (Flag(settings, SAVE_EXIF)) {
@@ -417,7 +435,12 @@ class ImageMetadataImpl : public RefCounted<IImageMetadata> {
           exif[key].setValue(value);
         });
       }
-      image->setExifData(exif);
+      if (type == Exiv2::ImageType::png) {
+        if (!exif.empty()) pngChunks += PngExifChunk(exif);
+        image->clearExifData();
+      } else {
+        image->setExifData(exif);
+      }
     }
     if (iptcOk) {
       Exiv2::IptcData iptc;
@@ -449,10 +472,10 @@ class ImageMetadataImpl : public RefCounted<IImageMetadata> {
       }
     }
     // exiv2's table of modes leaves colour profiles out; these are the formats it writes them into.
-    BlobPtr pngProfile;
     if (type == Exiv2::ImageType::png) {
       const std::string profile = TextChild(tree_, ICC_PROFILE);
-      pngProfile = profile.empty() ? nullptr : Base64Decode(profile);
+      const BlobPtr bytes = profile.empty() ? nullptr : Base64Decode(profile);
+      if (bytes) pngChunks = PngProfileChunk(bytes) + pngChunks;
       image->clearIccProfile();
     } else if (type == Exiv2::ImageType::jpeg || type == Exiv2::ImageType::tiff) {
       const std::string profile = TextChild(tree_, ICC_PROFILE);
@@ -476,11 +499,10 @@ class ImageMetadataImpl : public RefCounted<IImageMetadata> {
       ZENTOR_THROW_DESC(Core::FileException, "Cannot write the metadata of " + path);
     }
     const Exiv2::byte* data = io.mmap();
-    std::string withProfile;
-    if (pngProfile) withProfile = WithPngProfile(data, static_cast<size_t>(size), pngProfile);
+    const std::string png = pngChunks.empty() ? std::string() : WithPngChunks(data, static_cast<size_t>(size), pngChunks);
     Core::DataOutputPtr out = Core::DataOutputFile::Create(path, Core::DataOutputFile::TRUNCATE);
-    if (pngProfile) {
-      out->Write(withProfile.data(), withProfile.size());
+    if (!pngChunks.empty()) {
+      out->Write(png.data(), png.size());
     } else {
       out->Write(data, static_cast<size_t>(size));
     }

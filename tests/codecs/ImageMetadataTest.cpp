@@ -280,7 +280,8 @@ TEST(ImageMetadata, TiffKeepsItsLayoutWhenExifIsWritten) {
 }
 
 // Each written format carries what other readers require of it: a PNG's colour profile under a
-// name, a JPEG thumbnail's resolution, a TIFF with no second directory and no JPEG-only tags.
+// name and its EXIF in the standard's chunk, a JPEG thumbnail's resolution, a TIFF with no second
+// directory and no JPEG-only tags.
 TEST(ImageMetadata, WrittenFilesCarryWhatOtherReadersRequire) {
   TempDir dir;
   const CameraJpeg jpeg = MakeCameraJpeg(dir, "camera.jpg");
@@ -310,14 +311,18 @@ TEST(ImageMetadata, WrittenFilesCarryWhatOtherReadersRequire) {
 
   const std::string png = ReadFile(written("out.png", IFormatCodecVideo::CODEC_ID_PNG));
   std::vector<std::string> names;
+  int exifChunks = 0;
   for (size_t at = 8; at + 12 <= png.size();) {
     const uint32_t length = uint32_t(uint8_t(png[at])) << 24 | uint8_t(png[at + 1]) << 16 |
                             uint8_t(png[at + 2]) << 8 | uint8_t(png[at + 3]);
     const std::string type = png.substr(at + 4, 4);
     if (type == "IDAT") break;
     if (type == "iCCP") names.push_back(png.substr(at + 8, png.find('\0', at + 8) - at - 8));
+    exifChunks += type == "eXIf";
     at += 12 + size_t(length);
   }
+  EXPECT_EQ(exifChunks, 1);
+  EXPECT_EQ(png.find("Raw profile type exif"), std::string::npos);
   ASSERT_EQ(names.size(), 1u) << "one profile, before the pixels";
   EXPECT_GE(names[0].size(), 1u);
   EXPECT_LE(names[0].size(), 79u);
@@ -325,6 +330,10 @@ TEST(ImageMetadata, WrittenFilesCarryWhatOtherReadersRequire) {
   ASSERT_TRUE(pngImage->iccProfileDefined());
   EXPECT_EQ(std::string(reinterpret_cast<const char*>(pngImage->iccProfile()->pData_), pngImage->iccProfile()->size_),
             profile);
+  EXPECT_EQ(ImageMetadata::Create(dir.File("out.png"), nullptr)->GetMetadata()[IImageMetadata::EXIF]["Exif.Image.Model"]
+                [IImageMetadata::TEXT_VALUE]
+                .GetString(),
+            "Test Camera");
 
   const std::string tif = written("out.tif", IFormatCodecVideo::CODEC_ID_TIFF);
   const std::string t = ReadFile(tif);
