@@ -12,8 +12,8 @@
 #include <boost/filesystem.hpp>
 
 #include <fcntl.h>
-#include <zlib.h>
 #include <sys/stat.h>
+#include <zlib.h>
 
 #include <algorithm>
 #include <cstring>
@@ -193,7 +193,8 @@ bool IsJpegOnlyTag(const std::string& key) {
 
 bool HasGroup(const Exiv2::ExifData& exif, const char* prefix) {
   const size_t n = std::strlen(prefix);
-  return std::any_of(exif.begin(), exif.end(), [&](const Exiv2::Exifdatum& d) { return d.key().compare(0, n, prefix) == 0; });
+  return std::any_of(exif.begin(), exif.end(),
+                     [&](const Exiv2::Exifdatum& d) { return d.key().compare(0, n, prefix) == 0; });
 }
 
 // A resolution of the main picture for the thumbnail's directory, which must carry one too.
@@ -225,7 +226,8 @@ std::string PngChunk(const char* type, const std::string& data) {
   std::string chunk;
   PutBe32(chunk, static_cast<uint32_t>(data.size()));
   chunk += body;
-  PutBe32(chunk, static_cast<uint32_t>(crc32(0, reinterpret_cast<const Bytef*>(body.data()), static_cast<uInt>(body.size()))));
+  const uLong crc = crc32(0, reinterpret_cast<const Bytef*>(body.data()), static_cast<uInt>(body.size()));
+  PutBe32(chunk, static_cast<uint32_t>(crc));
   return chunk;
 }
 
@@ -423,8 +425,8 @@ class ImageMetadataImpl : public RefCounted<IImageMetadata> {
         Exiv2::ExifThumb thumb(exif);
         thumb.erase();
         if (type == Exiv2::ImageType::tiff) {
-          // A TIFF's second directory is a page of its own to its readers, and exiv2's thumbnail
-          // directory is no readable page.
+          // No thumbnail: a TIFF's second directory is a page to its readers, and exiv2's thumbnail
+          // directory is no readable page. Nor the tags meant for compressed pictures only.
           for (auto it = exif.begin(); it != exif.end();) it = IsJpegOnlyTag(it->key()) ? exif.erase(it) : ++it;
         } else if (thumbnail && thumbnail->Size() > 0) {
           thumb.setJpegThumbnail(thumbnail->Data(), static_cast<long>(thumbnail->Size()),
@@ -499,7 +501,8 @@ class ImageMetadataImpl : public RefCounted<IImageMetadata> {
       ZENTOR_THROW_DESC(Core::FileException, "Cannot write the metadata of " + path);
     }
     const Exiv2::byte* data = io.mmap();
-    const std::string png = pngChunks.empty() ? std::string() : WithPngChunks(data, static_cast<size_t>(size), pngChunks);
+    const std::string png =
+        pngChunks.empty() ? std::string() : WithPngChunks(data, static_cast<size_t>(size), pngChunks);
     Core::DataOutputPtr out = Core::DataOutputFile::Create(path, Core::DataOutputFile::TRUNCATE);
     if (!pngChunks.empty()) {
       out->Write(png.data(), png.size());

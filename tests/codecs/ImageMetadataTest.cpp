@@ -339,7 +339,8 @@ TEST(ImageMetadata, WrittenFilesCarryWhatOtherReadersRequire) {
   const std::string t = ReadFile(tif);
   ASSERT_EQ(t.compare(0, 2, "II"), 0);
   const auto u32 = [&t](size_t o) {
-    return uint32_t(uint8_t(t[o])) | uint8_t(t[o + 1]) << 8 | uint8_t(t[o + 2]) << 16 | uint32_t(uint8_t(t[o + 3])) << 24;
+    return uint32_t(uint8_t(t[o])) | uint8_t(t[o + 1]) << 8 | uint8_t(t[o + 2]) << 16 |
+           uint32_t(uint8_t(t[o + 3])) << 24;
   };
   const uint32_t first = u32(4);
   const size_t entries = uint8_t(t[first]) | uint8_t(t[first + 1]) << 8;

@@ -198,7 +198,8 @@ TEST_F(RealEngineTest, AnOpenThatCannotReachTheFileSaysWhy) {
   const auto quoted = [](const std::string& path) { return "&quot;" + QString::fromStdString(path) + "&quot;"; };
 
   const QString head = QStringLiteral("<b>Could not open the file '%1'.</b><br>");
-  EXPECT_EQ(alertFor(locked), (head.arg("photo.jpg") + "Cannot open " + quoted(locked) + ": Permission denied").toStdString());
+  EXPECT_EQ(alertFor(locked),
+            (head.arg("photo.jpg") + "Cannot open " + quoted(locked) + ": Permission denied").toStdString());
   EXPECT_EQ(alertFor(album), (head.arg("album.jpg") + quoted(album) + " is not a regular file").toStdString());
   EXPECT_EQ(alertFor(missing),
             (head.arg("missing.jpg") + "Cannot open " + quoted(missing) + ": No such file or directory").toStdString());
