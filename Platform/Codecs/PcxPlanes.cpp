@@ -36,6 +36,10 @@ DataVideoPtr DecodeFourPlanePcx(const uint8_t* data, size_t size, int64_t maxPix
   if (lineBytes < width) Refuse("the lines are shorter than the picture");
   if (int64_t(width) * height > maxPixels) Refuse("the picture is too large");
   const bool runs = data[2] == 1;
+  // Two bytes give at most 63: a few bytes claiming a huge picture get no memory for it.
+  const uint64_t coded = size - HEADER_SIZE;
+  const uint64_t most = runs ? coded / 2 * 63 + coded % 2 : coded;
+  if (most < uint64_t(lineBytes) * PLANES * height) Refuse("the data is cut short");
 
   DataVideoPtr frame = DataVideoFF::Create(AV_PIX_FMT_RGBA, width, height);
   Picture& picture = frame->GetPicture();
