@@ -25,7 +25,10 @@
 #include <QCloseEvent>
 #include <QDesktopServices>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPointer>
 #include <QPrinter>
 #include <QPrinterInfo>
@@ -36,6 +39,7 @@
 #include <QUrl>
 
 #include <boost/exception/diagnostic_information.hpp>
+#include <boost/exception/errinfo_file_name.hpp>
 #include <glog/logging.h>
 
 #include <algorithm>
@@ -53,7 +57,8 @@ namespace {
 
 // The engine's fixed failure descriptions a user can meet; they are message keys of the "core"
 // domain, listed so that the translation files carry them. Descriptions built at run time (paths,
-// damaged records) are not translated.
+// damaged records) are not translated, but for the causes of a failed open: with the file's name
+// taken out as %1 they are keys too.
 [[maybe_unused]] const char* const ENGINE_ALERTS[] = {
     QT_TRANSLATE_NOOP("core", "The folder containing temporary data is unavailable.\nPlease restart the program."),
     QT_TRANSLATE_NOOP("core", "Crop settings incomplete."),
@@ -71,6 +76,9 @@ namespace {
     QT_TRANSLATE_NOOP("core", "The picture cannot be encoded in the chosen format"),
     QT_TRANSLATE_NOOP("core", "No encoder for the save settings"),
     QT_TRANSLATE_NOOP("core", "The encoder gave no data"),
+    QT_TRANSLATE_NOOP("core", "\"%1\" is not a regular file"),
+    QT_TRANSLATE_NOOP("core", "Cannot open \"%1\": Permission denied"),
+    QT_TRANSLATE_NOOP("core", "Cannot open \"%1\": No such file or directory"),
 };
 
 const char* const SCREAMER_IMAGE = ":/Glimra/screamer_icon.png";
@@ -101,8 +109,21 @@ void AddEscapeButton(App::AlertBox& box) {
   box.setEscapeButton(escape);
 }
 
+// A menu whose entries are all hidden would open empty; it is hidden itself. True when it stays.
+bool HideIfEmpty(QMenu* menu) {
+  bool shown = false;
+  for (QAction* action : menu->actions()) {
+    if (!action->isVisible() || action->isSeparator()) continue;
+    if (!action->menu() || HideIfEmpty(action->menu())) shown = true;
+  }
+  if (!shown) menu->menuAction()->setVisible(false);
+  return shown;
+}
+
 App::AlertBox* MakeQuestion(QWidget* parent, const QString& text) {
-  auto* box = new App::AlertBox(App::AlertBox::LEVEL_NOTICE, MainWindow::tr("Attention"), text,
+  // The class's own context spelled out: lupdate files a tr() outside the class under another.
+  auto* box = new App::AlertBox(App::AlertBox::LEVEL_NOTICE,
+                                QCoreApplication::translate("Zentor::Glimra::MainWindow", "Attention"), text,
                                 QMessageBox::NoButton, parent);
   box->setIconPixmap(QPixmap(MainWindow::QUESTION_IMAGE));
   return box;
@@ -145,6 +166,28 @@ Failure Classify(const boost::exception_ptr& error) {
   }
 }
 
+// Why an open failed, when the engine could not reach the file (it names the file then); empty
+// for a file that is no picture or another failure.
+QString OpenFailureCause(const boost::exception_ptr& error) {
+  if (!error) return QString();
+  try {
+    boost::rethrow_exception(error);
+  } catch (const Zentor::Exception& e) {
+    const std::string* file = boost::get_error_info<boost::errinfo_file_name>(e);
+    const std::string* text = boost::get_error_info<TagDescription>(e);
+    if (!file || file->empty() || !text) return QString();
+    std::string key = *text;
+    for (size_t at = key.find(*file); at != std::string::npos; at = key.find(*file, at + 2)) {
+      key.replace(at, file->size(), "%1");
+    }
+    if (key == *text) return QString();
+    const QString cause = QString::fromStdString(Core::GetLocalizationManagerForDomain("core")->Translate(key));
+    return cause.toHtmlEscaped().arg(QFile::decodeName(QByteArray::fromStdString(*file)).toHtmlEscaped());
+  } catch (...) {
+  }
+  return QString();
+}
+
 }  // namespace
 
 MainWindow::MainWindow(QWidget* parent, Qt::WindowFlags flags)
@@ -158,6 +201,9 @@ MainWindow::MainWindow(QWidget* parent, Qt::WindowFlags flags)
   Action::parse(ui->menubar);
   for (QMenu* menu : {ui->menu_Theme, ui->menuTheme}) {
     for (QAction* action : menu->actions()) action->setVisible(false);
+  }
+  for (QAction* action : ui->menubar->actions()) {
+    if (action->isVisible() && action->menu()) HideIfEmpty(action->menu());
   }
 
   toolGroup_ = new QActionGroup(this);
@@ -458,9 +504,13 @@ bool MainWindow::DiscardUnsavedChanges() {
   return result;
 }
 
-void MainWindow::ShowOpenError(const QString& path) {
-  const QString text = tr("<b>Could not open the file '%1'.</b><br>The image is corrupted or in an unsupported file format.")
-                           .arg(QFileInfo(path).fileName().toHtmlEscaped());
+void MainWindow::ShowOpenError(const QString& path, const boost::exception_ptr& cause) {
+  const QString name = QFileInfo(path).fileName().toHtmlEscaped();
+  const QString reason = OpenFailureCause(cause);
+  const QString text =
+      reason.isEmpty()
+          ? tr("<b>Could not open the file '%1'.</b><br>The image is corrupted or in an unsupported file format.").arg(name)
+          : tr("<b>Could not open the file '%1'.</b><br>%2").arg(name, reason);
   App::AlertBox::exec(App::AlertBox::LEVEL_DEFAULT, QString(), text, QMessageBox::Ok, this);
 }
 

@@ -328,10 +328,6 @@
         <source>Zentor Forum</source>
         <translation>Zentor-Forum</translation>
     </message>
-    <message>
-        <source>Attention</source>
-        <translation>Achtung</translation>
-    </message>
 </context>
 <context>
     <name>PreferencesDialog</name>
@@ -480,10 +476,6 @@
     <message>
         <source>Color space</source>
         <translation>Farbraum</translation>
-    </message>
-    <message>
-        <source>Resulution unit</source>
-        <translation>Auflösungseinheit</translation>
     </message>
     <message>
         <source>X resolution</source>
@@ -817,6 +809,10 @@
         <source>cm</source>
         <translation>cm</translation>
     </message>
+    <message>
+        <source>Resolution unit</source>
+        <translation>Auflösungseinheit</translation>
+    </message>
 </context>
 <context>
     <name>ResizeDialog</name>
@@ -1103,7 +1099,7 @@
     </message>
     <message>
         <source>Zoom: %1%</source>
-        <translation>Zoom: %1%</translation>
+        <translation>Zoom: %1 %</translation>
     </message>
 </context>
 <context>
@@ -1196,6 +1192,14 @@
     <message>
         <source>The picture could not be printed.</source>
         <translation>Das Bild konnte nicht gedruckt werden.</translation>
+    </message>
+    <message>
+        <source>Attention</source>
+        <translation>Achtung</translation>
+    </message>
+    <message>
+        <source>&lt;b&gt;Could not open the file &apos;%1&apos;.&lt;/b&gt;&lt;br&gt;%2</source>
+        <translation>&lt;b&gt;Die Datei „%1“ konnte nicht geöffnet werden.&lt;/b&gt;&lt;br&gt;%2</translation>
     </message>
 </context>
 <context>
@@ -1314,6 +1318,13 @@ Möchten Sie die Datei ersetzen?</translation>
     </message>
 </context>
 <context>
+    <name>Zentor::Glimra::SaveOptions::Jpeg</name>
+    <message>
+        <source>%1%</source>
+        <translation>%1 %</translation>
+    </message>
+</context>
+<context>
     <name>Zentor::Glimra::ToolsWidget</name>
     <message>
         <source>Polygonal Lasso</source>
@@ -1415,6 +1426,18 @@ Bitte starten Sie das Programm neu.</translation>
     <message>
         <source>The encoder gave no data</source>
         <translation>Der Encoder hat keine Daten geliefert</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; is not a regular file</source>
+        <translation>„%1“ ist keine reguläre Datei</translation>
+    </message>
+    <message>
+        <source>Cannot open &quot;%1&quot;: Permission denied</source>
+        <translation>„%1“ kann nicht geöffnet werden: Zugriff verweigert</translation>
+    </message>
+    <message>
+        <source>Cannot open &quot;%1&quot;: No such file or directory</source>
+        <translation>„%1“ kann nicht geöffnet werden: Datei oder Ordner nicht gefunden</translation>
     </message>
 </context>
 </TS>
