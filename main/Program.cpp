@@ -7,6 +7,8 @@
 #include "main/ApplicationEventFilter.h"
 #include "main/Mediator.h"
 
+#include <QTimer>
+
 #include <boost/exception/diagnostic_information.hpp>
 #include <glog/logging.h>
 
@@ -14,6 +16,11 @@
 
 namespace Zentor {
 namespace Glimra {
+namespace {
+
+constexpr int PLUGIN_LOAD_DELAY_MS = 1000;
+
+}  // namespace
 
 int Program::Run(int& argc, char** argv, const StartHook& started) {
   std::unique_ptr<Application> application;
@@ -33,9 +40,11 @@ int Program::Run(int& argc, char** argv, const StartHook& started) {
     application->installEventFilter(&eventFilter);
     LOG(INFO) << "Main window built";
     mainWindow.setVisible(true);
-    // The window is shown and a picture of the command line opened: nothing of the start loads a
-    // library any more, so the effects' plug-ins may load beside it.
-    Core::CoreManager::Instance().LoadPluginsInBackground();
+    // The effects' plug-ins load beside the program once its first picture is on screen: while
+    // the dynamic loader is busy with them the start's last steps wait. A need for them before
+    // then loads them at once.
+    QTimer::singleShot(PLUGIN_LOAD_DELAY_MS, application.get(),
+                       [] { Core::CoreManager::Instance().LoadPluginsInBackground(); });
     if (started) started(*application, mainWindow, mediator, eventFilter);
     code = application->exec();
     // What an event handler let out ended the loop; it is reported below like any other failure.
