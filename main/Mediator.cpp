@@ -134,9 +134,8 @@ void Mediator::ProcessCommandLine(int argc, char** argv) {
   }
 
   for (const std::string& word : files) {
-    const QString path = QFile::decodeName(QByteArray::fromStdString(word));
-    if (ExtensionFormatHelper::CanOpenFile(path)) {
-      fileToOpen_ = path.toStdString();
+    if (ExtensionFormatHelper::CanOpenFile(QFile::decodeName(QByteArray::fromStdString(word)))) {
+      fileToOpen_ = word;
       break;
     }
   }
@@ -146,7 +145,7 @@ void Mediator::HandleMainWindowShow() {
   // Only the first show: a later one must not reopen the file over the user's work.
   if (fileToOpen_.empty() || commandLineFileOpened_) return;
   commandLineFileOpened_ = true;
-  AddFileToOpen(QString::fromStdString(fileToOpen_));
+  AddNativeFileToOpen(QByteArray::fromStdString(fileToOpen_));
 }
 
 void Mediator::HandleApplicationStarted() {
@@ -165,12 +164,14 @@ void Mediator::ShowCommandLineHelp(const QString& help) {
   alert.exec();
 }
 
-void Mediator::AddFileToOpen(const QString& path) {
+void Mediator::AddFileToOpen(const QString& path) { AddNativeFileToOpen(QFile::encodeName(path)); }
+
+void Mediator::AddNativeFileToOpen(const QByteArray& path) {
   try {
     Open(path.toStdString(), std::string());
   } catch (...) {
     LOG(WARNING) << "Cannot open " << path.toStdString() << ": " << boost::current_exception_diagnostic_information();
-    mainWindow_.ShowOpenError(path);
+    mainWindow_.ShowOpenError(QFile::decodeName(path));
   }
 }
 

@@ -21,6 +21,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <QUrl>
 
 #include <deque>
 #include <stdexcept>
@@ -144,6 +145,25 @@ TEST_F(MediatorTest, CommandLineOpensItsFirstImageOnTheFirstShowOnly) {
   EXPECT_EQ(openedOnShow({"/home/u/a.png"}), std::vector<std::string>{"/home/u/a.png"}) << "no option";
   EXPECT_EQ(openedOnShow({"--foo", "-i", "b.png"}), std::vector<std::string>{"b.png"});
   EXPECT_TRUE(openedOnShow({"x.txt"}).empty());
+  EXPECT_TRUE(TestSupport::Alerts().empty());
+}
+
+TEST_F(MediatorTest, NamesThatAreNoValidUtf8ReachTheEngineByteForByte) {
+  const std::string latin1 = "/pictures/caf\xe9 \xff.jpg";
+  {
+    auto mediator = Make({latin1});
+    window_.show();
+    window_.hide();
+    EXPECT_EQ(opened_, std::vector<std::string>{latin1}) << "from the command line";
+  }
+  opened_.clear();
+  auto mediator = Make();
+  ApplicationEventFilter filter(nullptr, *mediator);
+  qApp->installEventFilter(&filter);
+  QFileOpenEvent desktop(QUrl::fromEncoded("file://" + QByteArray::fromStdString(latin1).toPercentEncoding("/")));
+  EXPECT_TRUE(QCoreApplication::sendEvent(qApp, &desktop));
+  TestSupport::Drain();
+  EXPECT_EQ(opened_, std::vector<std::string>{latin1}) << "from a desktop open event";
   EXPECT_TRUE(TestSupport::Alerts().empty());
 }
 
