@@ -34,6 +34,9 @@ StatisticsEventHandler* Mediator::s_statisticsEventHandler = nullptr;
 
 namespace {
 
+// How long a restore waits for a copy of the program that still holds the session while it closes.
+constexpr int CLOSING_COPY_WAIT_MS = 2000;
+
 // Every style but "/" for short options, with which an absolute path would be taken for one.
 constexpr int COMMAND_LINE_STYLE =
     po::command_line_style::allow_long | po::command_line_style::allow_short |
@@ -182,9 +185,11 @@ void Mediator::RestoreLastSession() {
   try {
     if (file.empty() || session.empty()) {
       LOG(WARNING) << "There is no last session to restore";
-    } else if (App::SessionFolderLock::IsHeld(App::Application::GetApplicationTemporaryFilesDir() +
-                                              QString::fromStdString(session))) {
+    } else if (App::SessionFolderLock::IsHeld(
+                   App::Application::GetApplicationTemporaryFilesDir() + QString::fromStdString(session),
+                   CLOSING_COPY_WAIT_MS)) {
       // Another running copy works in it; a second engine on the same folder would spoil both.
+      // A copy that is closing writes its session and thumbnail and then lets go: that is waited for.
       LOG(WARNING) << "The last session is in use: " << session;
     } else {
       Open(file, session);

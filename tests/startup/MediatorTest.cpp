@@ -23,9 +23,11 @@
 #include <QTimer>
 #include <QUrl>
 
+#include <chrono>
 #include <deque>
 #include <stdexcept>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -216,6 +218,23 @@ TEST_F(MediatorTest, LastSessionIsRestoredOnlyWhenStoredAndNotHeldByAnotherCopy)
   EXPECT_TRUE(TestSupport::Alerts().empty());
   EXPECT_EQ(opened_, std::vector<std::string>{"/pictures/last.jpg"});
   EXPECT_EQ(sessions_, std::vector<std::string>{"last"});
+}
+
+TEST_F(MediatorTest, ARestoreWaitsForTheCopyThatIsClosingTheSession) {
+  AppSettings().SetString(Settings::Name(Settings::OPEN, Settings::FILE), "/pictures/last.jpg");
+  AppSettings().SetString(Settings::Name(Settings::SESSION, Settings::ID), "closing");
+  auto closing = std::make_unique<Zentor::App::SessionFolderLock>(
+      Zentor::App::Application::GetApplicationTemporaryFilesDir() + QStringLiteral("closing/"));
+  // The closing copy lets go of its session a moment after the restore was asked for.
+  std::thread closer([&closing] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    closing.reset();
+  });
+  auto mediator = Make();
+  mediator->RestoreLastSession();
+  closer.join();
+  EXPECT_TRUE(TestSupport::Alerts().empty());
+  EXPECT_EQ(sessions_, std::vector<std::string>{"closing"});
 }
 
 TEST_F(MediatorTest, PrintScreenIsCountedUntilStatisticsAreTurnedOff) {
