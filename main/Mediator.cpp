@@ -174,7 +174,7 @@ void Mediator::AddNativeFileToOpen(const QByteArray& path) {
     Open(path.toStdString(), std::string());
   } catch (...) {
     LOG(WARNING) << "Cannot open " << path.toStdString() << ": " << boost::current_exception_diagnostic_information();
-    mainWindow_.ShowOpenError(QFile::decodeName(path));
+    mainWindow_.ShowOpenError(QFile::decodeName(path), boost::current_exception());
   }
 }
 
@@ -197,6 +197,8 @@ void Mediator::RestoreLastSession() {
     }
   } catch (...) {
     LOG(WARNING) << "Cannot restore the last session: " << boost::current_exception_diagnostic_information();
+    mainWindow_.ShowOpenError(QString::fromStdString(file), boost::current_exception());
+    return;
   }
   mainWindow_.ShowOpenError(QString::fromStdString(file));
 }
