@@ -26,7 +26,9 @@ namespace {
 QString Key(const std::string& key) { return QString::fromStdString(key); }
 
 void WarnWrongType(const std::string& key, const QVariant& value, const char* wanted) {
-  LOG(WARNING) << "The stored setting " << key << " (" << value.toString().left(80).toStdString() << ") is not "
+  const QString shown = value.typeId() == QMetaType::QStringList ? value.toStringList().join(QStringLiteral(", "))
+                                                                  : value.toString();
+  LOG(WARNING) << "The stored setting " << key << " (" << shown.left(80).toStdString() << ") is not "
                << wanted << "; the default is used";
 }
 
@@ -96,7 +98,10 @@ QVariant SettingsManager::Value(const std::string& key) const { return settings_
 std::string SettingsManager::GetString(const std::string& key, const std::string& defaultValue) const {
   const QVariant value = Value(key);
   if (!value.isValid()) return defaultValue;
-  if (value.typeId() != QMetaType::QString) {
+  // A number or flag written in this run is held as such until the file is read again.
+  const bool text = value.typeId() == QMetaType::QString || value.typeId() == QMetaType::Bool ||
+                    value.typeId() == QMetaType::Double || IsInteger(value);
+  if (!text) {
     WarnWrongType(key, value, "a text");
     return defaultValue;
   }

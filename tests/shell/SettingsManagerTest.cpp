@@ -58,6 +58,7 @@ TEST(SettingsManagerTest, EveryTypeRoundTripsAcrossInstances) {
   EXPECT_DOUBLE_EQ(reader.GetDouble("a/double", 0), 0.1);
   EXPECT_EQ(reader.GetBytes("a/bytes", {}), (std::vector<uint8_t>{0, 255, 7}));
   EXPECT_EQ(reader.GetString("missing", "fallback"), "fallback");
+  EXPECT_EQ(reader.GetString("a/big", ""), "1099511627776");
   EXPECT_TRUE(reader.GetBool("missing", true));
   EXPECT_EQ(reader.GetInt64("missing", -3), -3);
 }
