@@ -287,6 +287,37 @@ TEST_F(SessionFallback, DamagedRecords) {
   }
 }
 
+// Numbers that would be cut or rounded to a usable value refuse the session instead.
+TEST_F(SessionFallback, NumbersThatAreNotWholeOrOutOfRange) {
+  using namespace Zentor::Glimra::Settings;
+  using Zentor::Conf::IFormatCodecVideo;
+  auto step = [](Property& tree, size_t i) -> Property& { return tree[SAVE_PROPERTY_DATA][SAVE_PROPERTY_UNDO_ITEMS][i]; };
+  const std::vector<std::pair<const char*, std::function<void(Property&)>>> damages = {
+      {"index 2^40", [](Property& t) { t[SAVE_PROPERTY_DATA][SAVE_PROPERTY_INDEX] = 1LL << 40; }},
+      {"index 1.5", [](Property& t) { t[SAVE_PROPERTY_DATA][SAVE_PROPERTY_INDEX] = 1.5; }},
+      {"width above 2^32",
+       [&](Property& t) { step(t, 1)[SAVE_PROPERTY_FRAME][IFormatCodecVideo::TAG_WIDTH] = (1LL << 32) + 120; }},
+      {"line size above 2^32",
+       [&](Property& t) {
+         Property& line = step(t, 1)[SAVE_PROPERTY_FRAME][SAVE_PROPERTY_LINESIZES][size_t(0)];
+         line = (1LL << 32) + Zentor::Core::GetValue<long long>(line);
+       }},
+      {"selection edge above 2^32",
+       [&](Property& t) {
+         Property& right = step(t, 1)[SAVE_PROPERTY_MASK][SAVE_PROPERTY_INFO][SAVE_PROPERTY_INFO_RIGHT];
+         right = (1LL << 32) + Zentor::Core::GetValue<long long>(right);
+       }},
+  };
+  for (const auto& damage : damages) {
+    SCOPED_TRACE(damage.first);
+    EditedEngine(init)->SaveSession();
+    Property tree = ReadTree(SessionPath(folder));
+    damage.second(tree);
+    WriteTree(SessionPath(folder), tree);
+    ExpectFallback("Damaged", true);
+  }
+}
+
 TEST_F(SessionFallback, OlderSwapFileMissingOnlyFailsWhenReached) {
   const Property tree = ReadTree(SessionPath(folder));
   const std::string swap = Zentor::Core::GetValue<std::string>(
