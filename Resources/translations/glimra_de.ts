@@ -1197,6 +1197,10 @@
         <source>The picture could not be printed.</source>
         <translation>Das Bild konnte nicht gedruckt werden.</translation>
     </message>
+    <message>
+        <source>The last session could not be restored; the picture was opened as saved.</source>
+        <translation>Die letzte Sitzung konnte nicht wiederhergestellt werden; das Bild wurde so geöffnet, wie es gespeichert ist.</translation>
+    </message>
 </context>
 <context>
     <name>Zentor::Glimra::Mediator</name>
