@@ -62,6 +62,7 @@ class WorkspaceController : public RefCounted<IWorkspaceController>,
   Core::Property GetFileInfo() const override;
   void SetSaveReplaceSettings(const Core::Property& settings) override { saveReplaceSettings_ = settings; }
   void Debug() override;
+  bool IsSessionRestored() const override { return engine_->IsSessionRestored(); }
 
   static const QString UNKNOWN_ERROR;
 

@@ -439,8 +439,8 @@ void MainWindow::SaveSettings() const {
 
 // ---- The document ----
 
-void MainWindow::SetWorkspaceController(const WorkspaceControllerPtr& newController) {
-  if (!newController || !DiscardUnsavedChanges()) return;
+bool MainWindow::SetWorkspaceController(const WorkspaceControllerPtr& newController) {
+  if (!newController || !DiscardUnsavedChanges()) return false;
   controller = newController;
 
   ui->workspaceWidget->SetWorkspaceController(controller);
@@ -460,6 +460,7 @@ void MainWindow::SetWorkspaceController(const WorkspaceControllerPtr& newControl
   ui->menuTransformation->setEnabled(true);
   ui->actionMagic_Enhance->setEnabled(true);
   ui->actionImage_Size->setEnabled(true);
+  return true;
 }
 
 void MainWindow::ReleaseWorkspaceController() {
@@ -512,6 +513,12 @@ void MainWindow::ShowOpenError(const QString& path, const boost::exception_ptr& 
           ? tr("<b>Could not open the file '%1'.</b><br>The image is corrupted or in an unsupported file format.").arg(name)
           : tr("<b>Could not open the file '%1'.</b><br>%2").arg(name, reason);
   App::AlertBox::exec(App::AlertBox::LEVEL_DEFAULT, QString(), text, QMessageBox::Ok, this);
+}
+
+void MainWindow::ShowSessionNotRestored() {
+  App::AlertBox::exec(App::AlertBox::LEVEL_DEFAULT, QString(),
+                      tr("The last session could not be restored; the picture was opened as saved."), QMessageBox::Ok,
+                      this);
 }
 
 void MainWindow::HandleEventChangeToSaveInternal(bool changed) {

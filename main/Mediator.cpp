@@ -198,12 +198,14 @@ void Mediator::RestoreLastSession() {
 }
 
 void Mediator::Open(const std::string& path, const std::string& sessionId) {
+  bool refused = false;
   {
     const WorkspaceControllerPtr controller =
         WorkspaceController::Create(statisticsEventHandler_.get(), path, sessionId, engineFactory_);
-    mainWindow_.SetWorkspaceController(controller);
+    refused = mainWindow_.SetWorkspaceController(controller) && !sessionId.empty() && !controller->IsSessionRestored();
   }
   WorkspaceController::ClearEarlierSessions();
+  if (refused) mainWindow_.ShowSessionNotRestored();
 }
 
 void Mediator::HandlePreferencesDialog() {

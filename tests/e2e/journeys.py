@@ -767,6 +767,11 @@ def journey_kill_during_effect(suite):
     again = suite.launch("09-kill", [], home)
     time.sleep(1)
     again.click(*OPEN_LAST_BUTTON)
+    # The killed run wrote no session: the user is told that the picture opened as saved.
+    alert = again.dialog("the alert that the last session was not restored", 60)
+    again.save_shot("09-kill-alert", window=alert)
+    again.key("Return", window=alert)
+    wait_until(lambda: not again.others(), 10, "the alert to close")
     again.wait_for_picture(60)
 
     def object_shown():

@@ -198,6 +198,25 @@ TEST_F(MediatorTest, LastSessionIsRestoredOnlyWhenStoredAndNotHeldByAnotherCopy)
   EXPECT_EQ(sessions_, std::vector<std::string>{"last"});
 }
 
+TEST_F(MediatorTest, LastSessionOpenedAfreshIsReportedOnceThePictureIsShown) {
+  auto mediator = Make();
+  factory_ = [this](const IGlimraCore::Initializer&) {
+    GlimraCorePtr engine = Engine();
+    ON_CALL(static_cast<TestSupport::NiceFakeEngine&>(*engine), IsSessionRestored()).WillByDefault(testing::Return(false));
+    return engine;
+  };
+  mediator->AddFileToOpen(QStringLiteral("/pictures/new.jpg"));
+  EXPECT_TRUE(TestSupport::Alerts().empty()) << "a new picture has no session to restore";
+
+  AppSettings().SetString(Settings::Name(Settings::OPEN, Settings::FILE), "/pictures/last.jpg");
+  AppSettings().SetString(Settings::Name(Settings::SESSION, Settings::ID), "last");
+  mediator->RestoreLastSession();
+  EXPECT_EQ(AlertTexts(),
+            std::vector<QString>{QStringLiteral("The last session could not be restored; the picture was opened as saved.")});
+  EXPECT_EQ(opened_.back(), "/pictures/last.jpg");
+  EXPECT_EQ(sessions_.back(), "last");
+}
+
 TEST_F(MediatorTest, PrintScreenIsCountedUntilStatisticsAreTurnedOff) {
   int screenshots = 0;
   ApplicationTrackerFactory::SetFactoryHook(
