@@ -393,8 +393,8 @@ void MainWindow::SaveSettings() const {
 
 // ---- The document ----
 
-void MainWindow::SetWorkspaceController(const WorkspaceControllerPtr& newController) {
-  if (!newController || !DiscardUnsavedChanges()) return;
+bool MainWindow::SetWorkspaceController(const WorkspaceControllerPtr& newController) {
+  if (!newController || !DiscardUnsavedChanges()) return false;
   controller = newController;
 
   ui->workspaceWidget->SetWorkspaceController(controller);
@@ -414,6 +414,7 @@ void MainWindow::SetWorkspaceController(const WorkspaceControllerPtr& newControl
   ui->menuTransformation->setEnabled(true);
   ui->actionMagic_Enhance->setEnabled(true);
   ui->actionImage_Size->setEnabled(true);
+  return true;
 }
 
 void MainWindow::ReleaseWorkspaceController() {
