@@ -27,6 +27,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPointer>
 #include <QPrinter>
 #include <QPrinterInfo>
@@ -107,8 +109,21 @@ void AddEscapeButton(App::AlertBox& box) {
   box.setEscapeButton(escape);
 }
 
+// A menu whose entries are all hidden would open empty; it is hidden itself. True when it stays.
+bool HideIfEmpty(QMenu* menu) {
+  bool shown = false;
+  for (QAction* action : menu->actions()) {
+    if (!action->isVisible() || action->isSeparator()) continue;
+    if (!action->menu() || HideIfEmpty(action->menu())) shown = true;
+  }
+  if (!shown) menu->menuAction()->setVisible(false);
+  return shown;
+}
+
 App::AlertBox* MakeQuestion(QWidget* parent, const QString& text) {
-  auto* box = new App::AlertBox(App::AlertBox::LEVEL_NOTICE, MainWindow::tr("Attention"), text,
+  // The class's own context spelled out: lupdate files a tr() outside the class under another.
+  auto* box = new App::AlertBox(App::AlertBox::LEVEL_NOTICE,
+                                QCoreApplication::translate("Zentor::Glimra::MainWindow", "Attention"), text,
                                 QMessageBox::NoButton, parent);
   box->setIconPixmap(QPixmap(MainWindow::QUESTION_IMAGE));
   return box;
@@ -186,6 +201,9 @@ MainWindow::MainWindow(QWidget* parent, Qt::WindowFlags flags)
   Action::parse(ui->menubar);
   for (QMenu* menu : {ui->menu_Theme, ui->menuTheme}) {
     for (QAction* action : menu->actions()) action->setVisible(false);
+  }
+  for (QAction* action : ui->menubar->actions()) {
+    if (action->isVisible() && action->menu()) HideIfEmpty(action->menu());
   }
 
   toolGroup_ = new QActionGroup(this);

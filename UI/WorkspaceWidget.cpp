@@ -18,6 +18,7 @@
 #include <QFileInfo>
 #include <QGraphicsDropShadowEffect>
 #include <QLayout>
+#include <QLocale>
 #include <QPixmap>
 #include <QPointer>
 
@@ -198,7 +199,7 @@ void WorkspaceWidget::OnFileInfo() {
 
 void WorkspaceWidget::UpdateZoomInformation() {
   const int percent = int(std::floor(ui->graphicsView->GetCurrentScalePercent() + 0.5));
-  const QString text = QCoreApplication::translate("WorkspaceWidget", "Zoom: %1%").arg(percent);
+  const QString text = QCoreApplication::translate("WorkspaceWidget", "Zoom: %1%").arg(QLocale().toString(percent));
   ui->scaleSlider->setToolTip(text);
   ui->scaleInfoLabel->setText(text);
 }

@@ -4,6 +4,8 @@
 
 #include "Customization/ExtensionFormatHelper.h"
 #include "GlimraCore/Settings.h"
+#include "Platform/AppShell/CustomizationManager.h"
+#include "Platform/AppShell/LookAndFeelManager.h"
 #include "Platform/Formats/IFormatCodec.h"
 #include "Platform/ImageTags/ImageMetadata.h"
 #include "UI/SaveOptions/Jpeg.h"
@@ -15,6 +17,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QSlider>
+#include <QTest>
 #include <QTimer>
 #include <QTranslator>
 
@@ -59,9 +62,15 @@ TEST_F(SaveOptionDialogs, JpegShowsPercentAndAnUnchangedAcceptWritesNothing) {
   Property options(Settings::FORMAT_SAVE_SETTINGS);
   {
     SaveOptions::Jpeg dialog(options, nullptr, FLAGS);
+    EXPECT_GE(dialog.width(), 310) << "the form's least width";
     EXPECT_EQ(Slider(dialog)->value(), 1);
     EXPECT_EQ(ValueText(dialog), "100%");
     Slider(dialog)->setValue(32);
+    EXPECT_EQ(ValueText(dialog), "7%");
+    // The arrow keys move towards the side they point to: "High" is on the right.
+    QTest::keyClick(Slider(dialog), Qt::Key_Right);
+    EXPECT_EQ(ValueText(dialog), "10%");
+    QTest::keyClick(Slider(dialog), Qt::Key_Left);
     EXPECT_EQ(ValueText(dialog), "7%");
     Slider(dialog)->setValue(1);  // away and back
     ClickOk(dialog);
@@ -97,6 +106,7 @@ TEST_F(SaveOptionDialogs, ChangedJpegQualityIsStoredAndSetAs64BitInteger) {
 TEST_F(SaveOptionDialogs, TiffLzwIsStoredAndSet) {
   Property options(Settings::FORMAT_SAVE_SETTINGS);
   SaveOptions::Tiff dialog(options, nullptr, FLAGS);
+  EXPECT_GE(dialog.width(), 310) << "the form's least width";
   ASSERT_EQ(Combo(dialog)->count(), 4);
   EXPECT_EQ(Combo(dialog)->currentText(), "PackBits");
   Combo(dialog)->setCurrentIndex(Combo(dialog)->findText("LZW"));
@@ -139,6 +149,15 @@ TEST_F(SaveOptionDialogs, TableOpensTheTiffDialogModallyOnTheOptions) {
                                                                   options, nullptr);
   EXPECT_TRUE(answered);
   EXPECT_EQ(options[COMPRESSION].GetString(), "deflate");
+}
+
+TEST_F(SaveOptionDialogs, JpegPercentageFollowsTheLanguage) {
+  Zentor::App::LookAndFeelManager german(Zentor::App::GetPathToResources(), {"qt", "Glimra"});
+  german.Initialize("de", Zentor::App::ILookAndFeelManager::themeDefault);
+  Property options(Settings::FORMAT_SAVE_SETTINGS);
+  SaveOptions::Jpeg dialog(options, nullptr, FLAGS);
+  EXPECT_EQ(ValueText(dialog), "100 %");
+  german.SetCurrentLocale("en");
 }
 
 TEST_F(SaveOptionDialogs, LanguageChangeRetranslatesAndKeepsValues) {
