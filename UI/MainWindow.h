@@ -37,8 +37,7 @@ class MainWindow : public QMainWindow,
   explicit MainWindow(QWidget* parent = nullptr, Qt::WindowFlags flags = Qt::WindowFlags());
   ~MainWindow() override;
 
-  // Takes the new image's controller unless the user keeps the unsaved document; answers whether
-  // it took it.
+  // Takes the new image's controller unless the user keeps the unsaved document; true when taken.
   bool SetWorkspaceController(const WorkspaceControllerPtr& controller);
   // Drops the document without a question, from every panel that holds it, so that its engine
   // and the engine's threads end while the handlers they report to still exist.

@@ -107,9 +107,8 @@ void WorkspaceWidget::SetWorkspaceController(const WorkspaceControllerPtr& newCo
   if (layout()) layout()->activate();
   view->EnableToolTip(false);
   view->setScene(controller->GetScene());
-  view->ScaleToFit();
   // A picture smaller than the view is shown at its own size, not enlarged.
-  if (view->GetCurrentScalePercent() > 100.0) view->ScaleToPercent(100.0);
+  view->ScaleToFit(100.0);
   view->EnableToolTip(true);
 
   controller->SetProgressController(progressBar->GetProgressController());

@@ -14,9 +14,11 @@
 #include "main/ApplicationEventFilter.h"
 #include "main/Mediator.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
 #include <QDialogButtonBox>
+#include <QFileInfo>
 #include <QFileOpenEvent>
 #include <QPushButton>
 #include <QTest>
@@ -129,6 +131,23 @@ TEST_F(MediatorTest, HelpWordsShowTheOptionsOnceTheApplicationStarted) {
   EXPECT_TRUE(TestSupport::Alerts().empty()) << "unknown options and slash words are no help requests";
 }
 
+TEST_F(MediatorTest, HelpWithAFileShowsTheHelpFirstThenOpensTheFile) {
+  auto mediator = Make({"--help", "photo.png"});
+  window_.show();
+  EXPECT_TRUE(opened_.empty()) << "the open waits for the help";
+  std::vector<std::string> openedAtHelp{"unset"};
+  TestSupport::AnswerAlerts([this, &openedAtHelp](Zentor::App::AlertBox&) {
+    openedAtHelp = opened_;
+    return int(QMessageBox::Ok);
+  });
+  mediator->HandleApplicationStarted();
+  TestSupport::AnswerAlerts(nullptr);
+  ASSERT_EQ(TestSupport::Alerts().size(), 1u);
+  EXPECT_TRUE(openedAtHelp.empty());
+  EXPECT_EQ(opened_, std::vector<std::string>{"photo.png"});
+  window_.hide();
+}
+
 TEST_F(MediatorTest, CommandLineOpensItsFirstImageOnTheFirstShowOnly) {
   const auto openedOnShow = [this](std::vector<std::string> words) {
     opened_.clear();
@@ -173,6 +192,35 @@ TEST_F(MediatorTest, FailedOpenOfAnyKindShowsTheErrorAndKeepsTheOpenImage) {
 
   mediator.reset();
   EXPECT_EQ(first->GetRefCount(), 1u) << "the document goes with the mediator, before its statistics handler";
+}
+
+TEST_F(MediatorTest, AnOpenRefusedAtTheSaveQuestionKeepsTheLastSessionOfTheKeptImage) {
+  auto mediator = Make();
+  mediator->AddFileToOpen(QStringLiteral("/pictures/kept.jpg"));
+  const auto setting = [](const std::string& a, const std::string& b) {
+    return AppSettings().GetString(Settings::Name(a, b), "unset");
+  };
+  const std::string session = setting(Settings::SESSION, Settings::ID);
+  ASSERT_EQ(setting(Settings::OPEN, Settings::FILE), "/pictures/kept.jpg");
+  window_.HandleEventChangeToSaveInternal(true);
+
+  TestSupport::AnswerAlerts([](Zentor::App::AlertBox& box) {
+    for (QAbstractButton* button : box.buttons()) {
+      if (button->text() == QLatin1String("Cancel")) button->click();
+    }
+    return 0;
+  });
+  mediator->AddFileToOpen(QStringLiteral("/other/refused.jpg"));
+  TestSupport::AnswerAlerts(nullptr);
+  ASSERT_EQ(TestSupport::Alerts().size(), 1u) << "the save-changes question";
+  ASSERT_EQ(sessions_.size(), 2u);
+  EXPECT_EQ(setting(Settings::OPEN, Settings::FILE), "/pictures/kept.jpg");
+  EXPECT_EQ(setting(Settings::OPEN, Settings::PATH), "/pictures");
+  EXPECT_EQ(setting(Settings::SESSION, Settings::ID), session);
+  const QString sessions = Zentor::App::Application::GetApplicationTemporaryFilesDir();
+  EXPECT_TRUE(QFileInfo::exists(sessions + QString::fromStdString(session)));
+  EXPECT_FALSE(QFileInfo::exists(sessions + QString::fromStdString(sessions_[1]))) << "the refused one leaves nothing";
+  window_.HandleEventChangeToSaveInternal(false);
 }
 
 TEST_F(MediatorTest, LastSessionIsRestoredOnlyWhenStoredAndNotHeldByAnotherCopy) {
