@@ -834,6 +834,9 @@ class Filler {
       for (int x = 0; x < w; ++x) {
         const size_t i = size_t(y) * w + x;
         if (!level.hole[i]) continue;
+        // Not reached yet by a fill that grows inwards: the smooth start stays. Matches that agree
+        // only on the known rim would else paste whatever their patches hold into the middle.
+        if (!level.trust.empty() && level.trust[i] == 0) continue;
         float sum[3] = {0.f, 0.f, 0.f}, total = 0.f;
         for (int cy = std::max(r, y - r); cy <= std::min(level.h - 1 - r, y + r); ++cy) {
           for (int cx = std::max(r, x - r); cx <= std::min(w - 1 - r, x + r); ++cx) {
