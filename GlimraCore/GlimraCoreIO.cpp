@@ -14,6 +14,8 @@
 #include "Platform/ServiceClient/ClientAPI.h"
 #include "Proc/Interfaces/IEffectVideoIO.h"
 
+#include <boost/exception/errinfo_errno.hpp>
+#include <boost/exception/errinfo_file_name.hpp>
 #include <glog/logging.h>
 
 #include <dirent.h>
@@ -49,14 +51,29 @@ void LogDecodeFailure() {
   }
 }
 
-// Only a regular file is handed to the decoders: a FIFO or a device would block them for good.
+// The file name travels with a failure to reach the file, so the program can tell it from a
+// file that is no picture.
+[[noreturn]] void ThrowCannotOpen(const std::string& path, int error) {
+  ZENTOR_THROW(IOException() << TagDescription("Cannot open \"" + path + "\": " +
+                                               std::error_code(error, std::generic_category()).message())
+                             << boost::errinfo_errno(error) << boost::errinfo_file_name(path));
+}
+
+// Only a regular file that may be read is handed to the decoders: a FIFO or a device would block
+// them for good, and each decoder would report an unreadable file as no picture.
 void CheckPictureFile(const std::string& path) {
   struct stat info {};
-  if (::stat(path.c_str(), &info) != 0) {
-    ZENTOR_THROW_DESC(IOException, "Cannot open \"" + path + "\": " +
-                                       std::error_code(errno, std::generic_category()).message());
+  if (::stat(path.c_str(), &info) != 0) ThrowCannotOpen(path, errno);
+  if (!S_ISREG(info.st_mode)) {
+    ZENTOR_THROW(IOException() << TagDescription("\"" + path + "\" is not a regular file")
+                               << boost::errinfo_file_name(path));
   }
-  if (!S_ISREG(info.st_mode)) ZENTOR_THROW_DESC(IOException, "\"" + path + "\" is not a regular file");
+  int fd;
+  do {
+    fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+  } while (fd < 0 && errno == EINTR);
+  if (fd < 0) ThrowCannotOpen(path, errno);
+  ::close(fd);
 }
 
 // Device and inode of every swap file a session data tree names.

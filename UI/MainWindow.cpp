@@ -25,6 +25,7 @@
 #include <QCloseEvent>
 #include <QDesktopServices>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QPointer>
 #include <QPrinter>
@@ -36,6 +37,7 @@
 #include <QUrl>
 
 #include <boost/exception/diagnostic_information.hpp>
+#include <boost/exception/errinfo_file_name.hpp>
 #include <glog/logging.h>
 
 #include <algorithm>
@@ -53,7 +55,8 @@ namespace {
 
 // The engine's fixed failure descriptions a user can meet; they are message keys of the "core"
 // domain, listed so that the translation files carry them. Descriptions built at run time (paths,
-// damaged records) are not translated.
+// damaged records) are not translated, but for the causes of a failed open: with the file's name
+// taken out as %1 they are keys too.
 [[maybe_unused]] const char* const ENGINE_ALERTS[] = {
     QT_TRANSLATE_NOOP("core", "The folder containing temporary data is unavailable.\nPlease restart the program."),
     QT_TRANSLATE_NOOP("core", "Crop settings incomplete."),
@@ -71,6 +74,9 @@ namespace {
     QT_TRANSLATE_NOOP("core", "The picture cannot be encoded in the chosen format"),
     QT_TRANSLATE_NOOP("core", "No encoder for the save settings"),
     QT_TRANSLATE_NOOP("core", "The encoder gave no data"),
+    QT_TRANSLATE_NOOP("core", "\"%1\" is not a regular file"),
+    QT_TRANSLATE_NOOP("core", "Cannot open \"%1\": Permission denied"),
+    QT_TRANSLATE_NOOP("core", "Cannot open \"%1\": No such file or directory"),
 };
 
 const char* const SCREAMER_IMAGE = ":/Glimra/screamer_icon.png";
@@ -143,6 +149,28 @@ Failure Classify(const boost::exception_ptr& error) {
     // Nothing to say about it but that it happened; the diagnostic text goes to the log.
     return {App::AlertBox::LEVEL_DEFAULT, MainWindow::UNKNOWN_ERROR, MainWindow::UNKNOWN_ERROR};
   }
+}
+
+// Why an open failed, when the engine could not reach the file (it names the file then); empty
+// for a file that is no picture or another failure.
+QString OpenFailureCause(const boost::exception_ptr& error) {
+  if (!error) return QString();
+  try {
+    boost::rethrow_exception(error);
+  } catch (const Zentor::Exception& e) {
+    const std::string* file = boost::get_error_info<boost::errinfo_file_name>(e);
+    const std::string* text = boost::get_error_info<TagDescription>(e);
+    if (!file || file->empty() || !text) return QString();
+    std::string key = *text;
+    for (size_t at = key.find(*file); at != std::string::npos; at = key.find(*file, at + 2)) {
+      key.replace(at, file->size(), "%1");
+    }
+    if (key == *text) return QString();
+    const QString cause = QString::fromStdString(Core::GetLocalizationManagerForDomain("core")->Translate(key));
+    return cause.toHtmlEscaped().arg(QFile::decodeName(QByteArray::fromStdString(*file)).toHtmlEscaped());
+  } catch (...) {
+  }
+  return QString();
 }
 
 }  // namespace
@@ -458,9 +486,13 @@ bool MainWindow::DiscardUnsavedChanges() {
   return result;
 }
 
-void MainWindow::ShowOpenError(const QString& path) {
-  const QString text = tr("<b>Could not open the file '%1'.</b><br>The image is corrupted or in an unsupported file format.")
-                           .arg(QFileInfo(path).fileName().toHtmlEscaped());
+void MainWindow::ShowOpenError(const QString& path, const boost::exception_ptr& cause) {
+  const QString name = QFileInfo(path).fileName().toHtmlEscaped();
+  const QString reason = OpenFailureCause(cause);
+  const QString text =
+      reason.isEmpty()
+          ? tr("<b>Could not open the file '%1'.</b><br>The image is corrupted or in an unsupported file format.").arg(name)
+          : tr("<b>Could not open the file '%1'.</b><br>%2").arg(name, reason);
   App::AlertBox::exec(App::AlertBox::LEVEL_DEFAULT, QString(), text, QMessageBox::Ok, this);
 }
 

@@ -44,7 +44,9 @@ class MainWindow : public QMainWindow,
   void ReleaseWorkspaceController();
   // True when the document may go: nothing unsaved, "Don't Save", or a save that succeeded.
   bool DiscardUnsavedChanges();
-  void ShowOpenError(const QString& path);
+  // The open-error alert; a cause the engine gave for not reaching the file replaces the text about
+  // damaged or unknown pictures.
+  void ShowOpenError(const QString& path, const boost::exception_ptr& cause = boost::exception_ptr());
   // The Settings > Language menu.
   QMenu* GetLocaleMenu() const;
 

@@ -170,7 +170,7 @@ void Mediator::AddFileToOpen(const QString& path) {
     Open(path.toStdString(), std::string());
   } catch (...) {
     LOG(WARNING) << "Cannot open " << path.toStdString() << ": " << boost::current_exception_diagnostic_information();
-    mainWindow_.ShowOpenError(path);
+    mainWindow_.ShowOpenError(path, boost::current_exception());
   }
 }
 
@@ -191,6 +191,8 @@ void Mediator::RestoreLastSession() {
     }
   } catch (...) {
     LOG(WARNING) << "Cannot restore the last session: " << boost::current_exception_diagnostic_information();
+    mainWindow_.ShowOpenError(QString::fromStdString(file), boost::current_exception());
+    return;
   }
   mainWindow_.ShowOpenError(QString::fromStdString(file));
 }

@@ -1,6 +1,7 @@
 #include "Platform/Codecs/CodecFactory.h"
 
 #include "Platform/Codecs/FFInternal.h"
+#include "Platform/Codecs/PcxPlanes.h"
 
 extern "C" {
 #include <libavutil/cpu.h>
@@ -221,6 +222,12 @@ class Decoder : public StreamBase<IStreamVideo> {
       }
       if (packet->Size() > static_cast<size_t>(INT32_MAX - AV_INPUT_BUFFER_PADDING_SIZE)) {
         ZENTOR_THROW_DESC(DecoderException, "The picture is too large");
+      }
+      if (context_->codec_id == AV_CODEC_ID_PCX && FF::IsFourPlanePcx(packet->Data(), packet->Size())) {
+        DataVideoPtr out = FF::DecodeFourPlanePcx(packet->Data(), packet->Size(), MAX_PIXELS);
+        described_ = Describe(codecId_, out->GetPixelFormat(), out->GetWidth(), out->GetHeight(), 1, 1);
+        ++frames_;
+        return out;
       }
       PacketPtr av(av_packet_alloc());
       if (!av || av_new_packet(av.get(), static_cast<int>(packet->Size())) < 0) {

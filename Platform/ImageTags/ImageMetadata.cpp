@@ -13,7 +13,9 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <zlib.h>
 
+#include <algorithm>
 #include <cstring>
 #include <ctime>
 #include <mutex>
@@ -183,6 +185,89 @@ bool IsLayoutTag(const std::string& key) {
 
 constexpr long MAX_VALUE_BYTES = 256 * 1024;
 
+// Tags the EXIF standard gives to compressed (JPEG) pictures only; TIFF readers refuse them.
+bool IsJpegOnlyTag(const std::string& key) {
+  return key == "Exif.Photo.ComponentsConfiguration" || key == "Exif.Photo.CompressedBitsPerPixel" ||
+         key == "Exif.Photo.PixelXDimension" || key == "Exif.Photo.PixelYDimension";
+}
+
+bool HasGroup(const Exiv2::ExifData& exif, const char* prefix) {
+  const size_t n = std::strlen(prefix);
+  return std::any_of(exif.begin(), exif.end(),
+                     [&](const Exiv2::Exifdatum& d) { return d.key().compare(0, n, prefix) == 0; });
+}
+
+// A resolution of the main picture for the thumbnail's directory, which must carry one too.
+Exiv2::URational Resolution(const Exiv2::ExifData& exif, const char* key) {
+  auto it = exif.findKey(Exiv2::ExifKey(key));
+  if (it != exif.end() && it->count() > 0) {
+    const Exiv2::Rational value = it->toRational(0);
+    if (value.first > 0 && value.second > 0) return {uint32_t(value.first), uint32_t(value.second)};
+  }
+  return {72, 1};
+}
+
+uint16_t ResolutionUnit(const Exiv2::ExifData& exif) {
+  auto it = exif.findKey(Exiv2::ExifKey("Exif.Image.ResolutionUnit"));
+  if (it != exif.end() && it->count() > 0) {
+    const long unit = it->toLong(0);
+    if (unit == 2 || unit == 3) return uint16_t(unit);
+  }
+  return 2;
+}
+
+void PutBe32(std::string& out, uint32_t value) {
+  for (int shift = 24; shift >= 0; shift -= 8) out += char((value >> shift) & 0xFF);
+}
+
+std::string PngChunk(const char* type, const std::string& data) {
+  std::string body = type;
+  body += data;
+  std::string chunk;
+  PutBe32(chunk, static_cast<uint32_t>(data.size()));
+  chunk += body;
+  const uLong crc = crc32(0, reinterpret_cast<const Bytef*>(body.data()), static_cast<uInt>(body.size()));
+  PutBe32(chunk, static_cast<uint32_t>(crc));
+  return chunk;
+}
+
+// exiv2 names a PNG colour profile after the one it read, and a new file's has no name, which the
+// PNG standard forbids (1 to 79 characters).
+std::string PngProfileChunk(const BlobPtr& profile) {
+  uLongf packedSize = compressBound(static_cast<uLong>(profile->Size()));
+  std::string packed(packedSize, '\0');
+  if (compress2(reinterpret_cast<Bytef*>(&packed[0]), &packedSize, profile->Data(), static_cast<uLong>(profile->Size()),
+                Z_BEST_COMPRESSION) != Z_OK) {
+    ZENTOR_THROW_DESC(Core::FileException, "Cannot compress the colour profile");
+  }
+  packed.resize(packedSize);
+  std::string data = "ICC Profile";
+  data += '\0';  // end of the name
+  data += '\0';  // compression method: deflate
+  return PngChunk("iCCP", data + packed);
+}
+
+// exiv2 puts a PNG's EXIF into a text chunk of ImageMagick's own; the PNG standard's place for it
+// is an eXIf chunk holding the TIFF structure.
+std::string PngExifChunk(const Exiv2::ExifData& exif) {
+  Exiv2::Blob blob;
+  Exiv2::ExifParser::encode(blob, Exiv2::littleEndian, exif);
+  return blob.empty() ? std::string() : PngChunk("eXIf", std::string(blob.begin(), blob.end()));
+}
+
+// The chunks go right after the header chunk, before the pixels as the standard places them.
+std::string WithPngChunks(const Exiv2::byte* png, size_t size, const std::string& chunks) {
+  static const char SIGNATURE[] = "\x89PNG\r\n\x1a\n";
+  const size_t headerEnd = 8 + 4 + 4 + 13 + 4;
+  if (size < headerEnd || std::memcmp(png, SIGNATURE, 8) != 0 || std::memcmp(png + 12, "IHDR", 4) != 0) {
+    ZENTOR_THROW_DESC(Core::FileException, "Not a PNG file");
+  }
+  std::string out(reinterpret_cast<const char*>(png), headerEnd);
+  out += chunks;
+  out.append(reinterpret_cast<const char*>(png) + headerEnd, size - headerEnd);
+  return out;
+}
+
 // Entries of a metadata container: name = key, tag name, text, type code.
 template <class Container>
 Property Entries(const char* name, const Container& data, bool skipLayout) {
@@ -319,31 +404,45 @@ class ImageMetadataImpl : public RefCounted<IImageMetadata> {
       if (!packet.empty() && Exiv2::XmpParser::decode(xmp, packet) != 0) xmp.clear();
     }
 
+    // Chunks of a PNG that are written here rather than by exiv2.
+    std::string pngChunks;
     if (exifOk) {
       Exiv2::ExifData exif;
       if (Flag(settings, SAVE_EXIF)) {
         exif = FromEntries<Exiv2::ExifData, Exiv2::ExifKey>(tree_, EXIF, true);
-        // The written file's own pixel size replaces the stored one.
+        // The written file's own pixel size replaces the stored one; readers require it in an
+        // EXIF block, as a JPEG reader requires the chroma position in the main directory.
         const long width = image->pixelWidth();
         const long height = image->pixelHeight();
-        if (width > 0 && height > 0) {
-          const std::pair<const char*, long> sizes[] = {{"Exif.Photo.PixelXDimension", width},
-                                                        {"Exif.Photo.PixelYDimension", height}};
-          for (const auto& size : sizes) {
-            auto it = exif.findKey(Exiv2::ExifKey(size.first));
-            if (it != exif.end()) it->setValue(std::to_string(size.second));
-          }
+        if (width > 0 && height > 0 && HasGroup(exif, "Exif.Photo.")) {
+          exif["Exif.Photo.PixelXDimension"] = uint32_t(width);
+          exif["Exif.Photo.PixelYDimension"] = uint32_t(height);
+        }
+        if (type == Exiv2::ImageType::jpeg && HasGroup(exif, "Exif.Image.") &&
+            exif.findKey(Exiv2::ExifKey("Exif.Image.YCbCrPositioning")) == exif.end()) {
+          exif["Exif.Image.YCbCrPositioning"] = uint16_t(1);  // centred, as JPEG places it
         }
         Exiv2::ExifThumb thumb(exif);
         thumb.erase();
-        if (thumbnail && thumbnail->Size() > 0) {
-          thumb.setJpegThumbnail(thumbnail->Data(), static_cast<long>(thumbnail->Size()));
+        if (type == Exiv2::ImageType::tiff) {
+          // No thumbnail: a TIFF's second directory is a page to its readers, and exiv2's thumbnail
+          // directory is no readable page. Nor the tags meant for compressed pictures only.
+          for (auto it = exif.begin(); it != exif.end();) it = IsJpegOnlyTag(it->key()) ? exif.erase(it) : ++it;
+        } else if (thumbnail && thumbnail->Size() > 0) {
+          thumb.setJpegThumbnail(thumbnail->Data(), static_cast<long>(thumbnail->Size()),
+                                 Resolution(exif, "Exif.Image.XResolution"), Resolution(exif, "Exif.Image.YResolution"),
+                                 ResolutionUnit(exif));
         }
         Replace(replace, "Exif.", [&exif](const std::string& key, const std::string& value) {
           exif[key].setValue(value);
         });
       }
-      image->setExifData(exif);
+      if (type == Exiv2::ImageType::png) {
+        if (!exif.empty()) pngChunks += PngExifChunk(exif);
+        image->clearExifData();
+      } else {
+        image->setExifData(exif);
+      }
     }
     if (iptcOk) {
       Exiv2::IptcData iptc;
@@ -375,7 +474,12 @@ class ImageMetadataImpl : public RefCounted<IImageMetadata> {
       }
     }
     // exiv2's table of modes leaves colour profiles out; these are the formats it writes them into.
-    if (type == Exiv2::ImageType::jpeg || type == Exiv2::ImageType::png || type == Exiv2::ImageType::tiff) {
+    if (type == Exiv2::ImageType::png) {
+      const std::string profile = TextChild(tree_, ICC_PROFILE);
+      const BlobPtr bytes = profile.empty() ? nullptr : Base64Decode(profile);
+      if (bytes) pngChunks = PngProfileChunk(bytes) + pngChunks;
+      image->clearIccProfile();
+    } else if (type == Exiv2::ImageType::jpeg || type == Exiv2::ImageType::tiff) {
       const std::string profile = TextChild(tree_, ICC_PROFILE);
       const BlobPtr bytes = profile.empty() ? nullptr : Base64Decode(profile);
       if (bytes) {
@@ -397,8 +501,14 @@ class ImageMetadataImpl : public RefCounted<IImageMetadata> {
       ZENTOR_THROW_DESC(Core::FileException, "Cannot write the metadata of " + path);
     }
     const Exiv2::byte* data = io.mmap();
+    const std::string png =
+        pngChunks.empty() ? std::string() : WithPngChunks(data, static_cast<size_t>(size), pngChunks);
     Core::DataOutputPtr out = Core::DataOutputFile::Create(path, Core::DataOutputFile::TRUNCATE);
-    out->Write(data, static_cast<size_t>(size));
+    if (!pngChunks.empty()) {
+      out->Write(png.data(), png.size());
+    } else {
+      out->Write(data, static_cast<size_t>(size));
+    }
     out->Commit();
     io.munmap();
     io.close();

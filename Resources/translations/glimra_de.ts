@@ -1197,6 +1197,10 @@
         <source>The picture could not be printed.</source>
         <translation>Das Bild konnte nicht gedruckt werden.</translation>
     </message>
+    <message>
+        <source>&lt;b&gt;Could not open the file &apos;%1&apos;.&lt;/b&gt;&lt;br&gt;%2</source>
+        <translation>&lt;b&gt;Die Datei „%1“ konnte nicht geöffnet werden.&lt;/b&gt;&lt;br&gt;%2</translation>
+    </message>
 </context>
 <context>
     <name>Zentor::Glimra::Mediator</name>
@@ -1415,6 +1419,18 @@ Bitte starten Sie das Programm neu.</translation>
     <message>
         <source>The encoder gave no data</source>
         <translation>Der Encoder hat keine Daten geliefert</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; is not a regular file</source>
+        <translation>„%1“ ist keine reguläre Datei</translation>
+    </message>
+    <message>
+        <source>Cannot open &quot;%1&quot;: Permission denied</source>
+        <translation>„%1“ kann nicht geöffnet werden: Zugriff verweigert</translation>
+    </message>
+    <message>
+        <source>Cannot open &quot;%1&quot;: No such file or directory</source>
+        <translation>„%1“ kann nicht geöffnet werden: Datei oder Ordner nicht gefunden</translation>
     </message>
 </context>
 </TS>

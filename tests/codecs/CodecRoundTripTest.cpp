@@ -362,3 +362,55 @@ TEST(CodecDecoder, GetFormatCodecBeforeReadDescribesTheStream) {
   EXPECT_FALSE(decoder->Read());  // one picture, then the end
   EXPECT_THROW(source->GetStream(1), Proc::DecoderException);
 }
+
+// A 32-bit PCX (red, green, blue and alpha planes, as ImageMagick writes pictures with alpha),
+// with runs, a run across the planes and a literal taken for a run's length.
+TEST(CodecDecoder, FourPlanePcxOpensWithItsAlpha) {
+  const int w = 5, h = 3, line = 6;  // a line of each plane is padded to an even length
+  std::string pcx(128, '\0');
+  pcx[0] = 0x0A;
+  pcx[1] = 5;
+  pcx[2] = 1;
+  pcx[3] = 8;
+  pcx[8] = w - 1;
+  pcx[10] = h - 1;
+  pcx[12] = pcx[14] = 72;
+  pcx[65] = 4;
+  pcx[66] = line;
+  pcx[68] = 1;
+  const auto sample = [](int x, int y, int plane) {
+    if (plane == 3) return y == 1 ? 0x80 : 0xFF;
+    return (x * 40 + y * 20 + plane * 70) % 256;
+  };
+  for (int y = 0; y < h; ++y) {
+    std::string planes;
+    for (int plane = 0; plane < 4; ++plane) {
+      for (int x = 0; x < line; ++x) planes += char(x < w ? sample(x, y, plane) : 0);
+    }
+    for (size_t i = 0; i < planes.size();) {
+      size_t run = 1;
+      while (i + run < planes.size() && run < 63 && planes[i + run] == planes[i]) ++run;
+      if (run > 1 || uint8_t(planes[i]) >= 0xC0) pcx += char(0xC0 | run);
+      pcx += planes[i];
+      i += run;
+    }
+  }
+
+  const Decoded d = DecodeBytes(ToBlob(pcx));
+  ASSERT_TRUE(d.frame);
+  EXPECT_EQ(d.codec->GetCodecId(), IFormatCodecVideo::CODEC_ID_PCX);
+  ASSERT_EQ(d.frame->GetWidth(), uint32_t(w));
+  ASSERT_EQ(d.frame->GetHeight(), uint32_t(h));
+  ASSERT_EQ(d.frame->GetPixelFormat(), AV_PIX_FMT_RGBA);
+  const Proc::Picture& p = d.frame->GetPicture();
+  for (int y = 0; y < h; ++y) {
+    for (int x = 0; x < w; ++x) {
+      for (int plane = 0; plane < 4; ++plane) {
+        EXPECT_EQ(p.data[0][y * p.linesize[0] + x * 4 + plane], sample(x, y, plane)) << x << "," << y << " " << plane;
+      }
+    }
+  }
+
+  // A file cut short is refused, not shown with its missing rows made up.
+  EXPECT_THROW(DecodeBytes(ToBlob(pcx.substr(0, pcx.size() - 4))), Zentor::Exception);
+}

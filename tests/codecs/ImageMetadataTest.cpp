@@ -279,6 +279,78 @@ TEST(ImageMetadata, TiffKeepsItsLayoutWhenExifIsWritten) {
   EXPECT_EQ(image->exifData()["Exif.Image.Orientation"].toLong(), 6);
 }
 
+// Each written format carries what other readers require of it: a PNG's colour profile under a
+// name and its EXIF in the standard's chunk, a JPEG thumbnail's resolution, a TIFF with no second
+// directory and no JPEG-only tags.
+TEST(ImageMetadata, WrittenFilesCarryWhatOtherReadersRequire) {
+  TempDir dir;
+  const CameraJpeg jpeg = MakeCameraJpeg(dir, "camera.jpg");
+  std::string profile(256, 'p');
+  profile.replace(0, 4, std::string("\0\0\x01\0", 4));  // its own size, 256
+  profile.replace(36, 4, "acsp");
+  {
+    auto image = ReadBack(jpeg.path);
+    image->exifData()["Exif.Photo.ComponentsConfiguration"] = "1 2 3 0";
+    Exiv2::DataBuf bytes(reinterpret_cast<const Exiv2::byte*>(profile.data()), long(profile.size()));
+    image->setIccProfile(bytes);
+    image->writeMetadata();
+  }
+  const auto m = ImageMetadata::Create(jpeg.path, jpeg.codec);
+  const auto written = [&](const char* name, const char* codec) {
+    const std::string path = dir.File(name);
+    WriteFile(path, Encode(MakePicture(40, 30), codec));
+    m->Write(SaveSettings(path), m->GetThumbnail());
+    return path;
+  };
+
+  auto jpgImage = ReadBack(written("out.jpg", IFormatCodecVideo::CODEC_ID_MJPEG));
+  Exiv2::ExifData& exif = jpgImage->exifData();
+  EXPECT_EQ(exif["Exif.Thumbnail.XResolution"].toString(), "300/1");
+  EXPECT_EQ(exif["Exif.Thumbnail.YResolution"].toString(), "300/1");
+  EXPECT_EQ(exif["Exif.Thumbnail.ResolutionUnit"].toLong(), 2);
+
+  const std::string png = ReadFile(written("out.png", IFormatCodecVideo::CODEC_ID_PNG));
+  std::vector<std::string> names;
+  int exifChunks = 0;
+  for (size_t at = 8; at + 12 <= png.size();) {
+    const uint32_t length = uint32_t(uint8_t(png[at])) << 24 | uint8_t(png[at + 1]) << 16 |
+                            uint8_t(png[at + 2]) << 8 | uint8_t(png[at + 3]);
+    const std::string type = png.substr(at + 4, 4);
+    if (type == "IDAT") break;
+    if (type == "iCCP") names.push_back(png.substr(at + 8, png.find('\0', at + 8) - at - 8));
+    exifChunks += type == "eXIf";
+    at += 12 + size_t(length);
+  }
+  EXPECT_EQ(exifChunks, 1);
+  EXPECT_EQ(png.find("Raw profile type exif"), std::string::npos);
+  ASSERT_EQ(names.size(), 1u) << "one profile, before the pixels";
+  EXPECT_GE(names[0].size(), 1u);
+  EXPECT_LE(names[0].size(), 79u);
+  auto pngImage = ReadBack(dir.File("out.png"));
+  ASSERT_TRUE(pngImage->iccProfileDefined());
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(pngImage->iccProfile()->pData_), pngImage->iccProfile()->size_),
+            profile);
+  EXPECT_EQ(ImageMetadata::Create(dir.File("out.png"), nullptr)->GetMetadata()[IImageMetadata::EXIF]["Exif.Image.Model"]
+                [IImageMetadata::TEXT_VALUE]
+                .GetString(),
+            "Test Camera");
+
+  const std::string tif = written("out.tif", IFormatCodecVideo::CODEC_ID_TIFF);
+  const std::string t = ReadFile(tif);
+  ASSERT_EQ(t.compare(0, 2, "II"), 0);
+  const auto u32 = [&t](size_t o) {
+    return uint32_t(uint8_t(t[o])) | uint8_t(t[o + 1]) << 8 | uint8_t(t[o + 2]) << 16 |
+           uint32_t(uint8_t(t[o + 3])) << 24;
+  };
+  const uint32_t first = u32(4);
+  const size_t entries = uint8_t(t[first]) | uint8_t(t[first + 1]) << 8;
+  EXPECT_EQ(u32(first + 2 + 12 * entries), 0u) << "a second directory";
+  auto tiffImage = ReadBack(tif);
+  Exiv2::ExifData& tiffExif = tiffImage->exifData();
+  EXPECT_EQ(tiffExif.findKey(Exiv2::ExifKey("Exif.Photo.ComponentsConfiguration")), tiffExif.end());
+  EXPECT_EQ(tiffExif["Exif.Image.Model"].toString(), "Test Camera");
+}
+
 // Found by the fuzz target: exiv2 took these bytes for a QuickTime movie and never came back.
 TEST(ImageMetadata, NonPictureFilesAreNotParsed) {
   TempDir dir;

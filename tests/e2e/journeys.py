@@ -164,10 +164,15 @@ class Glimra:
         return [w for w in self.windows() if w != self.window and self.title(w) != "ToolTipWidget"]
 
     def dialog(self, what, timeout=10, besides=()):
-        """The first other window shown, once it has settled at its place."""
-        window = wait_until(lambda: [w for w in self.others() if w not in besides], timeout, what)[0]
-        time.sleep(0.5)
-        return window
+        """The first other window shown, once it has settled at its place. A window that goes while
+        it settles (the open dialog's completer pop-up, a dialog still closing) is not taken."""
+        deadline = time.monotonic() + timeout
+        while True:
+            left = max(0.1, deadline - time.monotonic())
+            window = wait_until(lambda: [w for w in self.others() if w not in besides], left, what)[0]
+            time.sleep(0.5)
+            if window in self.others() or time.monotonic() > deadline:
+                return window
 
     def title(self, window):
         return " ".join(self.xdo("getwindowname", window))

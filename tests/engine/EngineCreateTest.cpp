@@ -2,6 +2,7 @@
 
 #include "GlimraCore/GlimraExceptions.h"
 #include "Platform/Bedrock/Statistics.h"
+#include "support/FileAccessSupport.h"
 
 #include <sys/stat.h>
 
@@ -84,9 +85,13 @@ TEST(EngineCreate, RefusesUnusableRecords) {
   WriteFile(junk, "not an image at all");
   const std::string fifo = folder.File("fifo.png");
   ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  const std::string locked = WritePng(folder, "locked.png", 8, 8);
+  TestSupport::UnreadableFile unreadable(locked);
+  ASSERT_TRUE(unreadable.Holds());
   const std::pair<std::string, std::string> cases[] = {{junk, "is not a picture"},
                                                        {folder.File("missing.png"), "No such file"},
-                                                       {fifo, "is not a regular file"}};
+                                                       {fifo, "is not a regular file"},
+                                                       {locked, "Cannot open \"" + locked + "\": Permission denied"}};
   for (const auto& c : cases) {
     try {
       IGlimraCore::Create(MakeInit(folder, c.first, &statistics));

@@ -1,8 +1,13 @@
 // The window over the real engine: an inpainted selection saved as PNG through the save panel,
-// a save over the original that keeps its EXIF, and a save that the folder refuses.
+// a save over the original that keeps its EXIF, a save that the folder refuses, and opens that
+// cannot reach their file.
 #include "MainWindowTestSupport.h"
 
 #include "Engine/WorkspaceController.h"
+#include "Platform/AppShell/CustomizationManager.h"
+#include "Platform/AppShell/LookAndFeelManager.h"
+#include "main/Mediator.h"
+#include "support/FileAccessSupport.h"
 #include "Platform/ImageTags/ImageMetadata.h"
 #include "UI/SaveFileDialog.h"
 #include "Workspace/WorkspaceView.h"
@@ -18,6 +23,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -171,6 +177,39 @@ TEST_F(RealEngineTest, ASaveTheFolderRefusesShowsAnAlertAndKeepsTheDocumentAndTh
   EXPECT_FALSE(TestSupport::Alerts()[1].text.isEmpty());
   EXPECT_TRUE(Modified());
   EXPECT_EQ(TestSupport::ReadFile(photo), original);
+}
+
+// The alert gives the engine's cause in the user's language, not the text about damaged pictures.
+TEST_F(RealEngineTest, AnOpenThatCannotReachTheFileSaysWhy) {
+  const std::string locked = WritePhoto(folder.Folder());
+  const std::string album = folder.File("album.jpg");
+  ASSERT_EQ(::mkdir(album.c_str(), 0755), 0);
+  const std::string missing = folder.File("missing.jpg");
+  TestSupport::UnreadableFile unreadable(locked);
+  ASSERT_TRUE(unreadable.Holds());
+  char name[] = "glimra";
+  char* argv[] = {name, nullptr};
+  Mediator mediator(1, argv, window);
+  const auto alertFor = [&mediator](const std::string& path) {
+    TestSupport::Alerts().clear();
+    mediator.AddFileToOpen(QString::fromStdString(path));
+    return TestSupport::Alerts().size() == 1 ? TestSupport::Alerts()[0].text.toStdString() : std::string();
+  };
+  const auto quoted = [](const std::string& path) { return "&quot;" + QString::fromStdString(path) + "&quot;"; };
+
+  const QString head = QStringLiteral("<b>Could not open the file '%1'.</b><br>");
+  EXPECT_EQ(alertFor(locked),
+            (head.arg("photo.jpg") + "Cannot open " + quoted(locked) + ": Permission denied").toStdString());
+  EXPECT_EQ(alertFor(album), (head.arg("album.jpg") + quoted(album) + " is not a regular file").toStdString());
+  EXPECT_EQ(alertFor(missing),
+            (head.arg("missing.jpg") + "Cannot open " + quoted(missing) + ": No such file or directory").toStdString());
+
+  Zentor::App::LookAndFeelManager language(Zentor::App::GetPathToResources(), {"qt", "Glimra"});
+  language.SetCurrentLocale("de");
+  const std::string german = alertFor(locked);
+  language.SetCurrentLocale("en");
+  EXPECT_EQ(german, "<b>Die Datei „photo.jpg“ konnte nicht geöffnet werden.</b><br>„" + locked +
+                        "“ kann nicht geöffnet werden: Zugriff verweigert");
 }
 
 }  // namespace
