@@ -25,8 +25,26 @@ namespace Glimra {
 
 namespace {
 
-// The key's own name: QKeySequence(Qt::ALT) would read "Alt+" on Linux.
-QString AltKeyName() { return QKeySequence(Qt::Key_Alt).toString(QKeySequence::NativeText); }
+// Alt and a click pick the source. Linux window managers commonly take Alt and a drag to move
+// windows, so the program never sees that click there: Ctrl does it too, as in Linux image
+// editors, and the texts name Ctrl, the key that always works.
+#ifdef Q_OS_LINUX
+constexpr Qt::KeyboardModifiers SOURCE_KEYS = Qt::AltModifier | Qt::ControlModifier;
+constexpr Qt::Modifier NAMED_SOURCE_KEY = Qt::CTRL;
+#else
+constexpr Qt::KeyboardModifiers SOURCE_KEYS = Qt::AltModifier;
+constexpr Qt::Modifier NAMED_SOURCE_KEY = Qt::ALT;
+#endif
+
+bool ChoosesSource(const QMouseEvent& event) { return (event.modifiers() & SOURCE_KEYS) != Qt::NoModifier; }
+
+// The name printed on the key ("Ctrl", where the key's own name reads "Control"), without the
+// "+" a sequence of the modifier alone ends with.
+QString SourceKeyName() {
+  QString name = QKeySequence(NAMED_SOURCE_KEY).toString(QKeySequence::NativeText);
+  if (name.endsWith(QLatin1Char('+'))) name.chop(1);
+  return name;
+}
 
 // A floating window can be placed at a global position and shown translucent only with a
 // compositor, and never on Wayland, where a client cannot place its windows.
@@ -66,7 +84,7 @@ void DrawingToolClone::cancelDrawing() {
 
 bool DrawingToolClone::mousePressEvent(QMouseEvent* event) {
   const QPointF p = view.mapToScene(event->position().toPoint());
-  if (event->modifiers().testFlag(Qt::AltModifier) && !sourcePoint) {
+  if (ChoosesSource(*event) && !sourcePoint) {
     configured = false;
     pressTaken = true;
     sourcePoint = std::make_unique<QPointF>(p);
@@ -86,7 +104,7 @@ bool DrawingToolClone::mousePressEvent(QMouseEvent* event) {
                                   "<b>Please define a source point for cloning!</b><br>Hold down the %1 key and "
                                   "left-click on the area you want to clone. Then, release the %1 key and paint over "
                                   "the area you want to erase.")
-          .arg(AltKeyName(), 0, QLatin1Char(' '));
+          .arg(SourceKeyName(), 0, QLatin1Char(' '));
   App::AlertBox alert(App::AlertBox::LEVEL_ALERT, QString(), text, QMessageBox::Ok, &view,
                       Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint);
   alert.setIconPixmap(QPixmap(QStringLiteral(":/Glimra/images/screamer_icon.png")));
@@ -221,7 +239,7 @@ QString DrawingToolClone::GetDescription() const {
   return QCoreApplication::translate("DrawingToolClone",
                                      "Hold down the %1 key and left-click on the area you want to clone. Then, "
                                      "release the %1 key and paint over the area you want to erase.")
-      .arg(AltKeyName());
+      .arg(SourceKeyName());
 }
 
 std::string DrawingToolClone::GetSettingsName() const { return "DrawingToolCloneToolTip"; }

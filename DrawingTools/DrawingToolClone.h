@@ -1,6 +1,7 @@
-// The clone stamp: Alt and a left click pick the source point, the next click sends the offset
-// from the source to the engine, and from then on the scene paints the strokes. The tool shows
-// guides while the source is being chosen and a marker of the source during a stroke.
+// The clone stamp: Alt (on Linux also Ctrl) and a left click pick the source point, the next
+// click sends the offset from the source to the engine, and from then on the scene paints the
+// strokes. The tool shows guides while the source is being chosen and a marker of the source
+// during a stroke.
 #pragma once
 
 #include "DrawingTools/IDrawingTool.h"

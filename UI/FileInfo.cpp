@@ -6,6 +6,7 @@
 #include "Platform/ImageTags/ImageMetadata.h"
 #include "ui_FileInfo.h"
 
+#include <QDateTime>
 #include <QEvent>
 #include <QHeaderView>
 #include <QLocale>
@@ -84,6 +85,8 @@ using Converters = std::vector<FileInfo::ItemLoc::ConverterPtr>;
 using Concat = FileInfo::ItemLoc::ValueConverterConcat;
 using Reduce = FileInfo::ItemLoc::ValueConverterReduce;
 using Replace = FileInfo::ItemLoc::ValueConverterReplace;
+using Decimal = FileInfo::ItemLoc::ValueConverterDecimal;
+using Date = FileInfo::ItemLoc::ValueConverterDate;
 
 FileInfo::ItemLoc Item(int section, const QString& label, Converters converters = {}) {
   FileInfo::ItemLoc item;
@@ -291,6 +294,36 @@ bool FileInfo::ItemLoc::ValueConverterReduce::GetValue(std::string& value) const
   return true;
 }
 
+FileInfo::ItemLoc::ConverterPtr FileInfo::ItemLoc::ValueConverterDecimal::Create() {
+  return ConverterPtr(new ValueConverterDecimal);
+}
+
+bool FileInfo::ItemLoc::ValueConverterDecimal::GetValue(std::string& value) const {
+  boost::rational<long long> ratio(0, 1);
+  try {
+    if (!Core::RatioFromString(value, ratio)) return false;
+  } catch (const std::exception&) {
+    return false;
+  }
+  // Three significant digits hold every f-number a lens is marked with (0.95, 2.8, 22).
+  value = Utf8(QLocale().toString(boost::rational_cast<double>(ratio), 'g', 3));
+  return true;
+}
+
+FileInfo::ItemLoc::ConverterPtr FileInfo::ItemLoc::ValueConverterDate::Create() {
+  return ConverterPtr(new ValueConverterDate);
+}
+
+bool FileInfo::ItemLoc::ValueConverterDate::GetValue(std::string& value) const {
+  const QDateTime time = QDateTime::fromString(QString::fromStdString(value), QStringLiteral("yyyy:MM:dd HH:mm:ss"));
+  if (!time.isValid()) return true;
+  const QLocale locale;
+  QString format = locale.dateFormat(QLocale::ShortFormat);
+  if (!format.contains(QLatin1String("yyyy"))) format.replace(QLatin1String("yy"), QLatin1String("yyyy"));
+  value = Utf8(locale.toString(time, format + QLatin1Char(' ') + locale.timeFormat(QLocale::ShortFormat)));
+  return true;
+}
+
 FileInfo::ItemLoc::ConverterPtr FileInfo::ItemLoc::ValueConverterReplace::Create(const std::string& dictionary) {
   return ConverterPtr(new ValueConverterReplace(dictionary));
 }
@@ -323,13 +356,13 @@ void FileInfo::InitItemLocList() {
   const std::string mm = Utf8(MM);
   const std::string s = Utf8(S);
   s_itemLocList = {
-      {Conf::IFormatFile::TAG_FILE_CREATE_TIME, Item(10, QObject::tr("Date created"))},
-      {Conf::IFormatFile::TAG_FILE_MODIFY_TIME, Item(10, QObject::tr("Date modified"))},
+      {Conf::IFormatFile::TAG_FILE_CREATE_TIME, Item(10, QObject::tr("Date created"), {Date::Create()})},
+      {Conf::IFormatFile::TAG_FILE_MODIFY_TIME, Item(10, QObject::tr("Date modified"), {Date::Create()})},
       // The capture time, not the file's last access.
-      {DateTimeOriginal, Item(10, QObject::tr("Date taken"))},
+      {DateTimeOriginal, Item(10, QObject::tr("Date taken"), {Date::Create()})},
       {Make, Item(30, QObject::tr("Camera maker"))},
       {Model, Item(30, QObject::tr("Camera model"))},
-      {FNumber, Item(30, QObject::tr("F number"), {Reduce::Create()})},
+      {FNumber, Item(30, QObject::tr("F number"), {Decimal::Create()})},
       {ISOSpeedRatings, Item(30, QObject::tr("ISO"))},
       {ExposureTime, Item(30, QObject::tr("Exposure time"), {Reduce::Create(), Concat::Create(s)})},
       {Flash, Item(30, QObject::tr("Flash mode"), {Replace::Create(Flash)})},
@@ -340,7 +373,7 @@ void FileInfo::InitItemLocList() {
       {SubjectDistanceRange, Item(30, QObject::tr("Subject distance range"), {Replace::Create(SubjectDistanceRange)})},
       {Orientation, Item(40, QObject::tr("Orientation"), {Replace::Create(Orientation)})},
       {ColorSpace, Item(40, QObject::tr("Color space"), {Replace::Create(ColorSpace)})},
-      {ResolutionUnit, Item(40, QObject::tr("Resulution unit"), {Replace::Create(ResolutionUnit)})},
+      {ResolutionUnit, Item(40, QObject::tr("Resolution unit"), {Replace::Create(ResolutionUnit)})},
       {XResolution, Item(40, QObject::tr("X resolution"), {Reduce::Create()})},
       {YResolution, Item(40, QObject::tr("Y resolution"), {Reduce::Create()})},
       {Contrast, Item(40, QObject::tr("Contrast"), {Replace::Create(NormalSoftHard)})},

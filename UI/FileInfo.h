@@ -74,6 +74,27 @@ class FileInfo : public QDialog {
       ValueConverterReduce() = default;
     };
 
+    // Writes a ratio as a decimal number in the language's own form (an f-number 14/5 as 2.8).
+    class ValueConverterDecimal : public ValueConverterBase {
+     public:
+      static ConverterPtr Create();
+      bool GetValue(std::string& value) const override;
+
+     private:
+      ValueConverterDecimal() = default;
+    };
+
+    // Writes a date of EXIF's form ("2026:12:09 15:30:48") in the language's own short form,
+    // with the whole year; any other text stays as it is.
+    class ValueConverterDate : public ValueConverterBase {
+     public:
+      static ConverterPtr Create();
+      bool GetValue(std::string& value) const override;
+
+     private:
+      ValueConverterDate() = default;
+    };
+
     // Replaces a code by its text from a dictionary; a code the dictionary lacks shows nothing.
     class ValueConverterReplace : public ValueConverterBase {
      public:

@@ -28,6 +28,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPointer>
 #include <QPrinter>
 #include <QPrinterInfo>
@@ -108,8 +110,21 @@ void AddEscapeButton(App::AlertBox& box) {
   box.setEscapeButton(escape);
 }
 
+// A menu whose entries are all hidden would open empty; it is hidden itself. True when it stays.
+bool HideIfEmpty(QMenu* menu) {
+  bool shown = false;
+  for (QAction* action : menu->actions()) {
+    if (!action->isVisible() || action->isSeparator()) continue;
+    if (!action->menu() || HideIfEmpty(action->menu())) shown = true;
+  }
+  if (!shown) menu->menuAction()->setVisible(false);
+  return shown;
+}
+
 App::AlertBox* MakeQuestion(QWidget* parent, const QString& text) {
-  auto* box = new App::AlertBox(App::AlertBox::LEVEL_NOTICE, MainWindow::tr("Attention"), text,
+  // The class's own context spelled out: lupdate files a tr() outside the class under another.
+  auto* box = new App::AlertBox(App::AlertBox::LEVEL_NOTICE,
+                                QCoreApplication::translate("Zentor::Glimra::MainWindow", "Attention"), text,
                                 QMessageBox::NoButton, parent);
   box->setIconPixmap(QPixmap(MainWindow::QUESTION_IMAGE));
   return box;
@@ -187,6 +202,9 @@ MainWindow::MainWindow(QWidget* parent, Qt::WindowFlags flags)
   Action::parse(ui->menubar);
   for (QMenu* menu : {ui->menu_Theme, ui->menuTheme}) {
     for (QAction* action : menu->actions()) action->setVisible(false);
+  }
+  for (QAction* action : ui->menubar->actions()) {
+    if (action->isVisible() && action->menu()) HideIfEmpty(action->menu());
   }
 
   toolGroup_ = new QActionGroup(this);
@@ -430,8 +448,8 @@ void MainWindow::SaveSettings() const {
 
 // ---- The document ----
 
-void MainWindow::SetWorkspaceController(const WorkspaceControllerPtr& newController) {
-  if (!newController || !DiscardUnsavedChanges()) return;
+bool MainWindow::SetWorkspaceController(const WorkspaceControllerPtr& newController) {
+  if (!newController || !DiscardUnsavedChanges()) return false;
   controller = newController;
 
   ui->workspaceWidget->SetWorkspaceController(controller);
@@ -451,6 +469,7 @@ void MainWindow::SetWorkspaceController(const WorkspaceControllerPtr& newControl
   ui->menuTransformation->setEnabled(true);
   ui->actionMagic_Enhance->setEnabled(true);
   ui->actionImage_Size->setEnabled(true);
+  return true;
 }
 
 void MainWindow::ReleaseWorkspaceController() {
@@ -503,6 +522,12 @@ void MainWindow::ShowOpenError(const QString& path, const boost::exception_ptr& 
           ? tr("<b>Could not open the file '%1'.</b><br>The image is corrupted or in an unsupported file format.").arg(name)
           : tr("<b>Could not open the file '%1'.</b><br>%2").arg(name, reason);
   App::AlertBox::exec(App::AlertBox::LEVEL_DEFAULT, QString(), text, QMessageBox::Ok, this);
+}
+
+void MainWindow::ShowSessionNotRestored() {
+  App::AlertBox::exec(App::AlertBox::LEVEL_DEFAULT, QString(),
+                      tr("The last session could not be restored; the picture was opened as saved."), QMessageBox::Ok,
+                      this);
 }
 
 void MainWindow::HandleEventChangeToSaveInternal(bool changed) {

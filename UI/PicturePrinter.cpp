@@ -2,7 +2,7 @@
 
 #include <QImage>
 #include <QPainter>
-#include <QPrinter>
+#include <QPaintDevice>
 
 #include <algorithm>
 
@@ -15,11 +15,12 @@ QRectF PicturePrinter::FitIntoPage(const QSize& picture, const QSizeF& page) {
   return QRectF(0.0, 0.0, picture.width() * scale, picture.height() * scale);
 }
 
-bool PicturePrinter::Print(const QImage& picture, QPrinter& printer) {
+bool PicturePrinter::Print(const QImage& picture, QPaintDevice& page) {
   QPainter painter;
-  if (!painter.begin(&printer)) return false;
-  // The painter's origin is the printable area's corner; the device's size is that area.
-  const QRectF target = FitIntoPage(picture.size(), QSizeF(printer.width(), printer.height()));
+  if (!painter.begin(&page)) return false;
+  // On a printer the painter's origin is the printable area's corner and the device's size is
+  // that area.
+  const QRectF target = FitIntoPage(picture.size(), QSizeF(page.width(), page.height()));
   painter.setRenderHint(QPainter::SmoothPixmapTransform);
   if (!target.isEmpty()) painter.drawImage(target, picture);
   return painter.end();

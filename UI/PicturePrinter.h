@@ -5,7 +5,7 @@
 #include <QSize>
 
 class QImage;
-class QPrinter;
+class QPaintDevice;
 
 namespace Zentor {
 namespace Glimra {
@@ -15,8 +15,9 @@ class PicturePrinter {
   // Where the picture goes on a printable area of that size: at its top left corner, shrunk to
   // fit with its aspect kept, never enlarged. Empty for an empty picture or page.
   static QRectF FitIntoPage(const QSize& picture, const QSizeF& page);
-  // False when the printer cannot start.
-  static bool Print(const QImage& picture, QPrinter& printer);
+  // On a printer (or any page-sized device, whose size is its printable area): false when it
+  // cannot start.
+  static bool Print(const QImage& picture, QPaintDevice& page);
 };
 
 }  // namespace Glimra

@@ -166,6 +166,12 @@ void ProgressBar::SetValue(int percent) { ui->progressBar->setValue(percent); }
 
 void ProgressBar::OnCancelButtonClicked() { controller->SetStop(true); }
 
+// Hiding the dialog would unlock the window while the effect still works; only the run's end
+// event closes it.
+void ProgressBar::reject() {
+  if (isVisible()) OnCancelButtonClicked();
+}
+
 void ProgressBar::changeEvent(QEvent* event) {
   QDialog::changeEvent(event);
   if (event->type() == QEvent::LanguageChange) ui->retranslateUi(this);

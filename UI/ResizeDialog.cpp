@@ -7,6 +7,7 @@
 
 #include <QEvent>
 #include <QLayout>
+#include <QLocale>
 #include <QListWidget>
 #include <QPushButton>
 #include <QSignalBlocker>
@@ -208,11 +209,14 @@ void ResizeDialog::FillFitIntoValues(bool landscape) {
     fit.resolution = res;
     s_fitIntoValues[index++] = fit;
   };
+  // Sides in the language's own decimals ("29,7" in German), never grouped ("1024").
+  QLocale numbers;
+  numbers.setNumberOptions(QLocale::OmitGroupSeparator);
   // A landscape picture lists the longer side first, any other the shorter.
   auto add = [&](SizeUOM::Values unit, double a, double b, int res, const QString& prefix, const QString& suffix) {
     const double first = landscape ? std::max(a, b) : std::min(a, b);
     const double second = landscape ? std::min(a, b) : std::max(a, b);
-    entry(unit, QStringLiteral("%1%2 %5 %3%4").arg(prefix, QString::number(first, 'g'), QString::number(second, 'g'),
+    entry(unit, QStringLiteral("%1%2 %5 %3%4").arg(prefix, numbers.toString(first, 'g'), numbers.toString(second, 'g'),
                                                    suffix, sign),
           true, first, second, res);
   };

@@ -10,8 +10,11 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFileSystemModel>
+#include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
+#include <QTreeView>
 
 #include <functional>
 #include <utility>
@@ -66,6 +69,7 @@ SaveFileDialog::SaveFileDialog(const QString& caption, const QString& label, con
   ui->panelLayout->insertWidget(0, browser, 1);
   // Setting the flags hid it.
   browser->show();
+  FitFileListColumns();
 
   controller.OnViewLoaded();
   const QFileInfo current(currentFile);
@@ -80,6 +84,20 @@ SaveFileDialog::SaveFileDialog(const QString& caption, const QString& label, con
 }
 
 SaveFileDialog::~SaveFileDialog() = default;
+
+// The browser's columns keep fixed widths that clip their headers and values (sizes, types and
+// dates, longer in other languages); each folder's listing widens them to what they show. The
+// name column keeps the room the browser gives it.
+void SaveFileDialog::FitFileListColumns() {
+  auto* list = browser->findChild<QTreeView*>(QStringLiteral("treeView"));
+  auto* model = browser->findChild<QFileSystemModel*>();
+  if (!list || !model) return;
+  const auto fit = [list] {
+    for (int column = 1; column < list->header()->count(); ++column) list->resizeColumnToContents(column);
+  };
+  connect(model, &QFileSystemModel::directoryLoaded, list, fit);
+  fit();
+}
 
 bool SaveFileDialog::BrowserFinishing(int result) {
   chosenPath.clear();

@@ -33,6 +33,7 @@ class SaveFileDialog : public QDialog, private ISaveFileView {
  private:
   // Whether the browser may close with result.
   bool BrowserFinishing(int result);
+  void FitFileListColumns();
 
   void SetLabelText(const QString& text) override;
   void SetButtonTitle(const QString& title) override;

@@ -161,8 +161,11 @@ void SimpleEffectsWidget::OnResizeImageClicked() {
     if (!paintTools) return;
     const Proc::DataVideoPtr frame = drawer.GetVideo();
     if (!frame) return;
-    const std::vector<QSize> steps = ResizeSteps(QSize(int(frame->GetWidth()), int(frame->GetHeight())),
-                                                 QSize(dialog.GetWidth(), dialog.GetHeight()));
+    const QSize current(int(frame->GetWidth()), int(frame->GetHeight()));
+    // A new resolution alone keeps every pixel: the step to an even size is for resampling.
+    const std::vector<QSize> steps = (result & ResizeDialog::RESIZED)
+                                         ? ResizeSteps(current, QSize(dialog.GetWidth(), dialog.GetHeight()))
+                                         : std::vector<QSize>{current};
     for (size_t i = 0; i < steps.size(); ++i) {
       resizer.width = uint32_t(steps[i].width());
       resizer.height = uint32_t(steps[i].height());

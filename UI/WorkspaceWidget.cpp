@@ -21,6 +21,7 @@
 #include <QGraphicsDropShadowEffect>
 #include <QImageReader>
 #include <QLayout>
+#include <QLocale>
 #include <QPixmap>
 #include <QPointer>
 
@@ -109,9 +110,8 @@ void WorkspaceWidget::SetWorkspaceController(const WorkspaceControllerPtr& newCo
   if (layout()) layout()->activate();
   view->EnableToolTip(false);
   view->setScene(controller->GetScene());
-  view->ScaleToFit();
   // A picture smaller than the view is shown at its own size, not enlarged.
-  if (view->GetCurrentScalePercent() > 100.0) view->ScaleToPercent(100.0);
+  view->ScaleToFit(100.0);
   view->EnableToolTip(true);
 
   controller->SetProgressController(progressBar->GetProgressController());
@@ -202,7 +202,7 @@ void WorkspaceWidget::OnFileInfo() {
 
 void WorkspaceWidget::UpdateZoomInformation() {
   const int percent = int(std::floor(ui->graphicsView->GetCurrentScalePercent() + 0.5));
-  const QString text = QCoreApplication::translate("WorkspaceWidget", "Zoom: %1%").arg(percent);
+  const QString text = QCoreApplication::translate("WorkspaceWidget", "Zoom: %1%").arg(QLocale().toString(percent));
   ui->scaleSlider->setToolTip(text);
   ui->scaleInfoLabel->setText(text);
 }

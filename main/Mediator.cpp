@@ -145,14 +145,24 @@ void Mediator::ProcessCommandLine(int argc, char** argv) {
 }
 
 void Mediator::HandleMainWindowShow() {
-  // Only the first show: a later one must not reopen the file over the user's work.
-  if (fileToOpen_.empty() || commandLineFileOpened_) return;
-  commandLineFileOpened_ = true;
-  AddNativeFileToOpen(QByteArray::fromStdString(fileToOpen_));
+  windowShown_ = true;
+  OpenCommandLineFileWhenDue();
 }
 
 void Mediator::HandleApplicationStarted() {
-  if (!helpText_.empty()) ShowCommandLineHelp(QString::fromStdString(helpText_));
+  if (helpText_.empty()) return;
+  ShowCommandLineHelp(QString::fromStdString(helpText_));
+  helpShown_ = true;
+  OpenCommandLineFileWhenDue();
+}
+
+void Mediator::OpenCommandLineFileWhenDue() {
+  // Only once: a later show must not reopen the file over the user's work. Asked for help, the
+  // user reads it first; the open's busy cursor and events would otherwise run under the alert.
+  if (fileToOpen_.empty() || commandLineFileOpened_ || !windowShown_) return;
+  if (!helpText_.empty() && !helpShown_) return;
+  commandLineFileOpened_ = true;
+  AddNativeFileToOpen(QByteArray::fromStdString(fileToOpen_));
 }
 
 void Mediator::ShowCommandLineHelp(const QString& help) {
@@ -204,12 +214,20 @@ void Mediator::RestoreLastSession() {
 }
 
 void Mediator::Open(const std::string& path, const std::string& sessionId) {
+  bool taken = false;
+  bool openedAfresh = false;
   {
-    const WorkspaceControllerPtr controller =
+    const WorkspaceController::Pointer controller =
         WorkspaceController::Create(statisticsEventHandler_.get(), path, sessionId, engineFactory_);
-    mainWindow_.SetWorkspaceController(controller);
+    taken = mainWindow_.SetWorkspaceController(controller);
+    // The last session stays the kept document's when the user refused the new one.
+    if (taken) controller->RememberAsLastSession();
+    openedAfresh = taken && !sessionId.empty() && !controller->IsSessionRestored();
   }
-  WorkspaceController::ClearEarlierSessions();
+  // Now the replaced document's session, or the refused new one, is held no more. A refused
+  // restore keeps its session.
+  if (taken || sessionId.empty()) WorkspaceController::ClearEarlierSessions();
+  if (openedAfresh) mainWindow_.ShowSessionNotRestored();
 }
 
 void Mediator::HandlePreferencesDialog() {

@@ -55,10 +55,13 @@ class Mediator : public QObject {
   void HandleHelp();
 
  private:
-  // Hands a new controller to the window; the earlier sessions go once the window dropped its
-  // old one, so a live session is never cleared.
+  // Hands a new controller to the window, which may keep its document instead; the earlier
+  // sessions go once the window dropped the controller it does not show, so a live session is
+  // never cleared.
   void Open(const std::string& path, const std::string& sessionId);
   void OpenLink(int linkId);
+  // The command line's file opens once the window is shown and the help asked for was read.
+  void OpenCommandLineFileWhenDue();
 
   MainWindow& mainWindow_;
   App::CustomizationManagerPtr customization_;
@@ -69,6 +72,8 @@ class Mediator : public QObject {
   std::string fileToOpen_;
   std::string helpText_;
   bool commandLineFileOpened_ = false;
+  bool windowShown_ = false;
+  bool helpShown_ = false;
   WorkspaceController::EngineFactory engineFactory_;
 
   static StatisticsEventHandler* s_statisticsEventHandler;

@@ -112,6 +112,10 @@ void LookAndFeelManager::SetCurrentLocale(const std::string& newLocale) {
   }
   RemoveTranslators();
   currentLocale_ = newLocale;
+  // Numbers and dates in the language's own forms; the system's country where it speaks that
+  // language (en_GB keeps its dates).
+  const QLocale language(QString::fromStdString(newLocale));
+  QLocale::setDefault(QLocale::system().language() == language.language() ? QLocale::system() : language);
 
   // The source language has translations too: the texts of message keys that are not English
   // ("allImages"); Qt's own texts are English already.

@@ -8,8 +8,9 @@
 namespace Zentor {
 namespace AvNames {
 
-// The long names of the decoder and the encoder of a codec ("Truevision Targa image"); empty for
-// AV_CODEC_ID_NONE or an unknown number.
+// The names of the decoder and the encoder of a codec: the common name of a still-image format
+// ("JPEG", not libav's "Motion JPEG"), else libav's long name ("Truevision Targa image"); empty
+// for AV_CODEC_ID_NONE or an unknown number.
 ZENTOR_API std::string GetLongDecoderName(int codecId);
 ZENTOR_API std::string GetLongEncoderName(int codecId);
 

@@ -540,7 +540,11 @@ void AddFileInfo(Property& tree, const std::string& path, const Conf::FormatCode
   if (!extension.empty() && extension[0] == '.') extension.erase(0, 1);
   main.AppendChild(TextEntry(Conf::IFormatFile::TAG_FILENAME, Conf::IFormatFile::TAG_FILENAME, p.filename().string()));
   main.AppendChild(TextEntry(Conf::IFormatFile::TAG_FILE_EXTENSION, Conf::IFormatFile::TAG_FILE_EXTENSION, extension));
-  main.AppendChild(TextEntry(Conf::IFormatFile::TAG_FILE_PATH, Conf::IFormatFile::TAG_FILE_PATH, p.parent_path().string()));
+  // The folder in full: a name relative to the working folder has no folder part of its own.
+  boost::system::error_code error;
+  const fs::path working = fs::current_path(error);
+  const fs::path folder = (error ? p : fs::absolute(p, working)).lexically_normal().parent_path();
+  main.AppendChild(TextEntry(Conf::IFormatFile::TAG_FILE_PATH, Conf::IFormatFile::TAG_FILE_PATH, folder.string()));
   if (codec) {
     const Property settings = codec->GetSettings();
     for (const char* key : {Conf::IFormatCodecVideo::TAG_WIDTH, Conf::IFormatCodecVideo::TAG_HEIGHT}) {

@@ -328,10 +328,6 @@
         <source>Zentor Forum</source>
         <translation>Zentor-Forum</translation>
     </message>
-    <message>
-        <source>Attention</source>
-        <translation>Achtung</translation>
-    </message>
 </context>
 <context>
     <name>PreferencesDialog</name>
@@ -480,10 +476,6 @@
     <message>
         <source>Color space</source>
         <translation>Farbraum</translation>
-    </message>
-    <message>
-        <source>Resulution unit</source>
-        <translation>Auflösungseinheit</translation>
     </message>
     <message>
         <source>X resolution</source>
@@ -817,6 +809,10 @@
         <source>cm</source>
         <translation>cm</translation>
     </message>
+    <message>
+        <source>Resolution unit</source>
+        <translation>Auflösungseinheit</translation>
+    </message>
 </context>
 <context>
     <name>ResizeDialog</name>
@@ -1103,7 +1099,7 @@
     </message>
     <message>
         <source>Zoom: %1%</source>
-        <translation>Zoom: %1%</translation>
+        <translation>Zoom: %1 %</translation>
     </message>
 </context>
 <context>
@@ -1198,8 +1194,16 @@
         <translation>Das Bild konnte nicht gedruckt werden.</translation>
     </message>
     <message>
+        <source>Attention</source>
+        <translation>Achtung</translation>
+    </message>
+    <message>
         <source>&lt;b&gt;Could not open the file &apos;%1&apos;.&lt;/b&gt;&lt;br&gt;%2</source>
         <translation>&lt;b&gt;Die Datei „%1“ konnte nicht geöffnet werden.&lt;/b&gt;&lt;br&gt;%2</translation>
+    </message>
+    <message>
+        <source>The last session could not be restored; the picture was opened as saved.</source>
+        <translation>Die letzte Sitzung konnte nicht wiederhergestellt werden; das Bild wurde so geöffnet, wie es gespeichert ist.</translation>
     </message>
 </context>
 <context>
@@ -1315,6 +1319,13 @@
 Do you want to replace it?</source>
         <translation>%1 ist bereits vorhanden.
 Möchten Sie die Datei ersetzen?</translation>
+    </message>
+</context>
+<context>
+    <name>Zentor::Glimra::SaveOptions::Jpeg</name>
+    <message>
+        <source>%1%</source>
+        <translation>%1 %</translation>
     </message>
 </context>
 <context>

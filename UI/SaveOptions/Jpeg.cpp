@@ -9,6 +9,7 @@
 #include "ui_Jpeg.h"
 
 #include <QEvent>
+#include <QLocale>
 
 #include <algorithm>
 
@@ -62,7 +63,7 @@ void Jpeg::OnQualityChanged(int value) {
   UpdateValueLabel();
 }
 
-void Jpeg::UpdateValueLabel() { ui->labelValue->setText(QStringLiteral("%1%").arg(103 - 3 * settings.current)); }
+void Jpeg::UpdateValueLabel() { ui->labelValue->setText(tr("%1%").arg(QLocale().toString(103 - 3 * settings.current))); }
 
 void Jpeg::OnAccepted() {
   if (settings.current == settings.initial) return;

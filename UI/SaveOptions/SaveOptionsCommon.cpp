@@ -24,7 +24,8 @@ void FixSize(QDialog& dialog, QDialogButtonBox& buttons) {
   }
   dialog.ensurePolished();
   dialog.adjustSize();
-  dialog.setFixedSize(dialog.sizeHint());
+  // The layout's hint can be narrower than the form allows.
+  dialog.setFixedSize(dialog.sizeHint().expandedTo(dialog.minimumSize()).boundedTo(dialog.maximumSize()));
 }
 
 }  // namespace SaveOptions

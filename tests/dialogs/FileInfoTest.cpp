@@ -7,6 +7,8 @@
 #include "Proc/Interfaces/IDataVideo.h"
 #include "UI/FileInfo.h"
 
+#include <QDir>
+#include <QLocale>
 #include <QTableWidget>
 
 #include <gtest/gtest.h>
@@ -33,6 +35,13 @@ Property Group(const char* name, std::initializer_list<std::pair<std::string, st
   for (const auto& e : entries) group.Add(Entry(e.first, e.second));
   return group;
 }
+
+// Numbers and dates in the given locale while it lives.
+struct DefaultLocale {
+  explicit DefaultLocale(const QLocale& locale) { QLocale::setDefault(locale); }
+  ~DefaultLocale() { QLocale::setDefault(before); }
+  const QLocale before;
+};
 
 // The value shown for one EXIF tag, or "<none>" when it gets no row.
 std::string Shown(const std::string& tag, const std::string& text) {
@@ -87,11 +96,16 @@ TEST(FileInfoValues, DictionariesRatiosAndUnits) {
   EXPECT_EQ("1/125 s", Shown("ExposureTime", "1/125"));
   EXPECT_EQ("<none>", Shown("ExposureTime", "0/0"));
   EXPECT_EQ("<none>", Shown("FNumber", "f/2.8"));
+  EXPECT_EQ("2.8", Shown("FNumber", "14/5"));
+  EXPECT_EQ("0.95", Shown("FNumber", "95/100"));
+  EXPECT_EQ("22", Shown("FNumber", "22/1"));
+  EXPECT_EQ("inch", Shown("ResolutionUnit", "2"));
   EXPECT_EQ("0/1", Shown("DigitalZoomRatio", "0/1"));
   EXPECT_EQ("<none>", Shown("fileLastAccessTime", "2024:01:01 00:00:00"));
 }
 
 TEST(FileInfoTable, WithoutMainGroupTheFirstSectionHasNoHeaderAndNoRowIsEmpty) {
+  DefaultLocale c(QLocale::c());
   Property info(IImageMetadata::IMAGE_METADATA);
   info.Add(Group(IImageMetadata::BASE_INFO_FILE_TIME, {{IFormatFile::TAG_FILE_CREATE_TIME, "2024:01:02 03:04:05"},
                                                        {IFormatFile::TAG_FILE_MODIFY_TIME, "2024:01:03 03:04:05"},
@@ -103,12 +117,31 @@ TEST(FileInfoTable, WithoutMainGroupTheFirstSectionHasNoHeaderAndNoRowIsEmpty) {
                                         {"Orientation", "8"},
                                         {IFormatFile::TAG_FILE_CREATE_TIME, "1999:01:01 00:00:00"}}));
   FileInfo dialog(info, nullptr);
-  const std::vector<std::string> expected = {"Date created=2024:01:02 03:04:05", "Date modified=2024:01:03 03:04:05",
-                                             "Date taken=2023:12:24 18:00:00",   "--",
+  const std::vector<std::string> expected = {"Date created=2 Jan 2024 03:04:05", "Date modified=3 Jan 2024 03:04:05",
+                                             "Date taken=24 Dec 2023 18:00:00",  "--",
                                              "Camera maker=Maker",               "--",
                                              "Orientation=Rotated 90 degrees"};
   EXPECT_EQ(expected, Rows(dialog));
   EXPECT_EQ(" File Info", dialog.windowTitle());
+}
+
+TEST(FileInfoTable, DatesLabelsAndNumbersFollowTheLanguage) {
+  DefaultLocale german(QLocale(QLocale::German, QLocale::Germany));
+  EXPECT_EQ("09.12.2026 15:30", Shown("DateTimeOriginal", "2026:12:09 15:30:48"));
+  EXPECT_EQ("2,8", Shown("FNumber", "14/5"));
+  EXPECT_EQ("not a date", Shown("DateTimeOriginal", "not a date"));
+  Property info(IImageMetadata::IMAGE_METADATA);
+  Property main(IImageMetadata::BASE_INFO_MAIN);
+  Property size = Entry(IFormatFile::TAG_FORMAT_FILE_SIZE, "120000");
+  size.SetChildT(IImageMetadata::VALUE, 120000LL);
+  main.Add(size);
+  info.Add(main);
+  info.Add(Group(IImageMetadata::EXIF, {{"ResolutionUnit", "3"}}));
+  FileInfo dialog(info, nullptr);
+  const std::vector<std::string> rows = Rows(dialog);
+  ASSERT_EQ(6u, rows.size());
+  EXPECT_EQ("File Size=117,2 kB", rows[1]);
+  EXPECT_EQ("Resolution unit=cm", rows[5]);
 }
 
 TEST(FileInfoTable, WrongInputNameThrowsBeforeAnyRow) {
@@ -141,6 +174,7 @@ TEST(FileInfoTable, MainRowsShowNaForMissingFacts) {
 }
 
 TEST(FileInfoTable, RealPhotoShowsCameraDatesAndSize) {
+  DefaultLocale c(QLocale::c());
   TestSupport::TempFolder folder("fileinfo");
   const std::string path = folder.File("photo.jpg");
   Zentor::Proc::DataVideoPtr frame = Zentor::Proc::DataVideoFF::Create(AV_PIX_FMT_BGR24, 64, 48);
@@ -178,11 +212,18 @@ TEST(FileInfoTable, RealPhotoShowsCameraDatesAndSize) {
   EXPECT_EQ("Format=JPEG picture", rows[3]);
   EXPECT_EQ(Zentor::Conf::IFormatCodecVideo::CODEC_ID_MJPEG, askedCodec);
   EXPECT_EQ("jpg", askedExtension);
-  EXPECT_TRUE(has("Date taken=2024:05:17 10:20:30"));
+  EXPECT_TRUE(has("Date taken=17 May 2024 10:20:30"));
   EXPECT_TRUE(has("Camera maker=Glimra Test"));
   EXPECT_TRUE(has("Camera model=Model 7"));
   EXPECT_TRUE(has("Focal length=50 mm"));
   EXPECT_TRUE(has("Flash mode=No, compulsory"));
   EXPECT_EQ(0, std::count(rows.begin(), rows.end(), "<empty>"));
   EXPECT_EQ("photo.jpg File Info", dialog.windowTitle());
+
+  // A file named relative to the working folder is shown in its folder's whole path.
+  const QString working = QDir::currentPath();
+  ASSERT_TRUE(QDir::setCurrent(QString::fromStdString(folder.Folder())));
+  FileInfo relative(Zentor::Proc::ImageMetadata::Create("photo.jpg", nullptr)->GetMetadata(), nullptr);
+  QDir::setCurrent(working);
+  EXPECT_EQ(rows[0], Rows(relative).at(0));
 }

@@ -11,6 +11,7 @@
 #include <QDialogButtonBox>
 #include <QDoubleSpinBox>
 #include <QLabel>
+#include <QLocale>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QStyleOptionViewItem>
@@ -178,4 +179,31 @@ TEST_F(ResizeDialogTest, OkWithoutChangeReturnsZeroAndReportsRejected) {
   EXPECT_EQ(1, rejected.count());
   EXPECT_EQ(4000, dialog.GetWidth());
   EXPECT_EQ(3000, dialog.GetHeight());
+}
+
+TEST_F(ResizeDialogTest, CheckBoxLabelsSitNextToTheirBoxes) {
+  Picture(400, 300);
+  ResizeDialog dialog(*engine);
+  dialog.show();
+  for (const auto& [box, label] : {std::make_pair("checkBoxScale", "label"), std::make_pair("checkBoxResample", "label_2")}) {
+    const QWidget* check = dialog.findChild<QCheckBox*>(box);
+    const QWidget* text = dialog.findChild<QLabel*>(label);
+    // A box without text draws its mark at its left edge, however wide the layout makes it.
+    const int gap = text->geometry().left() - (check->geometry().left() + check->sizeHint().width());
+    EXPECT_GE(gap, 0) << label;
+    EXPECT_LE(gap, 10) << label;
+  }
+}
+
+TEST_F(ResizeDialogTest, NumbersFollowTheLanguage) {
+  const QLocale before;
+  QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+  Picture(4000, 3000, 300.0);
+  ResizeDialog dialog(*engine);
+  QLocale::setDefault(before);
+  EXPECT_EQ("300,000", Spin(dialog, "spinBoxResolution")->text().toStdString());
+  EXPECT_EQ("A4 (29,7 \u00D7 21 cm)", Combo(dialog, "comboBoxFitInto")->itemText(30).toStdString());
+  EXPECT_EQ("1024 \u00D7 768 px", Combo(dialog, "comboBoxFitInto")->itemText(3).toStdString());
+  Combo(dialog, "comboBoxUOM")->setCurrentIndex(Zentor::Glimra::Settings::SizeUOM::PERCENTS);
+  EXPECT_EQ("100,00", Spin(dialog, "spinBoxWidth")->text().toStdString());
 }

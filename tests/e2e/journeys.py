@@ -6,6 +6,7 @@ on it with mouse and keyboard events only, and checks what it shows (window scre
 writes to disk and what it keeps in its settings. Every journey's end state is saved as a PNG.
 Exit code 77 means no X server could be started."""
 import argparse
+import json
 import math
 import os
 import shutil
@@ -774,6 +775,11 @@ def journey_kill_during_effect(suite):
     again = suite.launch("09-kill", [], home)
     time.sleep(1)
     again.click(*OPEN_LAST_BUTTON)
+    # The killed run wrote no session: the user is told that the picture opened as saved.
+    alert = again.dialog("the alert that the last session was not restored", 60)
+    again.save_shot("09-kill-alert", window=alert)
+    again.key("Return", window=alert)
+    wait_until(lambda: not again.others(), 10, "the alert to close")
     again.wait_for_picture(60)
 
     def object_shown():
@@ -794,6 +800,177 @@ def journey_kill_during_effect(suite):
     again.save_shot("09-kill")
 
 
+def journey_clone_stamp_ctrl(suite):
+    """The clone source chosen with Ctrl and a click, which window managers leave to the program."""
+    home = suite.home("11-clone-ctrl")
+    glimra = suite.launch("11-clone-ctrl", [suite.photo(home)], home)
+    rect = glimra.wait_for_picture()
+    glimra.click(*CLONE_BUTTON)
+    source = glimra.to_screen(rect, PHOTO_W / 2 + 150, PHOTO_H / 2 - 170)
+    glimra.move(*source)
+    glimra.xdo("keydown", "ctrl")
+    glimra.xdo("click", 1)
+    glimra.xdo("keyup", "ctrl")
+    time.sleep(0.3)
+    check(not glimra.others(), "Ctrl and a click gave an alert instead of choosing the source")
+    before = glimra.shot()
+    paint_over_object(glimra, rect)
+    glimra.wait_idle()
+    time.sleep(0.5)
+    after = glimra.shot()
+    size = int(60 * rect[2] / PHOTO_W)
+    disc = glimra.to_screen(rect, PHOTO_W / 2 - 30, PHOTO_H / 2 - 30)
+    src = glimra.to_screen(rect, PHOTO_W / 2 + 120, PHOTO_H / 2 - 200)
+    area_after = after.mean(int(disc[0]), int(disc[1]), size, size)
+    area_before = before.mean(int(disc[0]), int(disc[1]), size, size)
+    source_colour = before.mean(int(src[0]), int(src[1]), size, size)
+    check(distance(area_after, source_colour) < distance(area_before, source_colour) / 4,
+          "the object's area %s is not like its source %s" % (area_after, source_colour))
+    check(not red_count(after, rect), "red remains after the clone stamp")
+    glimra.save_shot("11-clone-ctrl")
+
+
+# The image-size button moves with the toolbar's translated texts.
+RESIZE_BUTTON_BY_LOCALE = {"en": RESIZE_BUTTON, "de": (474, 32)}
+TYPE_NAMES_BY_LOCALE = {"en": ("Image JPEG", "Image TIFF"), "de": ("Bild JPEG", "Bild TIFF")}
+
+
+def journey_dialogs_in_two_languages(suite):
+    """Screenshots of the option dialogs, the image-size dialog, the save panel and File
+    Information in English and German; the option dialogs keep their forms' least width."""
+    for locale in ("en", "de"):
+        name = "12-dialogs-" + locale
+        home = suite.home(name)
+        os.makedirs(os.path.join(home, "config", "Zentor"))
+        with open(os.path.join(home, "config", "Zentor", "Glimra.ini"), "w") as settings:
+            settings.write("[General]\nlocale=%s\n" % locale)
+        suite.photo(home)
+        # Named relative to the working folder: File Information shows the folder in full.
+        glimra = suite.launch(name, ["photo.jpg"], home)
+        glimra.wait_for_picture()
+
+        def close(window):
+            glimra.key("Escape", window=window)
+            wait_until(lambda: window not in glimra.others(), 5, "the dialog to close")
+
+        glimra.click(*RESIZE_BUTTON_BY_LOCALE[locale])
+        dialog = glimra.dialog("the image size dialog", 5)
+        glimra.save_shot(name + "-image-size", window=dialog)
+        close(dialog)
+
+        glimra.key("ctrl+i")
+        dialog = glimra.dialog("File Information", 5)
+        check(glimra.title(dialog).startswith("photo.jpg"), "File Information is titled " + glimra.title(dialog))
+        glimra.save_shot(name + "-file-information", window=dialog)
+        close(dialog)
+
+        glimra.key("ctrl+shift+s")
+        panel = glimra.dialog("the save panel", 10)
+        glimra.save_shot(name + "-save-panel", window=panel)
+        _, _, width, height = glimra.geometry(panel)
+        for type_name, kind in zip(TYPE_NAMES_BY_LOCALE[locale], ("jpeg", "tiff")):
+            glimra.click(width // 2, height - 23, window=panel)
+            time.sleep(0.3)
+            glimra.xdo("type", "--delay", "20", type_name)
+            glimra.xdo("key", "Return")
+            time.sleep(0.3)
+            glimra.click(width - 60, height - 23, window=panel)  # Options
+            options = glimra.dialog("the %s options" % kind, 5, besides=(panel,))
+            check(glimra.title(options).startswith(kind.upper()), "the %s options are titled %s"
+                  % (kind, glimra.title(options)))
+            check(glimra.geometry(options)[2] >= 310, "the %s options are %d pixels wide"
+                  % (kind, glimra.geometry(options)[2]))
+            glimra.save_shot("%s-%s-options" % (name, kind), window=options)
+            close(options)
+        close(panel)
+        check(glimra.alive(), "the program ended in " + locale)
+        glimra.kill()
+
+
+def open_through_dialog(glimra, path):
+    glimra.key("ctrl+o")
+    dialog = glimra.dialog("the open dialog", 10)
+    glimra.key("ctrl+a", window=dialog)
+    glimra.type(path)
+    glimra.key("Return", window=dialog)
+
+
+def journey_refused_open_keeps_last_session(suite):
+    home = suite.home("13-refused-open")
+    kept = suite.photo(home, "kept.jpg")
+    # Upright, so that the picture on screen tells which of the two is shown.
+    refused = suite.photo(home, "refused.jpg", width=PHOTO_H, height=PHOTO_W)
+    glimra = suite.launch("13-refused-open", [kept], home)
+    rect = glimra.wait_for_picture()
+    glimra.click(*FLIP_V_BUTTON)
+    wait_until(lambda: blue_centre(glimra, glimra.picture_rect())[0] > 0.5, 20, "the vertical flip")
+
+    open_through_dialog(glimra, refused)
+    # The open dialog and its completion list may still be closing.
+    box = wait_until(lambda: [w for w in glimra.others() if glimra.title(w) == "Attention"], 30,
+                     "the save-changes question")[0]
+    time.sleep(0.5)
+    _, _, width, height = glimra.geometry(box)
+    glimra.click(width - 151, height - 24, window=box)  # Cancel
+    wait_until(lambda: not glimra.others(), 10, "the question to close")
+    time.sleep(0.5)
+    check(glimra.picture_rect() == rect and blue_centre(glimra, rect)[0] > 0.5, "Cancel did not keep the edited picture")
+
+    glimra.key("ctrl+q")
+    box = glimra.dialog("the quit question")
+    glimra.click(width - 65, height - 24, window=box)  # Don't Save
+    check(glimra.process.wait(20) == 0, "the first run did not end cleanly")
+    with open(glimra.settings_path()) as settings:
+        check("OpenFile=" + kept in settings.read().splitlines(), "the last session does not name " + kept)
+
+    again = suite.launch("13-refused-open", [], home)
+    time.sleep(1)
+    again.click(*OPEN_LAST_BUTTON)
+    restored = again.wait_for_picture()
+    check(restored == rect, "the restored picture is shown at %s, the kept one was at %s" % (restored, rect))
+    check(blue_centre(again, restored)[0] > 0.5, "the restored picture is not the edited one")
+    again.key("ctrl+z")
+    wait_until(lambda: blue_centre(again, again.picture_rect())[0] < 0.5, 20, "undo of the restored history")
+    again.save_shot("13-refused-open")
+
+
+def effect_outcomes(glimra):
+    """The effect runs' outcomes the usage statistics recorded: names ending in _SUCCESS or _CANCEL."""
+    outcomes = []
+    for folder, _, files in os.walk(glimra.folders()["XDG_DATA_HOME"]):
+        if "usage.jsonl" in files:
+            with open(os.path.join(folder, "usage.jsonl")) as usage:
+                for line in usage:
+                    event = json.loads(line).get("event", "")
+                    if event.endswith(("_SUCCESS", "_CANCEL")):
+                        outcomes.append(event)
+    return outcomes
+
+
+def journey_escape_stops_the_erase(suite):
+    home = suite.home("14-escape")
+    glimra = suite.launch("14-escape", [suite.photo(home, width=6000, height=4000)], home)
+    rect = glimra.wait_for_picture(60)
+    glimra.click(*BRUSH_BUTTON)
+    # A wide selection keeps the fill busy long enough to be interrupted.
+    paint_over_object(glimra, rect, margin=2)
+    time.sleep(0.5)
+    selected = glimra.shot()
+    check(not effect_outcomes(glimra), "an effect ran before Start")
+    glimra.click(*START_BUTTON)
+    progress = wait_until(lambda: glimra.others(), 30, "the erase's progress", step=0.05)[0]
+    glimra.key("Escape", window=progress)
+    # The dialog goes only with the run: once it is gone, the run has told its outcome.
+    wait_until(lambda: not glimra.others(), 60, "the progress dialog to close")
+    outcomes = wait_until(lambda: effect_outcomes(glimra), 120, "the erase's outcome")
+    check(outcomes == [outcomes[0].rsplit("_", 1)[0] + "_CANCEL"], "Esc did not stop the erase: %s" % outcomes)
+    time.sleep(0.5)
+    difference = region_difference(glimra.shot(), selected, rect)
+    check(difference < 1, "the stopped erase changed the picture by %.1f" % difference)
+    check(glimra.alive() and glimra.main_window(), "the program did not stay")
+    glimra.save_shot("14-escape")
+
+
 JOURNEYS = [
     ("1 open from the command line", journey_open_from_command_line),
     ("2 remove an object with the brush", journey_erase_with_brush),
@@ -805,6 +982,10 @@ JOURNEYS = [
     ("8 restore the last session", journey_restore_last_session),
     ("9 kill during an effect", journey_kill_during_effect),
     ("10 bad input", journey_bad_input),
+    ("11 clone stamp with Ctrl", journey_clone_stamp_ctrl),
+    ("12 dialogs in English and German", journey_dialogs_in_two_languages),
+    ("13 refused open keeps the last session", journey_refused_open_keeps_last_session),
+    ("14 Esc stops a running erase", journey_escape_stops_the_erase),
 ]
 
 

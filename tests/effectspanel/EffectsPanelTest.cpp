@@ -122,6 +122,15 @@ TEST_F(EffectsPanelFakeTest, OneStepResizes) {
   ASSERT_EQ(2u, presets.size());
   EXPECT_EQ((std::vector<long long>{640, 480}), Size(presets[1]));
   EXPECT_DOUBLE_EQ(300.0, presets[1][Zentor::Glimra::Helpers::ResizeHelper::RESOLUTION].GetDouble());
+
+  // Also on odd sides, which a resize would make even.
+  Picture(1601, 1201);
+  AnswerResizeDialog(
+      [](ResizeDialog& dialog) { dialog.findChild<QDoubleSpinBox*>("spinBoxResolution")->setValue(300.0); },
+      QDialogButtonBox::Ok);
+  panel.GetResizeImageControl()->click();
+  ASSERT_EQ(3u, presets.size());
+  EXPECT_EQ((std::vector<long long>{1601, 1201}), Size(presets[2]));
 }
 
 TEST_F(EffectsPanelFakeTest, StrongReductionIsOneUndoStepInTwoRuns) {

@@ -88,6 +88,12 @@ TEST(FormatTable, FiltersAndFallbacks) {
   ASSERT_FALSE(targa.empty());
   EXPECT_EQ(Helper::GetDecoderName(IFormatCodec::CODEC_ID_NONE, "tga"), "Probably " + targa);
   EXPECT_EQ(Helper::GetDecoderName(IFormatCodecVideo::CODEC_ID_TARGA, "png"), targa);
+  // Pictures are named by their formats, not by libav's video codecs ("Motion JPEG").
+  EXPECT_EQ(Helper::GetDecoderName(IFormatCodecVideo::CODEC_ID_MJPEG, "jpg"), "JPEG");
+  EXPECT_EQ(Helper::GetEncoderName(IFormatCodecVideo::CODEC_ID_MJPEG, "jpg"), "JPEG");
+  EXPECT_EQ(Helper::GetDecoderName(IFormatCodecVideo::CODEC_ID_PNG, "png"), "PNG");
+  EXPECT_EQ(Helper::GetDecoderName(IFormatCodecVideo::CODEC_ID_TIFF, "tif"), "TIFF");
+  EXPECT_EQ(Helper::GetDecoderName(IFormatCodec::CODEC_ID_NONE, "jpeg"), "Probably JPEG");
 }
 
 TEST_F(FormatOptions, TiffSaveSettingsPreferGivenTagThenEngineTagThenStoredThenDefault) {

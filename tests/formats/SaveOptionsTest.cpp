@@ -5,6 +5,8 @@
 
 #include "Customization/ExtensionFormatHelper.h"
 #include "GlimraCore/Settings.h"
+#include "Platform/AppShell/CustomizationManager.h"
+#include "Platform/AppShell/LookAndFeelManager.h"
 #include "Platform/Formats/IFormatCodec.h"
 #include "Platform/ImageTags/ImageMetadata.h"
 #include "UI/SaveOptions/Jpeg.h"
@@ -16,6 +18,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QSlider>
+#include <QTest>
 #include <QTimer>
 #include <QTranslator>
 
@@ -60,9 +63,15 @@ TEST_F(SaveOptionDialogs, JpegShowsPercentAndAnUnchangedAcceptWritesNothing) {
   Property options(Settings::FORMAT_SAVE_SETTINGS);
   {
     SaveOptions::Jpeg dialog(options, nullptr, FLAGS);
+    EXPECT_GE(dialog.width(), 310) << "the form's least width";
     EXPECT_EQ(Slider(dialog)->value(), 1);
     EXPECT_EQ(ValueText(dialog), "100%");
     Slider(dialog)->setValue(32);
+    EXPECT_EQ(ValueText(dialog), "7%");
+    // The arrow keys move towards the side they point to: "High" is on the right.
+    QTest::keyClick(Slider(dialog), Qt::Key_Right);
+    EXPECT_EQ(ValueText(dialog), "10%");
+    QTest::keyClick(Slider(dialog), Qt::Key_Left);
     EXPECT_EQ(ValueText(dialog), "7%");
     Slider(dialog)->setValue(1);  // away and back
     ClickOk(dialog);
@@ -108,6 +117,7 @@ TEST_F(SaveOptionDialogs, AStoredJpegQualityOutOfRangeNeverReachesASave) {
 TEST_F(SaveOptionDialogs, TiffLzwIsStoredAndSet) {
   Property options(Settings::FORMAT_SAVE_SETTINGS);
   SaveOptions::Tiff dialog(options, nullptr, FLAGS);
+  EXPECT_GE(dialog.width(), 310) << "the form's least width";
   ASSERT_EQ(Combo(dialog)->count(), 4);
   EXPECT_EQ(Combo(dialog)->currentText(), "PackBits");
   Combo(dialog)->setCurrentIndex(Combo(dialog)->findText("LZW"));
@@ -150,6 +160,15 @@ TEST_F(SaveOptionDialogs, TableOpensTheTiffDialogModallyOnTheOptions) {
                                                                   options, nullptr);
   EXPECT_TRUE(answered);
   EXPECT_EQ(options[COMPRESSION].GetString(), "deflate");
+}
+
+TEST_F(SaveOptionDialogs, JpegPercentageFollowsTheLanguage) {
+  Zentor::App::LookAndFeelManager german(Zentor::App::GetPathToResources(), {"qt", "Glimra"});
+  german.Initialize("de", Zentor::App::ILookAndFeelManager::themeDefault);
+  Property options(Settings::FORMAT_SAVE_SETTINGS);
+  SaveOptions::Jpeg dialog(options, nullptr, FLAGS);
+  EXPECT_EQ(ValueText(dialog), "100 %");
+  german.SetCurrentLocale("en");
 }
 
 TEST_F(SaveOptionDialogs, LanguageChangeRetranslatesAndKeepsValues) {

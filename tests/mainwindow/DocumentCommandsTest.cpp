@@ -5,6 +5,8 @@
 
 #include "Customization/SettingsName.h"
 #include "GlimraCore/GlimraExceptions.h"
+#include "Platform/AppShell/CustomizationManager.h"
+#include "Platform/AppShell/LookAndFeelManager.h"
 #include "Platform/AppShell/SettingsManager.h"
 #include "UI/PicturePrinter.h"
 
@@ -103,6 +105,19 @@ TEST_F(DocumentCommandsTest, TheSaveChangesQuestionLetsTheDocumentGoOnlyWhenDisc
   TestSupport::AnswerWith({"Save", "Yes"});
   EXPECT_TRUE(window.DiscardUnsavedChanges());
   EXPECT_FALSE(Action("actionSave")->isEnabled());
+}
+
+TEST_F(DocumentCommandsTest, BothQuestionsKeepTheirTranslatedTitle) {
+  Zentor::App::LookAndFeelManager german(Zentor::App::GetPathToResources(), {"qt", "Glimra"});
+  german.Initialize("de", Zentor::App::ILookAndFeelManager::themeDefault);
+  OpenModified();
+  TestSupport::AnswerWith({"Esc", "Esc"});
+  window.DiscardUnsavedChanges();
+  window.SaveOverwrite();
+  ASSERT_EQ(TestSupport::Alerts().size(), 2u);
+  EXPECT_EQ(TestSupport::Alerts()[0].title, QStringLiteral("Achtung"));
+  EXPECT_EQ(TestSupport::Alerts()[1].title, QStringLiteral("Achtung"));
+  german.SetCurrentLocale("en");
 }
 
 TEST_F(DocumentCommandsTest, ANewImageIsRefusedWhileTheUserKeepsTheDocument) {
@@ -269,9 +284,29 @@ TEST_F(DocumentCommandsTest, QuittingTwiceAsksOnce) {
   EXPECT_EQ(TestSupport::Alerts().size(), 2u);
 }
 
+// Where a picture lands on a page of A4's printable area at 96 dpi (767 x 1097).
+QRect Printed(const QSize& size) {
+  QImage picture(size, QImage::Format_RGB32);
+  picture.fill(Qt::red);
+  QImage page(767, 1097, QImage::Format_RGB32);
+  page.fill(Qt::white);
+  EXPECT_TRUE(Zentor::Glimra::PicturePrinter::Print(picture, page));
+  QRect covered;
+  for (int y = 0; y < page.height(); ++y) {
+    for (int x = 0; x < page.width(); ++x) {
+      if (page.pixelColor(x, y).red() > 128 && page.pixelColor(x, y).green() < 128) covered |= QRect(x, y, 1, 1);
+    }
+  }
+  return covered;
+}
+
 TEST_F(DocumentCommandsTest, PrintingWritesTheWholePictureShrunkToThePage) {
   EXPECT_EQ(Zentor::Glimra::PicturePrinter::FitIntoPage(QSize(4000, 3000), QSizeF(500, 800)), QRectF(0, 0, 500, 375));
   EXPECT_EQ(Zentor::Glimra::PicturePrinter::FitIntoPage(QSize(100, 50), QSizeF(500, 800)), QRectF(0, 0, 100, 50));
+  // Wider than the page: the whole width of the page, the aspect kept. Smaller: its own size.
+  EXPECT_EQ(Printed(QSize(1600, 1200)), QRect(0, 0, 767, 575));
+  EXPECT_EQ(Printed(QSize(868, 2000)), QRect(0, 0, 476, 1097));
+  EXPECT_EQ(Printed(QSize(300, 200)), QRect(0, 0, 300, 200));
 
   QTemporaryDir folder;
   const QString pdf = folder.filePath("print.pdf");

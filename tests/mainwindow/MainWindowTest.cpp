@@ -56,6 +56,26 @@ TEST_F(MainWindowTest, VisibleActionsShareNoShortcutAndMacEntriesAreHidden) {
   EXPECT_TRUE(exitKeys.contains(QKeySequence(QStringLiteral("Alt+F4"))));
 }
 
+// Entries a menu can show: visible ones other than separators, submenus only when they have such.
+int ShownEntries(const QMenu* menu) {
+  int shown = 0;
+  for (const QAction* action : menu->actions()) {
+    if (!action->isVisible() || action->isSeparator()) continue;
+    if (!action->menu() || ShownEntries(action->menu()) > 0) ++shown;
+  }
+  return shown;
+}
+
+TEST_F(MainWindowTest, NoVisibleMenuOpensEmpty) {
+  MainWindow window;
+  for (const QMenu* menu : window.findChildren<QMenu*>()) {
+    if (!menu->menuAction()->isVisible()) continue;
+    EXPECT_GT(ShownEntries(menu), 0) << menu->objectName().toStdString();
+  }
+  EXPECT_FALSE(window.findChild<QMenu*>("menuTheme")->menuAction()->isVisible());
+  EXPECT_TRUE(window.findChild<QMenu*>("menuSettings")->menuAction()->isVisible());
+}
+
 TEST_F(MainWindowTest, TheWinTwinsOfTheApplicationMenuAreConnected) {
   MainWindow window;
   QSignalSpy preferences(&window, &MainWindow::showPreferencesDialog);

@@ -6,6 +6,8 @@
 #include "Customization/SettingsName.h"
 #include "Engine/WorkspaceController.h"
 #include "Platform/AppShell/Application.h"
+#include "Platform/AppShell/CustomizationManager.h"
+#include "Platform/AppShell/LookAndFeelManager.h"
 #include "Platform/AppShell/SessionFolderLock.h"
 #include "UI/WorkspaceWidget.h"
 #include "Workspace/WorkspaceView.h"
@@ -141,6 +143,13 @@ TEST_F(WorkspacePageTest, TheZoomTextRoundsHalfUpAndItsLabelHidesASecondAfterThe
   EXPECT_EQ("Zoom: 33%", Find<QSlider>(*page, "scaleSlider")->toolTip());
   view->ScaleToPercent(33.5);
   EXPECT_EQ("Zoom: 34%", label->text());
+  {
+    Zentor::App::LookAndFeelManager german(Zentor::App::GetPathToResources(), {"qt", "Glimra"});
+    german.Initialize("de", Zentor::App::ILookAndFeelManager::themeDefault);
+    view->ScaleToPercent(33.4);
+    EXPECT_EQ("Zoom: 33 %", label->text());
+    german.SetCurrentLocale("en");
+  }
 
   ASSERT_TRUE(TestSupport::WaitFor([label] { return label->isHidden(); }));
   page->ZoomIn();

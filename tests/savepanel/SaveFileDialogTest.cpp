@@ -11,9 +11,12 @@
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
+#include <QTreeView>
 
 using Zentor::Glimra::SaveFileDialog;
 
@@ -56,6 +59,28 @@ TEST_F(SaveFileDialogTest, OpensOnTheCurrentFileAndReturnsTheNameWithItsExtensio
   Zentor::App::AppSettings().SetString("SavePath", Path("gone").toStdString());
   SaveFileDialog fallback("Save File", "File Types:", "Options", Path("holiday.PNG"), options);
   EXPECT_EQ(Browser(fallback).directory().absolutePath(), folder.path());
+}
+
+TEST_F(SaveFileDialogTest, TheFileListShowsItsHeadersAndValuesWhole) {
+  QFile photo(Path("photo.jpg"));
+  ASSERT_TRUE(photo.open(QIODevice::WriteOnly));
+  photo.write(QByteArray(120000, 'x'));
+  photo.close();
+  ASSERT_TRUE(QDir(folder.path()).mkdir("a folder"));
+  SaveFileDialog dialog("Save File", "File Types:", "Options", Path("photo.jpg"), options);
+  dialog.show();
+  auto* list = Browser(dialog).findChild<QTreeView*>("treeView");
+  ASSERT_TRUE(list);
+  ASSERT_TRUE(QTest::qWaitFor([list] { return list->model()->rowCount(list->rootIndex()) == 2; }));
+  TestSupport::Drain();
+  const QHeaderView* header = list->header();
+  for (int column = 0; column < header->count(); ++column) {
+    if (header->isSectionHidden(column)) continue;
+    EXPECT_GE(header->sectionSize(column), header->sectionSizeHint(column)) << column;
+    // The name column keeps the room the browser gives it; the others fit their values.
+    const QAbstractItemView* view = list;  // the tree view's own override is protected
+    if (column > 0) EXPECT_GE(header->sectionSize(column), view->sizeHintForColumn(column)) << column;
+  }
 }
 
 TEST_F(SaveFileDialogTest, ReplaceQuestionNamesTheFileThatWouldBeWritten) {

@@ -9,6 +9,7 @@
 #include <QDialogButtonBox>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QLocale>
 #include <QPushButton>
 
 #include <stdexcept>
@@ -61,6 +62,9 @@ TEST(LookAndFeelTest, SwitchToGermanAndBackRetranslatesOpenWidgets) {
   TestSupport::Drain();
   EXPECT_EQ(manager.GetCurrentLocale(), "de");
   EXPECT_EQ(label.text(), "Startseite");
+  // Numbers, sizes and dates follow the language.
+  EXPECT_EQ(QLocale().toString(61.7), "61,7");
+  EXPECT_EQ(QLocale().formattedDataSize(63181, 1, QLocale::DataSizeTraditionalFormat), "61,7 kB");
   // Qt's own texts come from its translations.
   EXPECT_EQ(QDialogButtonBox(QDialogButtonBox::Cancel).button(QDialogButtonBox::Cancel)->text(), "Abbrechen");
 
@@ -70,6 +74,7 @@ TEST(LookAndFeelTest, SwitchToGermanAndBackRetranslatesOpenWidgets) {
   manager.SetCurrentLocale("en");
   TestSupport::Drain();
   EXPECT_EQ(label.text(), "Home page");
+  EXPECT_EQ(QLocale().toString(61.7), "61.7");
 }
 
 // Message keys that are not English text ("allImages") have an English translation too, so the

@@ -14,9 +14,11 @@
 #include "main/ApplicationEventFilter.h"
 #include "main/Mediator.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
 #include <QDialogButtonBox>
+#include <QFileInfo>
 #include <QFileOpenEvent>
 #include <QPushButton>
 #include <QTest>
@@ -132,6 +134,23 @@ TEST_F(MediatorTest, HelpWordsShowTheOptionsOnceTheApplicationStarted) {
   EXPECT_TRUE(TestSupport::Alerts().empty()) << "unknown options and slash words are no help requests";
 }
 
+TEST_F(MediatorTest, HelpWithAFileShowsTheHelpFirstThenOpensTheFile) {
+  auto mediator = Make({"--help", "photo.png"});
+  window_.show();
+  EXPECT_TRUE(opened_.empty()) << "the open waits for the help";
+  std::vector<std::string> openedAtHelp{"unset"};
+  TestSupport::AnswerAlerts([this, &openedAtHelp](Zentor::App::AlertBox&) {
+    openedAtHelp = opened_;
+    return int(QMessageBox::Ok);
+  });
+  mediator->HandleApplicationStarted();
+  TestSupport::AnswerAlerts(nullptr);
+  ASSERT_EQ(TestSupport::Alerts().size(), 1u);
+  EXPECT_TRUE(openedAtHelp.empty());
+  EXPECT_EQ(opened_, std::vector<std::string>{"photo.png"});
+  window_.hide();
+}
+
 TEST_F(MediatorTest, CommandLineOpensItsFirstImageOnTheFirstShowOnly) {
   const auto openedOnShow = [this](std::vector<std::string> words) {
     opened_.clear();
@@ -197,6 +216,35 @@ TEST_F(MediatorTest, FailedOpenOfAnyKindShowsTheErrorAndKeepsTheOpenImage) {
   EXPECT_EQ(first->GetRefCount(), 1u) << "the document goes with the mediator, before its statistics handler";
 }
 
+TEST_F(MediatorTest, AnOpenRefusedAtTheSaveQuestionKeepsTheLastSessionOfTheKeptImage) {
+  auto mediator = Make();
+  mediator->AddFileToOpen(QStringLiteral("/pictures/kept.jpg"));
+  const auto setting = [](const std::string& a, const std::string& b) {
+    return AppSettings().GetString(Settings::Name(a, b), "unset");
+  };
+  const std::string session = setting(Settings::SESSION, Settings::ID);
+  ASSERT_EQ(setting(Settings::OPEN, Settings::FILE), "/pictures/kept.jpg");
+  window_.HandleEventChangeToSaveInternal(true);
+
+  TestSupport::AnswerAlerts([](Zentor::App::AlertBox& box) {
+    for (QAbstractButton* button : box.buttons()) {
+      if (button->text() == QLatin1String("Cancel")) button->click();
+    }
+    return 0;
+  });
+  mediator->AddFileToOpen(QStringLiteral("/other/refused.jpg"));
+  TestSupport::AnswerAlerts(nullptr);
+  ASSERT_EQ(TestSupport::Alerts().size(), 1u) << "the save-changes question";
+  ASSERT_EQ(sessions_.size(), 2u);
+  EXPECT_EQ(setting(Settings::OPEN, Settings::FILE), "/pictures/kept.jpg");
+  EXPECT_EQ(setting(Settings::OPEN, Settings::PATH), "/pictures");
+  EXPECT_EQ(setting(Settings::SESSION, Settings::ID), session);
+  const QString sessions = Zentor::App::Application::GetApplicationTemporaryFilesDir();
+  EXPECT_TRUE(QFileInfo::exists(sessions + QString::fromStdString(session)));
+  EXPECT_FALSE(QFileInfo::exists(sessions + QString::fromStdString(sessions_[1]))) << "the refused one leaves nothing";
+  window_.HandleEventChangeToSaveInternal(false);
+}
+
 TEST_F(MediatorTest, LastSessionIsRestoredOnlyWhenStoredAndNotHeldByAnotherCopy) {
   auto mediator = Make();
   mediator->RestoreLastSession();
@@ -235,6 +283,25 @@ TEST_F(MediatorTest, ARestoreWaitsForTheCopyThatIsClosingTheSession) {
   closer.join();
   EXPECT_TRUE(TestSupport::Alerts().empty());
   EXPECT_EQ(sessions_, std::vector<std::string>{"closing"});
+}
+
+TEST_F(MediatorTest, LastSessionOpenedAfreshIsReportedOnceThePictureIsShown) {
+  auto mediator = Make();
+  factory_ = [this](const IGlimraCore::Initializer&) {
+    GlimraCorePtr engine = Engine();
+    ON_CALL(static_cast<TestSupport::NiceFakeEngine&>(*engine), IsSessionRestored()).WillByDefault(testing::Return(false));
+    return engine;
+  };
+  mediator->AddFileToOpen(QStringLiteral("/pictures/new.jpg"));
+  EXPECT_TRUE(TestSupport::Alerts().empty()) << "a new picture has no session to restore";
+
+  AppSettings().SetString(Settings::Name(Settings::OPEN, Settings::FILE), "/pictures/last.jpg");
+  AppSettings().SetString(Settings::Name(Settings::SESSION, Settings::ID), "last");
+  mediator->RestoreLastSession();
+  EXPECT_EQ(AlertTexts(),
+            std::vector<QString>{QStringLiteral("The last session could not be restored; the picture was opened as saved.")});
+  EXPECT_EQ(opened_.back(), "/pictures/last.jpg");
+  EXPECT_EQ(sessions_.back(), "last");
 }
 
 TEST_F(MediatorTest, PrintScreenIsCountedUntilStatisticsAreTurnedOff) {

@@ -1,6 +1,7 @@
 #include "support/ProgramTestSupport.h"
 
 #include "Engine/PaintTools.h"
+#include "Platform/AppShell/CustomizationManager.h"
 #include "Platform/AppShell/SettingsManager.h"
 #include "Platform/Formats/IFormatCodec.h"
 #include "Proc/Interfaces/IEffectInpaint.h"
@@ -8,6 +9,9 @@
 #include "UI/ToolsWidget.h"
 
 #include <QAction>
+#include <QFile>
+#include <QIcon>
+#include <QImage>
 #include <QLabel>
 #include <QSlider>
 #include <QToolButton>
@@ -25,6 +29,8 @@ using Zentor::Glimra::IGlimraDrawer;
 using Zentor::Glimra::LassoSelectionWidget;
 using Zentor::Glimra::PaintTools;
 using Zentor::Glimra::ToolsWidget;
+
+static void RegisterProgramResources() { Q_INIT_RESOURCE(glimra); }
 
 namespace {
 
@@ -204,4 +210,27 @@ TEST_F(ToolsPanelTest, ThePolygonChoiceChecksTheLassoButtonAndStays) {
   Click(*panel, "lassoSelector");
   panel->resize(panel->width(), panel->height() + 10);
   EXPECT_FALSE(popup->isVisible());
+}
+
+QImage Picture(const QIcon& icon) { return icon.pixmap(32, 32).toImage().convertToFormat(QImage::Format_ARGB32); }
+QImage Picture(const char* resource) { return Picture(QIcon(QString::fromLatin1(resource))); }
+
+TEST_F(ToolsPanelTest, TheLassoButtonShowsTheChosenKindUnderTheDefaultTheme) {
+  RegisterProgramResources();
+  QFile sheet(QString::fromStdString(Zentor::App::GetPathToResources()) + "/themes/default.qss");
+  ASSERT_TRUE(sheet.open(QIODevice::ReadOnly));
+  auto panel = Panel();
+  panel->setStyleSheet(QString::fromUtf8(sheet.readAll()));
+  panel->show();
+  auto* lasso = Find<QToolButton>(*panel, "lassoButton");
+  auto* popup = panel->findChild<LassoSelectionWidget*>();
+  const QImage lassoIcon = Picture(":/Glimra/icons/lasso.png");
+  const QImage polygonIcon = Picture(":/Glimra/icons/polygon.png");
+  ASSERT_NE(lassoIcon, polygonIcon);
+  EXPECT_EQ(Picture(lasso->icon()), lassoIcon);
+
+  popup->GetPolygonControl()->click();
+  EXPECT_EQ(Picture(lasso->icon()), polygonIcon);
+  popup->GetLassoControl()->click();
+  EXPECT_EQ(Picture(lasso->icon()), lassoIcon);
 }

@@ -79,12 +79,17 @@ TEST_F(WorkspaceControllerTest, NewSessionClearsOnlyUnheldFoldersAndRecordsTheOp
     seen = init;
     return Engine(640, 480);
   };
-  WorkspaceControllerPtr controller = WorkspaceController::Create(&statistics_, "/pictures/photo.jpg", "", factory);
+  Zentor::App::AppSettings().SetString(Settings::Name(Settings::SESSION, Settings::ID), "before");
+  WorkspaceController::Pointer controller =
+      WorkspaceController::Create(&statistics_, "/pictures/photo.jpg", "", factory);
 
   EXPECT_FALSE(QDir(SessionFolder("old")).exists());
   EXPECT_TRUE(QDir(SessionFolder("held")).exists());
   const QString folder = SessionFolder(seen.sessionId);
   EXPECT_EQ(seen.tempFolder, (folder + "/").toStdString());
+  // The last session changes only once the caller took the document over.
+  EXPECT_EQ(Setting(Settings::SESSION, Settings::ID), "before");
+  controller->RememberAsLastSession();
   EXPECT_EQ(Setting(Settings::OPEN, Settings::PATH), "/pictures");
   EXPECT_EQ(Setting(Settings::OPEN, Settings::FILE), "/pictures/photo.jpg");
   EXPECT_EQ(Setting(Settings::SESSION, Settings::ID), seen.sessionId);
@@ -108,8 +113,9 @@ TEST_F(WorkspaceControllerTest, NewSessionClearsOnlyUnheldFoldersAndRecordsTheOp
 }
 
 TEST_F(WorkspaceControllerTest, FailedOpenIsReportedOnceRethrownAndChangesNothing) {
-  WorkspaceControllerPtr open =
+  WorkspaceController::Pointer open =
       WorkspaceController::Create(&statistics_, "/a/open.jpg", "", [&](const auto&) { return Engine(640, 480); });
+  open->RememberAsLastSession();
   const std::string session = Setting(Settings::SESSION, Settings::ID);
   statistics_.events.clear();
 
