@@ -47,6 +47,8 @@ class IWorkspaceController : public virtual IRefCountable {
   virtual Core::Property GetFileInfo() const = 0;
   virtual void SetSaveReplaceSettings(const Core::Property& settings) = 0;
   virtual void Debug() = 0;
+  // False when the engine opened the image although a session may have been asked for.
+  virtual bool IsSessionRestored() const = 0;
 
   // The session thumbnail inside the session folder.
   static const char* const PREVIEW_NAME;

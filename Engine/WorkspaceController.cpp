@@ -8,10 +8,12 @@
 #include "Engine/ColorspaceConverter.h"
 #include "Engine/PaintTools.h"
 #include "Platform/AppShell/Application.h"
+#include "Platform/AppShell/RegularFile.h"
 #include "Platform/AppShell/SessionFolderLock.h"
 #include "Platform/Bedrock/TempName.h"
 #include "Workspace/WorkspaceScene.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFileInfo>
 #include <QPainter>
@@ -20,8 +22,10 @@
 #include <boost/exception/get_error_info.hpp>
 #include <glog/logging.h>
 
+#include <atomic>
 #include <cmath>
 #include <sstream>
+#include <thread>
 
 namespace Zentor {
 namespace Glimra {
@@ -62,7 +66,34 @@ void PrintTree(const Core::Property& node, int depth, std::ostream& out) {
 
 }  // namespace
 
-WorkspaceControllerPtr WorkspaceController::Create(IStatisticsEventHandler* handler, const std::string& path,
+// The engine reports a save it refused or that failed only to its core handlers; a save it made
+// ends with the saved state, raised on the saving thread before Save returns.
+class WorkspaceController::SaveWatch : public IDrawerEventHandler {
+ public:
+  void Begin() {
+    saved_ = false;
+    thread_ = std::this_thread::get_id();
+    watching_ = true;
+  }
+  // Whether the engine made the save since Begin.
+  bool End() {
+    watching_ = false;
+    return saved_;
+  }
+
+  void HandleEvent() override {}
+  // Effect runs raise their events on threads of their own; only the saving thread's count.
+  void HandleEventChangeToSave(bool changed) override {
+    if (!changed && watching_ && thread_.load() == std::this_thread::get_id()) saved_ = true;
+  }
+
+ private:
+  std::atomic<bool> watching_{false};
+  std::atomic<bool> saved_{false};
+  std::atomic<std::thread::id> thread_{};
+};
+
+WorkspaceController::Pointer WorkspaceController::Create(IStatisticsEventHandler* handler, const std::string& path,
                                                    std::string sessionId, const EngineFactory& factory) {
   BusyCursor busy;
   const QFileInfo file(QString::fromStdString(path));
@@ -106,17 +137,21 @@ WorkspaceControllerPtr WorkspaceController::Create(IStatisticsEventHandler* hand
     throw;
   }
 
-  // Only an image that opened changes the settings.
-  App::ISettingsManager& settings = App::AppSettings();
-  settings.SetString(Settings::Name(Settings::OPEN, Settings::PATH), file.absolutePath().toStdString());
-  settings.SetString(Settings::Name(Settings::OPEN, Settings::FILE), file.absoluteFilePath().toStdString());
   engine->SetOutputColorSpace(ColorspaceConverter::GetSupportedColorspaceSettings());
 
-  WorkspaceControllerPtr controller(
-      new WorkspaceController(handler, engine, QDir(folder).absolutePath(), std::move(lock)));
-  settings.SetString(Settings::Name(Settings::SESSION, Settings::ID), sessionId);
+  Pointer controller(new WorkspaceController(handler, engine, QDir(folder).absolutePath(), std::move(lock)));
+  controller->file_ = file.absoluteFilePath();
+  controller->sessionId_ = sessionId;
   if (newSession) ClearEarlierSessions();
   return controller;
+}
+
+void WorkspaceController::RememberAsLastSession() const {
+  App::ISettingsManager& settings = App::AppSettings();
+  const QFileInfo file(file_);
+  settings.SetString(Settings::Name(Settings::OPEN, Settings::PATH), file.absolutePath().toStdString());
+  settings.SetString(Settings::Name(Settings::OPEN, Settings::FILE), file.absoluteFilePath().toStdString());
+  settings.SetString(Settings::Name(Settings::SESSION, Settings::ID), sessionId_);
 }
 
 void WorkspaceController::ClearEarlierSessions() { App::Application::ClearApplicationTemporaryFiles(2); }
@@ -140,7 +175,8 @@ WorkspaceController::WorkspaceController(IStatisticsEventHandler* handler, const
       previewPath_(folder + QDir::separator() + QLatin1String(PREVIEW_NAME)),
       scene_(new WorkspaceScene(*engine_)),
       paintTools_(new PaintTools(*engine_)),
-      saveReplaceSettings_(Settings::FORMAT_SAVE_SETTINGS) {
+      saveReplaceSettings_(Settings::FORMAT_SAVE_SETTINGS),
+      saveWatch_(std::make_unique<SaveWatch>()) {
   const Core::Property& frameInfo = engine_->GetSettings();
   if (frameInfo.ChildExists(IGlimraDrawer::TAG_PASS_THROUGH_SETTINGS)) {
     const Core::Property& passThrough = frameInfo[IGlimraDrawer::TAG_PASS_THROUGH_SETTINGS];
@@ -149,6 +185,7 @@ WorkspaceController::WorkspaceController(IStatisticsEventHandler* handler, const
     }
   }
   engine_->RegisterDrawerEventHandler(scene_);
+  engine_->RegisterDrawerEventHandler(saveWatch_.get());
   if (handler) RegisterEventHandler(handler);
   WritePreview();
 }
@@ -199,9 +236,12 @@ void WorkspaceController::Save(const QString& path) {
   const std::string extension = QFileInfo(path).suffix().toStdString();
   const std::string codec = ExtensionFormatHelper::GetCodecForExtension(extension, true);
   ExtensionFormatHelper::SetSaveSettings(extension, settings, saveReplaceSettings_);
+  saveWatch_->Begin();
+  engine_->Save(settings);
+  // A refused save is neither counted nor remembered; the engine reports it on its own.
+  if (!saveWatch_->End()) return;
   App::ISettingsManager& store = App::AppSettings();
   store.SetString(Settings::Name(Settings::SAVE, Settings::PATH), QFileInfo(path).dir().path().toStdString());
-  engine_->Save(settings);
 
   std::string inputCodec;
   if (const Conf::FormatCodecVideoPtr& format = engine_->GetFormatCodec()) {
@@ -269,7 +309,15 @@ void WorkspaceController::WritePreview() const {
     QPainter painter(&preview);
     scene_->render(&painter, QRectF(), QRectF(), Qt::KeepAspectRatio);
   }
-  if (!preview.save(previewPath_)) LOG(WARNING) << "Cannot write the preview: " << previewPath_.toStdString();
+  // Replaced whole, never rewritten in place: a copy starting meanwhile reads the old or the new.
+  QBuffer encoded;
+  encoded.open(QIODevice::WriteOnly);
+  std::string error;
+  if (!preview.save(&encoded, "PNG")) {
+    LOG(WARNING) << "Cannot write the preview: " << previewPath_.toStdString();
+  } else if (!App::WriteFileAtomically(previewPath_, encoded.data(), error)) {
+    LOG(WARNING) << "Cannot write the preview: " << error;
+  }
 }
 
 }  // namespace Glimra

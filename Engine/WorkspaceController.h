@@ -9,6 +9,7 @@
 
 #include <functional>
 #include <memory>
+#include <string>
 
 namespace Zentor {
 namespace App {
@@ -24,14 +25,16 @@ class WorkspaceController : public RefCounted<IWorkspaceController>,
                             public Core::EventHandlerList<IStatisticsEventHandler> {
  public:
   using EngineFactory = std::function<GlimraCorePtr(const IGlimraCore::Initializer&)>;
+  using Pointer = boost::intrusive_ptr<WorkspaceController>;
 
   // Opens path (UTF-8) in a new engine, or restores the session sessionId when it is given. A
   // new session removes the earlier sessions that no live process holds; the one the caller
   // still shows is held, so the caller calls ClearEarlierSessions once it dropped that one. A
-  // failure of the engine is reported as "FILE_OPEN_ERROR" and rethrown as it was; the settings
-  // are then left unchanged. An empty factory means the real engine.
-  static WorkspaceControllerPtr Create(IStatisticsEventHandler* handler, const std::string& path, std::string sessionId,
-                                       const EngineFactory& factory = EngineFactory());
+  // failure of the engine is reported as "FILE_OPEN_ERROR" and rethrown as it was. Create
+  // changes no setting: the caller names the new document as the last session once it took it
+  // over (RememberAsLastSession). An empty factory means the real engine.
+  static Pointer Create(IStatisticsEventHandler* handler, const std::string& path, std::string sessionId,
+                        const EngineFactory& factory = EngineFactory());
   static void ClearEarlierSessions();
   // A fresh temporary base name (no folder, no suffix), for the engine's swap files.
   static std::string GetTemporaryName();
@@ -43,6 +46,10 @@ class WorkspaceController : public RefCounted<IWorkspaceController>,
   WorkspaceController(IStatisticsEventHandler* handler, const GlimraCorePtr& engine, const QString& folder,
                       std::unique_ptr<App::SessionFolderLock> lock = nullptr);
   ~WorkspaceController() override;
+
+  // Stores the opened file, its folder and the session id as the last session ("OpenFile",
+  // "OpenPath", "SessionID"); only for a controller made by Create.
+  void RememberAsLastSession() const;
 
   QGraphicsScene* GetScene() const override;
   PaintTools* GetPaintTools() const override { return paintTools_; }
@@ -62,10 +69,13 @@ class WorkspaceController : public RefCounted<IWorkspaceController>,
   Core::Property GetFileInfo() const override;
   void SetSaveReplaceSettings(const Core::Property& settings) override { saveReplaceSettings_ = settings; }
   void Debug() override;
+  bool IsSessionRestored() const override { return engine_->IsSessionRestored(); }
 
   static const QString UNKNOWN_ERROR;
 
  private:
+  class SaveWatch;
+
   void WritePreview() const;
 
   // Released last: the engine finishes with the folder while it is still held.
@@ -75,6 +85,10 @@ class WorkspaceController : public RefCounted<IWorkspaceController>,
   WorkspaceScene* scene_;
   PaintTools* paintTools_;
   Core::Property saveReplaceSettings_;
+  // Tells a save the engine made from one it refused.
+  std::unique_ptr<SaveWatch> saveWatch_;
+  QString file_;
+  std::string sessionId_;
 };
 
 }  // namespace Glimra

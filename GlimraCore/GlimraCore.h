@@ -82,6 +82,7 @@ class GLIMRA_CORE_API GlimraCore : public virtual IGlimraCore,
   void SaveMask(const Core::ioPath& path) override;
   const Conf::FormatCodecVideoPtr& GetFormatCodec() const override { return formatCodec; }
   void Debug() override;
+  bool IsSessionRestored() const override { return sessionRestored; }
 
   // IGlimraDrawer
   void SetBrush(const Core::Property& settings) override;
@@ -166,10 +167,15 @@ class GLIMRA_CORE_API GlimraCore : public virtual IGlimraCore,
   // Save without the catch-all: raises on failure; the user's file is replaced only when complete.
   void SaveImpl(const Core::Property& settings);
   std::string GetSessionPath() const;
+  // Where a refused session file is kept, so that the new session's file does not replace it.
+  std::string GetRefusedSessionPath() const;
+  // Moves a session file that could not be restored aside; no file, nothing to keep.
+  void KeepRefusedSession() const;
   // The folder with a trailing separator (an empty one stays empty).
   static std::string NormalizeFolder(const std::string& folder);
   // Removes the swap files and session-file temporaries of the temporary folder that the session
-  // data tree does not name; only logs what it cannot remove.
+  // data tree does not name; only logs what it cannot remove. While a refused session is kept,
+  // every swap file stays.
   void RemoveOrphanFiles(const Core::Property& data) const;
 
   // Decoders: both log a warning and answer null on failure; on success they replace codec.
@@ -220,6 +226,7 @@ class GLIMRA_CORE_API GlimraCore : public virtual IGlimraCore,
   std::string filePath;
   std::string tempFolder;
   std::function<std::string()> tempNameGenerator;
+  bool sessionRestored = false;
   Proc::OneInputEffectPtr outputConverter;
   Proc::OneInputEffectPtr maskConverter;
   Proc::OneInputEffectPtr workingConverter;

@@ -202,6 +202,21 @@ std::string GlimraCore::NormalizeFolder(const std::string& folder) {
 
 std::string GlimraCore::GetSessionPath() const { return tempFolder + sessionId + Settings::SAVE_PROPERTY_EXTENTION; }
 
+std::string GlimraCore::GetRefusedSessionPath() const {
+  return tempFolder + sessionId + ".refused" + Settings::SAVE_PROPERTY_EXTENTION;
+}
+
+void GlimraCore::KeepRefusedSession() const {
+  const std::string path = GetSessionPath();
+  struct stat info {};
+  if (::lstat(path.c_str(), &info) != 0) return;
+  if (::rename(path.c_str(), GetRefusedSessionPath().c_str()) == 0) {
+    LOG(WARNING) << "The refused session is kept as " << GetRefusedSessionPath();
+  } else {
+    LOG(WARNING) << "Cannot keep the refused session " << path << ": " << std::strerror(errno);
+  }
+}
+
 GlimraCore::SessionState GlimraCore::LoadSessionImpl(const std::string& path) const {
   SessionState state;
   state.filePath = path;
@@ -276,15 +291,18 @@ void GlimraCore::LoadSession() {
     LOG(WARNING) << path << ": " << e.what();
   }
   if (!restored) {
-    // Nothing of the refused session is kept: its swap files (a run that ended before it wrote
-    // its session file leaves them too) go before the new session writes any.
+    // Nothing of the refused session is used, and its files stay until the program removes the
+    // folder. Without a session file, the swap files left by a run that ended before it wrote
+    // one go before the new session writes any.
     state = SessionState();
+    KeepRefusedSession();
     RemoveOrphanFiles(Core::Property(std::string()));
     LOG(INFO) << "Trying to create new session";
     state = LoadSessionImpl(filePath);
     LOG(INFO) << "New session created";
   }
 
+  sessionRestored = restored;
   undoStore = std::move(state.undoStore);
   formatCodec = std::move(state.formatCodec);
   metadata = std::move(state.metadata);
@@ -313,6 +331,8 @@ void GlimraCore::RemoveOrphanFiles(const Core::Property& data) const {
   // Leftovers of an interrupted atomic write of the session file.
   const std::string sessionName = sessionId + Settings::SAVE_PROPERTY_EXTENTION;
   const std::string temporaryPrefix = "." + sessionName.substr(0, 64) + ".";
+  struct stat refused {};
+  const bool keepSwapFiles = ::lstat(GetRefusedSessionPath().c_str(), &refused) == 0;
   DIR* dir = ::opendir(folder.c_str());
   if (!dir) {
     LOG(WARNING) << "Cannot list the temporary folder " << folder << ": " << std::strerror(errno);
@@ -326,7 +346,7 @@ void GlimraCore::RemoveOrphanFiles(const Core::Property& data) const {
     if (kept.count({info.st_dev, info.st_ino}) != 0 || name == sessionName) continue;
     const bool temporary = name.compare(0, temporaryPrefix.size(), temporaryPrefix) == 0 &&
                            name.size() > 4 && name.compare(name.size() - 4, 4, ".tmp") == 0;
-    if (!temporary && !IsSwapFile(path)) continue;
+    if (!temporary && (keepSwapFiles || !IsSwapFile(path))) continue;
     if (::unlink(path.c_str()) == 0) {
       VLOG(1) << "Removed unused file " << path;
     } else {

@@ -85,13 +85,14 @@ const Core::Property& EmptySettings() {
 
 IGlimraUndo::~IGlimraUndo() = default;
 
-boost::intrusive_ptr<IGlimraUndo> IGlimraUndo::Create(const std::string& folder, const std::string& /*sessionName*/,
+boost::intrusive_ptr<IGlimraUndo> IGlimraUndo::Create(const std::string& folder, const std::string& sessionName,
                                                       TempNameFunction tempName) {
-  return boost::intrusive_ptr<IGlimraUndo>(new GlimraUndo(folder, std::move(tempName)));
+  return boost::intrusive_ptr<IGlimraUndo>(new GlimraUndo(folder, sessionName, std::move(tempName)));
 }
 
-GlimraUndo::GlimraUndo(const std::string& folder, TempNameFunction tempName)
+GlimraUndo::GlimraUndo(const std::string& folder, const std::string& session, TempNameFunction tempName)
     : folder_(folder), tempName_(std::move(tempName)) {
+  owner_.session = SessionKey(session);
   if (!tempName_) ZENTOR_THROW_DESC(GlimraException, "The undo store needs a temporary-name function");
   if (!folder_.empty() && folder_.back() != '/') folder_ += '/';
 }
@@ -445,7 +446,7 @@ void GlimraUndo::Load(const Core::Property& data) {
       if (!data.ChildExists(Settings::SAVE_PROPERTY_INDEX)) {
         ZENTOR_THROW_DESC(IOException, "Damaged undo record: no index");
       }
-      LoadImpl(data);
+      LoadImpl(data, owner_);
       if (steps.empty()) ZENTOR_THROW_DESC(IOException, "Damaged undo record: no image step");
       if (index >= steps.size()) ZENTOR_THROW_DESC(IOException, "Damaged undo record: index out of range");
       for (UndoItem& step : steps) {
@@ -471,7 +472,8 @@ void GlimraUndo::Load(const Core::Property& data) {
 void GlimraUndo::Save(Core::Property& data) {
   // The walk only reads the steps, and no other change runs meanwhile.
   ChangeLock change(changeMutex_);
-  SaveImpl(data, folder_, tempName_, true, true);
+  SaveImpl(data, folder_, tempName_, owner_, true, true);
+  KeepSwapFiles();
 }
 
 uint64_t GlimraUndo::GetSize() const {
@@ -517,7 +519,7 @@ void GlimraUndo::CheckForSize() {
   }
   // Without the reader lock: the walk only reads the steps, and no other change runs meanwhile.
   Core::Property scratch{std::string()};
-  SaveImpl(scratch, folder_, tempName_, false, false);
+  SaveImpl(scratch, folder_, tempName_, owner_, false, false);
   LOG(INFO) << "Swap done";
 }
 

@@ -28,7 +28,8 @@ class GLIMRA_CORE_API GlimraUndo : public virtual IGlimraUndo, protected TUndoIm
   using TempNameFunction = IGlimraUndo::TempNameFunction;
   using ConvFunction = IGlimraUndo::ConvFunction;
 
-  GlimraUndo(const std::string& folder, TempNameFunction tempName);
+  // session: the id of the session the store belongs to; its swap files carry it.
+  GlimraUndo(const std::string& folder, const std::string& session, TempNameFunction tempName);
   ~GlimraUndo() override;
 
   long AddRef() const override { return counter_.AddRef(); }
@@ -99,6 +100,8 @@ class GLIMRA_CORE_API GlimraUndo : public virtual IGlimraUndo, protected TUndoIm
 
   RefCountImpl counter_;
   std::string folder_;
+  // The session and no step yet: where the store's swap files belong.
+  SwapPlace owner_;
   TempNameFunction tempName_;
   Proc::DataVideoPtr colorCache_;
   Proc::DataVideoPtr copyCache_;

@@ -179,7 +179,7 @@ class GLIMRA_CORE_API IGlimraCore : public virtual IRefCountable,
     // The image to open when no session can be restored.
     std::string filePath;
     // Ends with a path separator. The session's own: swap files its session does not keep are
-    // removed when the engine starts.
+    // removed when the engine starts, unless a refused session lies beside them.
     std::string tempFolder;
     std::function<std::string()> tempNameGenerator;
     // Must not be null; must outlive the engine.
@@ -201,6 +201,10 @@ class GLIMRA_CORE_API IGlimraCore : public virtual IRefCountable,
   virtual void SaveMask(const Core::ioPath& path) = 0;
   virtual const Conf::FormatCodecVideoPtr& GetFormatCodec() const = 0;
   virtual void Debug() = 0;
+  // True when the engine continues the session of its session file; false when it opened the
+  // image, because there was no session file or it was refused. A refused session file and its
+  // swap files are kept in the folder, beside the new session's.
+  virtual bool IsSessionRestored() const = 0;
 
   ~IGlimraCore() override;
 

@@ -74,7 +74,8 @@ class GLIMRA_CORE_API IGlimraUndo
   virtual void SetSaved(bool saved) = 0;
   // Restores both levels from a session's "Data" node; refuses damaged records with IOException.
   virtual void Load(const Core::Property& data) = 0;
-  // Writes both levels into node, every frame written to a swap file first.
+  // Writes both levels into node, every frame written to a swap file first. The files it names
+  // then stay when their steps go (a swap file no session record names goes with its step).
   virtual void Save(Core::Property& data) = 0;
   // Writes frames of non-current steps to swap files when the store holds too much.
   virtual void CheckForSize() = 0;
@@ -82,7 +83,8 @@ class GLIMRA_CORE_API IGlimraUndo
   // Raises the drawer events.
   virtual void Notify() = 0;
 
-  // folder: the session's temporary folder; sessionName is not used.
+  // folder: the session's temporary folder; sessionName: the session's id, which its swap files
+  // carry, so that a record of another session is refused when read back.
   static boost::intrusive_ptr<IGlimraUndo> Create(const std::string& folder, const std::string& sessionName,
                                                   TempNameFunction tempName);
 };

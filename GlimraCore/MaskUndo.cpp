@@ -6,6 +6,7 @@
 #include <glog/logging.h>
 
 #include <algorithm>
+#include <climits>
 #include <cstring>
 
 namespace Zentor {
@@ -224,19 +225,19 @@ void MaskUndo::Copy(Proc::IDataVideo& dest, const Proc::IDataVideo& patch, const
 }
 
 void MaskUndo::SaveImpl(Core::Property& node, const std::string& folder, TempNameFunction tempName,
-                        bool fullMode, bool sync) const {
-  TUndoImplBottom::SaveImpl(node, folder, std::move(tempName), fullMode, sync);
+                        const SwapPlace& owner, bool fullMode, bool sync) const {
+  TUndoImplBottom::SaveImpl(node, folder, std::move(tempName), owner, fullMode, sync);
   node.CreateChildT(Settings::SAVE_PROPERTY_IS_SAVED, saved_);
   UndoDetail::WriteInfo(node.SetChild(Settings::SAVE_PROPERTY_INFO), info_);
   node.CreateChildT(Settings::SAVE_PROPERTY_PIX_COUNT, static_cast<long long>(pixelCount_));
 }
 
-void MaskUndo::LoadImpl(const Core::Property& node) {
+void MaskUndo::LoadImpl(const Core::Property& node, const SwapPlace& owner) {
   saved_ = node.ChildExists(Settings::SAVE_PROPERTY_IS_SAVED) &&
            Core::GetValue<bool>(node[Settings::SAVE_PROPERTY_IS_SAVED]);
   UndoDetail::ReadInfo(node[Settings::SAVE_PROPERTY_INFO], info_);
-  pixelCount_ = static_cast<uint64_t>(Core::GetValue<long long>(node[Settings::SAVE_PROPERTY_PIX_COUNT]));
-  TUndoImplBottom::LoadImpl(node);
+  pixelCount_ = static_cast<uint64_t>(ReadRecordNumber(node[Settings::SAVE_PROPERTY_PIX_COUNT], 0, LLONG_MAX));
+  TUndoImplBottom::LoadImpl(node, owner);
 }
 
 void MaskUndo::Validate(uint32_t width, uint32_t height) const {

@@ -31,9 +31,9 @@ class GLIMRA_CORE_API MaskUndo : public TUndoImplBottom {
   void UndoImpl() override;
   void RedoImpl() override;
   bool ResetImpl() override;
-  void LoadImpl(const Core::Property& node) override;
-  void SaveImpl(Core::Property& node, const std::string& folder, TempNameFunction tempName, bool fullMode,
-                bool sync) const override;
+  void LoadImpl(const Core::Property& node, const SwapPlace& owner) override;
+  void SaveImpl(Core::Property& node, const std::string& folder, TempNameFunction tempName, const SwapPlace& owner,
+                bool fullMode, bool sync) const override;
   bool StayInMemory(uint32_t i) const override;
 
   // Writes patch into dest with its top-left corner at (rect.left, rect.top).

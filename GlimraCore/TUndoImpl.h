@@ -39,11 +39,15 @@ inline void ReadInfo(const Core::Property& info, Core::Property& information) {
   information = info.Count() > 0 ? info[0] : Core::Property(std::string());
 }
 
+inline uint32_t ReadUnsigned(const Core::Property& node) {
+  return static_cast<uint32_t>(ReadRecordNumber(node, 0, UINT32_MAX));
+}
+
 inline void ReadInfo(const Core::Property& info, Proc::CropInfo& rect) {
-  rect.left = static_cast<uint32_t>(Core::GetValue<long long>(info[Settings::SAVE_PROPERTY_INFO_LEFT]));
-  rect.right = static_cast<uint32_t>(Core::GetValue<long long>(info[Settings::SAVE_PROPERTY_INFO_RIGHT]));
-  rect.top = static_cast<uint32_t>(Core::GetValue<long long>(info[Settings::SAVE_PROPERTY_INFO_TOP]));
-  rect.bottom = static_cast<uint32_t>(Core::GetValue<long long>(info[Settings::SAVE_PROPERTY_INFO_BOTTOM]));
+  rect.left = ReadUnsigned(info[Settings::SAVE_PROPERTY_INFO_LEFT]);
+  rect.right = ReadUnsigned(info[Settings::SAVE_PROPERTY_INFO_RIGHT]);
+  rect.top = ReadUnsigned(info[Settings::SAVE_PROPERTY_INFO_TOP]);
+  rect.bottom = ReadUnsigned(info[Settings::SAVE_PROPERTY_INFO_BOTTOM]);
 }
 
 }  // namespace UndoDetail
@@ -98,10 +102,11 @@ class TUndoImpl {
     for (const UndoItem& step : steps) size += step.GetMemorySize();
     return size;
   }
-  // Appends the steps of a level record.
-  virtual void LoadImpl(const Core::Property& node) {
+  // Appends the steps of a level record. owner: the session, and at the mask level the image
+  // step, the level belongs to.
+  virtual void LoadImpl(const Core::Property& node, const SwapPlace& owner) {
     if (node.ChildExists(Settings::SAVE_PROPERTY_INDEX)) {
-      index = static_cast<uint32_t>(Core::GetValue<long long>(node[Settings::SAVE_PROPERTY_INDEX]));
+      index = UndoDetail::ReadUnsigned(node[Settings::SAVE_PROPERTY_INDEX]);
     }
     const Core::Property& items = node[Settings::SAVE_PROPERTY_UNDO_ITEMS];
     for (size_t i = 0; i < items.Count(); ++i) {
@@ -112,11 +117,11 @@ class TUndoImpl {
       if constexpr (!std::is_same_v<Lower, NoLowerLevel>) {
         if (item.ChildExists(Settings::SAVE_PROPERTY_MASK)) {
           lower = std::make_shared<Lower>();
-          lower->LoadImpl(item[Settings::SAVE_PROPERTY_MASK]);
+          lower->LoadImpl(item[Settings::SAVE_PROPERTY_MASK], PlaceOf(owner, steps.size()));
         }
       }
       UndoItem step(information, Proc::DataVideoPtr(), lower);
-      step.DeserializeFrame(item[Settings::SAVE_PROPERTY_FRAME]);
+      step.DeserializeFrame(item[Settings::SAVE_PROPERTY_FRAME], PlaceOf(owner, steps.size()));
       steps.push_back(step);
     }
   }
@@ -124,7 +129,7 @@ class TUndoImpl {
   // mode only the steps that need not stay in memory. sync: each file reaches the disk before it
   // counts as written (the session walk only). Returns when every write has ended.
   virtual void SaveImpl(Core::Property& node, const std::string& folder, TempNameFunction tempName,
-                        bool fullMode, bool sync) const {
+                        const SwapPlace& owner, bool fullMode, bool sync) const {
     node.CreateChildT(Settings::SAVE_PROPERTY_INDEX, static_cast<long long>(index));
     Core::Property& items = node.SetChild(Settings::SAVE_PROPERTY_UNDO_ITEMS);
     SwapWriter writer(sync);
@@ -136,7 +141,7 @@ class TUndoImpl {
       UndoDetail::WriteInfo(record.SetChild(Settings::SAVE_PROPERTY_INFO), step.information);
       // Only a frame in memory without a file needs a new name.
       const std::string name = step.NeedsSwapName() ? folder + tempName() : std::string();
-      const bool write = step.SaveFrameCheck(name);
+      const bool write = step.SaveFrameCheck(name, PlaceOf(owner, i));
       try {
         step.SerializeFrame(record.SetChild(Settings::SAVE_PROPERTY_FRAME));
         if (write) writer.Write(step);
@@ -148,7 +153,8 @@ class TUndoImpl {
         if (step.lower) {
           // A failed write of the history does not stop the walk: the other frames still go.
           try {
-            step.lower->SaveImpl(record.SetChild(Settings::SAVE_PROPERTY_MASK), folder, tempName, true, sync);
+            step.lower->SaveImpl(record.SetChild(Settings::SAVE_PROPERTY_MASK), folder, tempName, PlaceOf(owner, i),
+                                 true, sync);
           } catch (...) {
             writer.RecordFailure(boost::current_exception());
           }
@@ -164,11 +170,32 @@ class TUndoImpl {
   virtual bool StayInMemory(uint32_t i) const { return i == index; }
   virtual ~TUndoImpl() = default;
 
+  // A session record names every swap file of the level now: they outlive their steps.
+  void KeepSwapFiles() const {
+    for (const UndoItem& step : steps) {
+      step.KeepSwapFile();
+      if constexpr (!std::is_same_v<Lower, NoLowerLevel>) {
+        if (step.lower) step.lower->KeepSwapFiles();
+      }
+    }
+  }
+
   size_t GetStepCount() const { return steps.size(); }
   uint32_t GetIndex() const { return index; }
 
  protected:
   bool HasCurrent() const { return index != NO_INDEX && index < steps.size(); }
+  // The place of step i of a level that belongs to owner.
+  static SwapPlace PlaceOf(const SwapPlace& owner, size_t i) {
+    SwapPlace place = owner;
+    if constexpr (std::is_same_v<Lower, NoLowerLevel>) {
+      place.maskStep = static_cast<uint32_t>(i);
+    } else {
+      place.imageStep = static_cast<uint32_t>(i);
+      place.maskStep = SwapPlace::PICTURE;
+    }
+    return place;
+  }
 
   std::vector<UndoItem> steps;
   uint32_t index = NO_INDEX;

@@ -22,6 +22,7 @@
 #include <mutex>
 #include <thread>
 #include <utility>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <vector>
@@ -70,11 +71,15 @@ uint64_t ExpectedFileSize(const FrameGeometry& g) {
 }
 
 
-// A swap file ends with a record of its own geometry and a checksum of everything before the
-// checksum, so a damaged file, or a frame record that no longer describes the file, is refused.
-constexpr char TRAILER_TAG[9] = "ZSWAPEND";
+// A swap file ends with a record of its own geometry, of the session and step it belongs to, and
+// a checksum of everything before the checksum, so a damaged file, or a frame record that no
+// longer describes the file or names the file of another step, is refused.
+constexpr char TRAILER_TAG[9] = "ZSWAPEN2";
 constexpr size_t TRAILER_FIELDS = 9;  // width, height, aspect x and y, pixel format, four line sizes
-constexpr size_t TRAILER_BODY = 8 + TRAILER_FIELDS * 4;
+constexpr size_t TRAILER_GEOMETRY = 8 + TRAILER_FIELDS * 4;
+constexpr size_t TRAILER_SESSION = 8;
+constexpr size_t TRAILER_PLACE = 8;  // image step, mask step
+constexpr size_t TRAILER_BODY = TRAILER_GEOMETRY + TRAILER_SESSION + TRAILER_PLACE;
 constexpr size_t TRAILER_SIZE = TRAILER_BODY + 8;
 // Content is summed in pieces small enough to still be in the cache when written or after reading.
 constexpr size_t SLICE = 256 * 1024;
@@ -89,7 +94,7 @@ uint64_t GetLe(const uint8_t* in, int bytes) {
   return value;
 }
 
-void TrailerBody(const FrameGeometry& g, uint8_t* out) {
+void TrailerBody(const FrameGeometry& g, const SwapPlace& place, uint8_t* out) {
   std::memcpy(out, TRAILER_TAG, 8);
   const uint32_t fields[TRAILER_FIELDS] = {g.width,
                                            g.height,
@@ -101,6 +106,9 @@ void TrailerBody(const FrameGeometry& g, uint8_t* out) {
                                            static_cast<uint32_t>(g.lines[2]),
                                            static_cast<uint32_t>(g.lines[3])};
   for (size_t i = 0; i < TRAILER_FIELDS; ++i) PutLe(out + 8 + 4 * i, fields[i], 4);
+  PutLe(out + TRAILER_GEOMETRY, place.session, 8);
+  PutLe(out + TRAILER_GEOMETRY + TRAILER_SESSION, place.imageStep, 4);
+  PutLe(out + TRAILER_GEOMETRY + TRAILER_SESSION + 4, place.maskStep, 4);
 }
 
 // Passes writes on and sums them.
@@ -255,6 +263,29 @@ std::string WriteFailureText(const std::string& name) {
 }
 }  // namespace
 
+uint64_t SessionKey(const std::string& sessionId) {
+  FrameChecksum sum;
+  sum.Update(sessionId.data(), sessionId.size());
+  return sum.Final();
+}
+
+long long ReadRecordNumber(const Core::Property& node, long long lo, long long hi) {
+  // The writer stores whole numbers only; a fraction or text was not written by it.
+  long long value = 0;
+  if (node.GetType() == PT_INT) {
+    value = node.GetInt();
+  } else if (node.GetType() == PT_INT64) {
+    value = node.GetInt64();
+  } else {
+    ZENTOR_THROW_DESC(IOException, "Damaged session record: \"" + node.GetName() + "\" is not a whole number");
+  }
+  if (value < lo || value > hi) {
+    ZENTOR_THROW_DESC(IOException, "Damaged session record: \"" + node.GetName() + "\" is out of range: " +
+                                       std::to_string(value));
+  }
+  return value;
+}
+
 uint64_t GetFrameSize(const Proc::IDataVideo* frame) {
   if (!frame) return 0;
   const int line = frame->GetPicture().linesize[0];
@@ -352,6 +383,14 @@ void SwapWriter::RecordFailure(boost::exception_ptr failure, const std::string& 
 // ---------------------------------------------------------------------------------------------
 // UndoItemBase
 
+UndoItemBase::Slot::~Slot() {
+  // The last copy of the step is gone; a file no session record names is of no use any more.
+  if (swapName.empty() || named || writePending) return;
+  if (::unlink(swapName.c_str()) != 0 && errno != ENOENT) {
+    LOG(WARNING) << "Cannot remove the swap file " << swapName << ": " << std::strerror(errno);
+  }
+}
+
 UndoItemBase::UndoItemBase() : slot_(std::make_shared<Slot>()) {}
 
 UndoItemBase::UndoItemBase(const Proc::DataVideoPtr& frame, bool copy) : slot_(std::make_shared<Slot>()) {
@@ -368,11 +407,13 @@ void UndoItemBase::SetFrame(const Proc::DataVideoPtr& frame) const {
   boost::lock_guard<boost::mutex> lock(slot_->mutex);
   slot_->frame = frame;
   slot_->swapName.clear();
+  slot_->named = false;
 }
 
 void UndoItemBase::ForgetSwapFile() const {
   boost::lock_guard<boost::mutex> lock(slot_->mutex);
   slot_->swapName.clear();
+  slot_->named = false;
 }
 
 bool UndoItemBase::IsInMemory() const {
@@ -400,7 +441,7 @@ FrameGeometry UndoItemBase::GetGeometry() const {
   return slot_->geometry;
 }
 
-bool UndoItemBase::SaveFrameCheck(const std::string& name) const {
+bool UndoItemBase::SaveFrameCheck(const std::string& name, const SwapPlace& place) const {
   Slot& slot = *slot_;
   boost::lock_guard<boost::mutex> lock(slot.mutex);
   if (!slot.frame) return false;
@@ -408,6 +449,8 @@ bool UndoItemBase::SaveFrameCheck(const std::string& name) const {
     if (name.empty()) return false;
     const Proc::IDataVideo& frame = *slot.frame;
     slot.swapName = name;
+    slot.named = false;
+    slot.place = place;
     slot.geometry.width = frame.GetWidth();
     slot.geometry.height = frame.GetHeight();
     slot.geometry.aspectX = frame.GetAspectX();
@@ -437,6 +480,7 @@ void UndoItemBase::SaveFrame(SwapWriter& writer) const {
   Proc::DataVideoPtr frame;
   std::string name;
   FrameGeometry geometry;
+  SwapPlace place;
   {
     boost::lock_guard<boost::mutex> lock(slot.mutex);
     if (!slot.frame || slot.swapName.empty()) {
@@ -446,13 +490,14 @@ void UndoItemBase::SaveFrame(SwapWriter& writer) const {
     frame = slot.frame;
     name = slot.swapName;
     geometry = slot.geometry;
+    place = slot.place;
   }
   try {
     Core::DataOutputPtr out = Core::DataOutputFile::Create(name, Core::DataOutputFile::TRUNCATE);
     SummingOutput summed(*out);
     frame->WriteData(summed);
     uint8_t trailer[TRAILER_SIZE];
-    TrailerBody(geometry, trailer);
+    TrailerBody(geometry, place, trailer);
     summed.sum.Update(trailer, TRAILER_BODY);
     PutLe(trailer + TRAILER_BODY, summed.sum.Final(), 8);
     out->Write(trailer, TRAILER_SIZE);
@@ -557,11 +602,16 @@ void UndoItemBase::LoadFrameLocked(Slot& slot) const {
     }
     in->Read(trailer, TRAILER_SIZE);
     uint8_t recorded[TRAILER_BODY];
-    TrailerBody(g, recorded);
-    if (std::memcmp(trailer, recorded, TRAILER_BODY) != 0) {
+    TrailerBody(g, slot.place, recorded);
+    if (std::memcmp(trailer, recorded, TRAILER_GEOMETRY) != 0) {
       problem = "it does not hold the frame its record describes";
-      ZENTOR_THROW_DESC(IOException, damaged + ": " + problem);
+    } else if (std::memcmp(trailer + TRAILER_GEOMETRY, recorded + TRAILER_GEOMETRY, TRAILER_SESSION) != 0) {
+      problem = "it belongs to another session";
+    } else if (std::memcmp(trailer + TRAILER_GEOMETRY + TRAILER_SESSION, recorded + TRAILER_GEOMETRY + TRAILER_SESSION,
+                           TRAILER_PLACE) != 0) {
+      problem = "it belongs to another step";
     }
+    if (!problem.empty()) ZENTOR_THROW_DESC(IOException, damaged + ": " + problem);
     sum.Add(trailer, TRAILER_BODY);
     if (GetLe(trailer + TRAILER_BODY, 8) != sum.Final()) {
       problem = "checksum mismatch";
@@ -589,22 +639,22 @@ void UndoItemBase::SerializeFrame(Core::Property& node) const {
   for (int n = 0; n < 4; ++n) lines.CreateChildT(std::string(), static_cast<int>(g.lines[n]));
 }
 
-void UndoItemBase::DeserializeFrame(const Core::Property& node) {
+void UndoItemBase::DeserializeFrame(const Core::Property& node, const SwapPlace& place) {
   if (!node.ChildExists(Conf::IFormatFile::TAG_FILENAME)) return;
+  const auto size = [&node](const std::string& name) {
+    return static_cast<uint32_t>(ReadRecordNumber(node[name], 0, UINT32_MAX));
+  };
   FrameGeometry g;
-  g.width = static_cast<uint32_t>(Core::GetValue<long long>(node[Conf::IFormatCodecVideo::TAG_WIDTH]));
-  g.height = static_cast<uint32_t>(Core::GetValue<long long>(node[Conf::IFormatCodecVideo::TAG_HEIGHT]));
-  g.aspectX = static_cast<uint32_t>(Core::GetValue<long long>(node[Conf::IFormatCodecVideo::TAG_ASPECTX]));
-  g.aspectY = static_cast<uint32_t>(Core::GetValue<long long>(node[Conf::IFormatCodecVideo::TAG_ASPECTY]));
-  const long long pixelFormat = Core::GetValue<long long>(node[Conf::IFormatCodecVideo::TAG_PIX_FMT]);
+  g.width = size(Conf::IFormatCodecVideo::TAG_WIDTH);
+  g.height = size(Conf::IFormatCodecVideo::TAG_HEIGHT);
+  g.aspectX = size(Conf::IFormatCodecVideo::TAG_ASPECTX);
+  g.aspectY = size(Conf::IFormatCodecVideo::TAG_ASPECTY);
   // Only values of the enumeration may become an AVPixelFormat.
-  if (pixelFormat < AV_PIX_FMT_NONE || pixelFormat >= AV_PIX_FMT_NB) {
-    ZENTOR_THROW_DESC(IOException, "Damaged frame record: unknown pixel format " + std::to_string(pixelFormat));
-  }
-  g.pixelFormat = static_cast<AVPixelFormat>(pixelFormat);
+  g.pixelFormat = static_cast<AVPixelFormat>(
+      ReadRecordNumber(node[Conf::IFormatCodecVideo::TAG_PIX_FMT], AV_PIX_FMT_NONE, AV_PIX_FMT_NB - 1));
   const std::string name = Core::GetValue<std::string>(node[Conf::IFormatFile::TAG_FILENAME]);
   const Core::Property& lines = node[Settings::SAVE_PROPERTY_LINESIZES];
-  for (int n = 0; n < 4; ++n) g.lines[n] = static_cast<int32_t>(Core::GetValue<long long>(lines[n]));
+  for (int n = 0; n < 4; ++n) g.lines[n] = static_cast<int32_t>(ReadRecordNumber(lines[n], INT32_MIN, INT32_MAX));
   const std::string problem = name.empty() ? std::string("no file name") : CheckGeometry(g);
   if (!problem.empty()) ZENTOR_THROW_DESC(IOException, "Damaged frame record: " + problem);
 
@@ -612,6 +662,13 @@ void UndoItemBase::DeserializeFrame(const Core::Property& node) {
   slot_->frame.reset();
   slot_->swapName = name;
   slot_->geometry = g;
+  slot_->place = place;
+  slot_->named = true;
+}
+
+void UndoItemBase::KeepSwapFile() const {
+  boost::lock_guard<boost::mutex> lock(slot_->mutex);
+  if (!slot_->swapName.empty()) slot_->named = true;
 }
 
 }  // namespace Glimra

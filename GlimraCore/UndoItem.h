@@ -73,8 +73,26 @@ struct FrameGeometry {
   int32_t lines[4] = {};
 };
 
+// Where a swap file belongs: the session (a sum of its id) and the step's place in the store. A
+// swap file carries it, so a session record that names another step's file is refused.
+struct SwapPlace {
+  static constexpr uint32_t PICTURE = 0xFFFFFFFF;
+  uint64_t session = 0;
+  uint32_t imageStep = 0;
+  // The mask step, or PICTURE for the image step's own picture.
+  uint32_t maskStep = PICTURE;
+};
+
+// The sum of a session id that swap files carry.
+GLIMRA_CORE_API uint64_t SessionKey(const std::string& sessionId);
+
+// A whole number of a session record within [lo, hi]; anything else (a fraction, text, a number
+// out of range) refuses the record with IOException rather than being cut to size.
+GLIMRA_CORE_API long long ReadRecordNumber(const Core::Property& node, long long lo, long long hi);
+
 // The frame of a step. Copies of a step share one slot, so they always agree on the frame, the
-// swap file name and the geometry; the slot's mutex guards all three.
+// swap file name and the geometry; the slot's mutex guards all three. When the last copy goes,
+// its swap file goes with it unless a session record names that file.
 class GLIMRA_CORE_API UndoItemBase {
  public:
   // A step without frame.
@@ -97,9 +115,9 @@ class GLIMRA_CORE_API UndoItemBase {
   uint64_t GetMemorySize() const;
   FrameGeometry GetGeometry() const;
 
-  // Offers the frame for writing under name: true when a write is needed (name and geometry are
-  // recorded); a frame that a file already holds leaves memory at once.
-  bool SaveFrameCheck(const std::string& name) const;
+  // Offers the frame for writing under name at place: true when a write is needed (name, geometry
+  // and place are recorded); a frame that a file already holds leaves memory at once.
+  bool SaveFrameCheck(const std::string& name, const SwapPlace& place) const;
   // Takes back an offer that SaveFrameCheck accepted but that was never queued.
   void CancelWrite() const;
   // Writes the frame to its swap file and lets it go; a failure is recorded in the writer, the
@@ -108,16 +126,23 @@ class GLIMRA_CORE_API UndoItemBase {
   // Reads the frame back from its swap file (IOExceptionTempFolder on failure, step unchanged).
   void LoadFrame() const;
   void SerializeFrame(Core::Property& node) const;
-  // Takes name and geometry from a frame record; refuses unusable geometry with IOException.
-  void DeserializeFrame(const Core::Property& node);
+  // Takes name and geometry from the frame record of the step at place; refuses unusable geometry
+  // with IOException. The file read back must carry the same place.
+  void DeserializeFrame(const Core::Property& node, const SwapPlace& place);
+  // A session record now names the swap file: it stays when the step goes.
+  void KeepSwapFile() const;
 
  private:
   struct Slot {
+    ~Slot();
     boost::mutex mutex;
     Proc::DataVideoPtr frame;
     std::string swapName;
     FrameGeometry geometry;
+    SwapPlace place;
     bool writePending = false;
+    // A session record names swapName: the file must outlive the step.
+    bool named = false;
   };
   void LoadFrameLocked(Slot& slot) const;
 

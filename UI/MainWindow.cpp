@@ -12,6 +12,7 @@
 #include "Platform/AppShell/AlertBox.h"
 #include "Platform/AppShell/Application.h"
 #include "Platform/Formats/IFormatCodec.h"
+#include "Platform/QtGlue/ScreenPlacement.h"
 #include "Platform/Translations/LocalizationManager.h"
 #include "UI/DocumentDialogs.h"
 #include "UI/IUIToolsControl.h"
@@ -418,7 +419,15 @@ void MainWindow::LoadSettings() {
     const int64_t height = store.GetInt64(Key(Settings::WIDTH), r.height());
     const int64_t width = store.GetInt64(Key(Settings::HEIGHT), r.width());
     startMaximized = store.GetBool(Key(Settings::MAXIMIZED), isMaximized());
-    if (width != 0 && height != 0) setGeometry(int(left), int(top), int(width), int(height));
+    if (width != 0 && height != 0) {
+      // Checked before the narrowing to int: a damaged size must not become a huge window.
+      if (Gui::LiesOnScreens(left, top, width, height)) {
+        setGeometry(int(left), int(top), int(width), int(height));
+      } else {
+        LOG(WARNING) << "The stored window placement " << width << "x" << height << " at " << left << "," << top
+                     << " does not fit on the screens; it is not used";
+      }
+    }
   }
   const QByteArray state = FromBytes(store.GetBytes(Key(Settings::STATE), {}));
   if (!state.isEmpty()) restoreState(state, 0);
@@ -439,8 +448,8 @@ void MainWindow::SaveSettings() const {
 
 // ---- The document ----
 
-void MainWindow::SetWorkspaceController(const WorkspaceControllerPtr& newController) {
-  if (!newController || !DiscardUnsavedChanges()) return;
+bool MainWindow::SetWorkspaceController(const WorkspaceControllerPtr& newController) {
+  if (!newController || !DiscardUnsavedChanges()) return false;
   controller = newController;
 
   ui->workspaceWidget->SetWorkspaceController(controller);
@@ -460,6 +469,7 @@ void MainWindow::SetWorkspaceController(const WorkspaceControllerPtr& newControl
   ui->menuTransformation->setEnabled(true);
   ui->actionMagic_Enhance->setEnabled(true);
   ui->actionImage_Size->setEnabled(true);
+  return true;
 }
 
 void MainWindow::ReleaseWorkspaceController() {
@@ -512,6 +522,12 @@ void MainWindow::ShowOpenError(const QString& path, const boost::exception_ptr& 
           ? tr("<b>Could not open the file '%1'.</b><br>The image is corrupted or in an unsupported file format.").arg(name)
           : tr("<b>Could not open the file '%1'.</b><br>%2").arg(name, reason);
   App::AlertBox::exec(App::AlertBox::LEVEL_DEFAULT, QString(), text, QMessageBox::Ok, this);
+}
+
+void MainWindow::ShowSessionNotRestored() {
+  App::AlertBox::exec(App::AlertBox::LEVEL_DEFAULT, QString(),
+                      tr("The last session could not be restored; the picture was opened as saved."), QMessageBox::Ok,
+                      this);
 }
 
 void MainWindow::HandleEventChangeToSaveInternal(bool changed) {

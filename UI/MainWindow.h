@@ -37,8 +37,8 @@ class MainWindow : public QMainWindow,
   explicit MainWindow(QWidget* parent = nullptr, Qt::WindowFlags flags = Qt::WindowFlags());
   ~MainWindow() override;
 
-  // Takes the new image's controller unless the user keeps the unsaved document.
-  void SetWorkspaceController(const WorkspaceControllerPtr& controller);
+  // Takes the new image's controller unless the user keeps the unsaved document; true when taken.
+  bool SetWorkspaceController(const WorkspaceControllerPtr& controller);
   // Drops the document without a question, from every panel that holds it, so that its engine
   // and the engine's threads end while the handlers they report to still exist.
   void ReleaseWorkspaceController();
@@ -47,6 +47,8 @@ class MainWindow : public QMainWindow,
   // The open-error alert; a cause the engine gave for not reaching the file replaces the text about
   // damaged or unknown pictures.
   void ShowOpenError(const QString& path, const boost::exception_ptr& cause = boost::exception_ptr());
+  // The last session was asked for, and the picture was opened afresh instead.
+  void ShowSessionNotRestored();
   // The Settings > Language menu.
   QMenu* GetLocaleMenu() const;
 

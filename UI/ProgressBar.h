@@ -39,6 +39,8 @@ class ProgressBar : public QDialog {
 
  public Q_SLOTS:
   void OnCancelButtonClicked();
+  // Esc and a request to close the window act as Cancel; the dialog stays until the run ends.
+  void reject() override;
 
  protected:
   void changeEvent(QEvent* event) override;

@@ -5,12 +5,15 @@
 #include <QCoreApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QScopedValueRollback>
 #include <QScrollBar>
 #include <QShortcut>
 #include <QWheelEvent>
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
+#include <limits>
 #include <memory>
 
 namespace Zentor {
@@ -108,11 +111,15 @@ double WorkspaceView::ClampToLimits(double percent) const {
 }
 
 void WorkspaceView::ScaleToPercent(double percent) {
-  if (!std::isfinite(percent)) return;
+  if (ApplyScale(percent, true)) fitCeiling.reset();
+}
+
+bool WorkspaceView::ApplyScale(double percent, bool takeFocus) {
+  if (!std::isfinite(percent)) return false;
   const ScalePolicyFlags flags = CanScale();
-  if (!flags) return;
-  if (percent < lowerLimit && !flags.testFlag(SCALE_DOWN)) return;
-  if (percent > upperLimit && !flags.testFlag(SCALE_UP)) return;
+  if (!flags) return false;
+  if (percent < lowerLimit && !flags.testFlag(SCALE_DOWN)) return false;
+  if (percent > upperLimit && !flags.testFlag(SCALE_UP)) return false;
 
   // Set, not multiplied: repeated steps never drift off the limits.
   // The picture's point in the middle stays there; the view's own anchor may hold a point from
@@ -124,22 +131,34 @@ void WorkspaceView::ScaleToPercent(double percent) {
   emit scaleChanged(GetCurrentScalePercent());
   emit scaleEnabled(CanScale());
   if (scene()) UpdateDragEnabled();
-  setFocus(Qt::OtherFocusReason);
+  // Not when the window's layout refits the picture: the user may be typing elsewhere.
+  if (takeFocus) setFocus(Qt::OtherFocusReason);
+  return true;
 }
 
-void WorkspaceView::ScaleToFit() {
+void WorkspaceView::ScaleToFit() { ScaleToFit(std::numeric_limits<double>::infinity()); }
+
+void WorkspaceView::ScaleToFit(double ceiling) {
   if (!scene()) return;
+  Fit(ceiling, true);
+  fitCeiling = ceiling;
+}
+
+bool WorkspaceView::Fit(double ceiling, bool takeFocus) {
   const QRectF area = sceneRect();
-  if (area.width() <= 0.0 || area.height() <= 0.0) return;
-  // Measured without scroll bars: a fitted picture needs none.
+  if (area.width() <= 0.0 || area.height() <= 0.0) return false;
+  // Measured without scroll bars: a fitted picture needs none. Switching them resizes the
+  // viewport, which must not fit again meanwhile.
+  const QScopedValueRollback<bool> guard(fitting, true);
   const Qt::ScrollBarPolicy horizontal = horizontalScrollBarPolicy();
   const Qt::ScrollBarPolicy vertical = verticalScrollBarPolicy();
   setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   const double percent = std::min(viewport()->width() / area.width(), viewport()->height() / area.height()) * 100.0;
-  ScaleToPercent(percent);
+  const bool scaled = ApplyScale(std::min(percent, ceiling), takeFocus);
   setHorizontalScrollBarPolicy(horizontal);
   setVerticalScrollBarPolicy(vertical);
+  return scaled;
 }
 
 bool WorkspaceView::SetRestrictionForScale(ScalePolicy policy, double value) {
@@ -270,9 +289,16 @@ void WorkspaceView::paintEvent(QPaintEvent* event) {
 }
 
 void WorkspaceView::wheelEvent(QWheelEvent* event) {
-  // The wheel only zooms, never scrolls.
+  const QPoint angle = event->angleDelta();
+  // A sideways wheel or swipe scrolls as the horizontal scroll bar would; the vertical wheel
+  // only zooms, never scrolls.
+  if (std::abs(angle.x()) > std::abs(angle.y())) {
+    QAbstractScrollArea::wheelEvent(event);
+    event->accept();
+    return;
+  }
   event->accept();
-  const int delta = event->angleDelta().y();
+  const int delta = angle.y();
   // A touchpad opens and closes each gesture with events that carry no movement.
   if (delta == 0 && event->phase() != Qt::NoScrollPhase) return;
   try {
@@ -284,6 +310,13 @@ void WorkspaceView::wheelEvent(QWheelEvent* event) {
 
 void WorkspaceView::resizeEvent(QResizeEvent* event) {
   QGraphicsView::resizeEvent(event);
+  if (fitCeiling && !fitting && scene()) {
+    try {
+      Fit(*fitCeiling, false);
+    } catch (...) {
+      ErrorPath::ReportCurrent();
+    }
+  }
   if (scene()) UpdateDragEnabled();
   if (toolTipManager.isToolTipVisible()) toolTipManager.changePosition();
 }

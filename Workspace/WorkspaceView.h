@@ -12,6 +12,8 @@
 
 #include <boost/shared_ptr.hpp>
 
+#include <optional>
+
 namespace Zentor {
 namespace Glimra {
 
@@ -31,7 +33,10 @@ class WorkspaceView : public QGraphicsView, public IScalableView, public virtual
   void EnableToolTip(bool enable);
   IToolTip& GetToolTipEngine();
 
+  // The view keeps the picture fitted while its size changes, until another zoom.
   void ScaleToFit() override;
+  // Fits the picture, but never above ceiling percent.
+  void ScaleToFit(double ceiling);
   void ScaleToPercent(double percent) override;
   double GetCurrentScalePercent() const override;
   ScalePolicyFlags CanScale() const override;
@@ -72,6 +77,9 @@ class WorkspaceView : public QGraphicsView, public IScalableView, public virtual
   // Tells whether the scene is larger than the viewport, emitting enableDragMode on a change.
   void UpdateDragEnabled();
   double ClampToLimits(double percent) const;
+  // Both return whether the view changed its zoom.
+  bool ApplyScale(double percent, bool takeFocus);
+  bool Fit(double ceiling, bool takeFocus);
   // The tool gets the event first unless a drag mode is on or there is no tool.
   bool ToolTakes(bool (IDrawingTool::*handler)(QMouseEvent*), QMouseEvent* event);
 
@@ -80,6 +88,9 @@ class WorkspaceView : public QGraphicsView, public IScalableView, public virtual
   double scaleStep = 0.0;
   double lowerLimit = 100.0;
   double upperLimit = 100.0;
+  // The ceiling of the fit the view keeps; none once the user zoomed.
+  std::optional<double> fitCeiling;
+  bool fitting = false;
   boost::shared_ptr<IDrawingTool> drawingTool;
   ToolTipManager toolTipManager;
 };

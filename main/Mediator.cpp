@@ -34,6 +34,9 @@ StatisticsEventHandler* Mediator::s_statisticsEventHandler = nullptr;
 
 namespace {
 
+// How long a restore waits for a copy of the program that still holds the session while it closes.
+constexpr int CLOSING_COPY_WAIT_MS = 2000;
+
 // Every style but "/" for short options, with which an absolute path would be taken for one.
 constexpr int COMMAND_LINE_STYLE =
     po::command_line_style::allow_long | po::command_line_style::allow_short |
@@ -134,23 +137,32 @@ void Mediator::ProcessCommandLine(int argc, char** argv) {
   }
 
   for (const std::string& word : files) {
-    const QString path = QFile::decodeName(QByteArray::fromStdString(word));
-    if (ExtensionFormatHelper::CanOpenFile(path)) {
-      fileToOpen_ = path.toStdString();
+    if (ExtensionFormatHelper::CanOpenFile(QFile::decodeName(QByteArray::fromStdString(word)))) {
+      fileToOpen_ = word;
       break;
     }
   }
 }
 
 void Mediator::HandleMainWindowShow() {
-  // Only the first show: a later one must not reopen the file over the user's work.
-  if (fileToOpen_.empty() || commandLineFileOpened_) return;
-  commandLineFileOpened_ = true;
-  AddFileToOpen(QString::fromStdString(fileToOpen_));
+  windowShown_ = true;
+  OpenCommandLineFileWhenDue();
 }
 
 void Mediator::HandleApplicationStarted() {
-  if (!helpText_.empty()) ShowCommandLineHelp(QString::fromStdString(helpText_));
+  if (helpText_.empty()) return;
+  ShowCommandLineHelp(QString::fromStdString(helpText_));
+  helpShown_ = true;
+  OpenCommandLineFileWhenDue();
+}
+
+void Mediator::OpenCommandLineFileWhenDue() {
+  // Only once: a later show must not reopen the file over the user's work. Asked for help, the
+  // user reads it first; the open's busy cursor and events would otherwise run under the alert.
+  if (fileToOpen_.empty() || commandLineFileOpened_ || !windowShown_) return;
+  if (!helpText_.empty() && !helpShown_) return;
+  commandLineFileOpened_ = true;
+  AddNativeFileToOpen(QByteArray::fromStdString(fileToOpen_));
 }
 
 void Mediator::ShowCommandLineHelp(const QString& help) {
@@ -165,12 +177,14 @@ void Mediator::ShowCommandLineHelp(const QString& help) {
   alert.exec();
 }
 
-void Mediator::AddFileToOpen(const QString& path) {
+void Mediator::AddFileToOpen(const QString& path) { AddNativeFileToOpen(QFile::encodeName(path)); }
+
+void Mediator::AddNativeFileToOpen(const QByteArray& path) {
   try {
     Open(path.toStdString(), std::string());
   } catch (...) {
     LOG(WARNING) << "Cannot open " << path.toStdString() << ": " << boost::current_exception_diagnostic_information();
-    mainWindow_.ShowOpenError(path, boost::current_exception());
+    mainWindow_.ShowOpenError(QFile::decodeName(path), boost::current_exception());
   }
 }
 
@@ -181,9 +195,11 @@ void Mediator::RestoreLastSession() {
   try {
     if (file.empty() || session.empty()) {
       LOG(WARNING) << "There is no last session to restore";
-    } else if (App::SessionFolderLock::IsHeld(App::Application::GetApplicationTemporaryFilesDir() +
-                                              QString::fromStdString(session))) {
+    } else if (App::SessionFolderLock::IsHeld(
+                   App::Application::GetApplicationTemporaryFilesDir() + QString::fromStdString(session),
+                   CLOSING_COPY_WAIT_MS)) {
       // Another running copy works in it; a second engine on the same folder would spoil both.
+      // A copy that is closing writes its session and thumbnail and then lets go: that is waited for.
       LOG(WARNING) << "The last session is in use: " << session;
     } else {
       Open(file, session);
@@ -198,12 +214,20 @@ void Mediator::RestoreLastSession() {
 }
 
 void Mediator::Open(const std::string& path, const std::string& sessionId) {
+  bool taken = false;
+  bool openedAfresh = false;
   {
-    const WorkspaceControllerPtr controller =
+    const WorkspaceController::Pointer controller =
         WorkspaceController::Create(statisticsEventHandler_.get(), path, sessionId, engineFactory_);
-    mainWindow_.SetWorkspaceController(controller);
+    taken = mainWindow_.SetWorkspaceController(controller);
+    // The last session stays the kept document's when the user refused the new one.
+    if (taken) controller->RememberAsLastSession();
+    openedAfresh = taken && !sessionId.empty() && !controller->IsSessionRestored();
   }
-  WorkspaceController::ClearEarlierSessions();
+  // Now the replaced document's session, or the refused new one, is held no more. A refused
+  // restore keeps its session.
+  if (taken || sessionId.empty()) WorkspaceController::ClearEarlierSessions();
+  if (openedAfresh) mainWindow_.ShowSessionNotRestored();
 }
 
 void Mediator::HandlePreferencesDialog() {

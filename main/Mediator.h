@@ -35,6 +35,9 @@ class Mediator : public QObject {
   void CheckForUpdates(bool automatic);
   static void HookPrintScreenStatistics();
 
+  // Opens a file named in the file system's own bytes, which need not be valid UTF-8.
+  void AddNativeFileToOpen(const QByteArray& path);
+
   // The engine maker of every open; empty, the default, means the real engine.
   void SetEngineFactory(WorkspaceController::EngineFactory factory) { engineFactory_ = std::move(factory); }
 
@@ -52,19 +55,25 @@ class Mediator : public QObject {
   void HandleHelp();
 
  private:
-  // Hands a new controller to the window; the earlier sessions go once the window dropped its
-  // old one, so a live session is never cleared.
+  // Hands a new controller to the window, which may keep its document instead; the earlier
+  // sessions go once the window dropped the controller it does not show, so a live session is
+  // never cleared.
   void Open(const std::string& path, const std::string& sessionId);
   void OpenLink(int linkId);
+  // The command line's file opens once the window is shown and the help asked for was read.
+  void OpenCommandLineFileWhenDue();
 
   MainWindow& mainWindow_;
   App::CustomizationManagerPtr customization_;
   // The hook comes after the handler and goes before it: a key press never finds it gone.
   std::unique_ptr<StatisticsEventHandler> statisticsEventHandler_;
   std::unique_ptr<Core::HookerPrintScreen> printScreenHook_;
+  // As the command line gave it: in the file system's encoding.
   std::string fileToOpen_;
   std::string helpText_;
   bool commandLineFileOpened_ = false;
+  bool windowShown_ = false;
+  bool helpShown_ = false;
   WorkspaceController::EngineFactory engineFactory_;
 
   static StatisticsEventHandler* s_statisticsEventHandler;

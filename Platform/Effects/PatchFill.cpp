@@ -34,6 +34,11 @@ constexpr int REACH_FACTOR = 2;
 constexpr double VOTE_SCALE = 0.25;
 // ...and the spread (pixels) of the weight by the distance of a patch's centre from the pixel.
 constexpr float VOTE_SPREAD = 2.f;
+// The border's colours count as two surfaces when the squared distance of their two groups'
+// means is this many times the groups' variances together...
+constexpr double SURFACE_SEPARATION = 4.0;
+// ...and a source of the other surface than its target's must be this much closer to be taken.
+constexpr double SURFACE_FACTOR = 2.0;
 // A level is shrunk further while the holes are thicker (pixels from a known one) than this many
 // patch sides: coarser, the patches that fit between the holes no longer show what lies there...
 constexpr double COARSEST_THICKNESS = 2.0;
@@ -149,6 +154,13 @@ struct Level {
   std::vector<int32_t> dist;
   std::vector<float> weight;
   size_t targets = 0;
+  // On the coarsest level, where the holes' border shows two distinct surfaces: 1 or 2 a pixel
+  // (for hole pixels, the surface the border around them has); see FindSurfaces. Else empty.
+  std::vector<uint8_t> surface;
+
+  bool Agree(int target, int candidate) const {
+    return surface.empty() || surface[size_t(target)] == surface[size_t(candidate)];
+  }
 
   int Bands() const { return (h + BAND - 1) / BAND; }
 
@@ -208,6 +220,11 @@ struct Level {
   // A source within reach of the centre if random probes find one, else one anywhere.
   int NearSource(int centre, Random& random) const {
     if (limitReach < INT_MAX) {
+      for (int attempt = 0; attempt < 32; ++attempt) {
+        const int x = std::clamp(centre % w + random.Below(2 * limitReach + 1) - limitReach, r, w - 1 - r);
+        const int y = std::clamp(centre / w + random.Below(2 * limitReach + 1) - limitReach, r, h - 1 - r);
+        if (source[size_t(y) * w + x] && Agree(centre, y * w + x)) return y * w + x;
+      }
       for (int attempt = 0; attempt < 32; ++attempt) {
         const int x = std::clamp(centre % w + random.Below(2 * limitReach + 1) - limitReach, r, w - 1 - r);
         const int y = std::clamp(centre / w + random.Below(2 * limitReach + 1) - limitReach, r, h - 1 - r);
@@ -341,6 +358,226 @@ void SmoothFill(Level& level) {
   }
 }
 
+// What the matches of the target patches over pixel (x, y) say it is, channel by channel.
+void Said(const Level& level, int x, int y, float out[3]) {
+  const int w = level.w, r = level.r;
+  float sum[3] = {0.f, 0.f, 0.f}, total = 0.f;
+  for (int cy = std::max(r, y - r); cy <= std::min(level.h - 1 - r, y + r); ++cy) {
+    for (int cx = std::max(r, x - r); cx <= std::min(w - 1 - r, x + r); ++cx) {
+      const size_t c = size_t(cy) * w + cx;
+      if (!level.target[c] || level.match[c] < 0) continue;
+      const float weight = level.weight[c];
+      const uint32_t p = level.px[size_t(level.match[c] + (y - cy) * w + (x - cx))];
+      for (int k = 0; k < 3; ++k) sum[k] += weight * float((p >> (8 * k)) & 0xFF);
+      total += weight;
+    }
+  }
+  for (int k = 0; k < 3; ++k) out[k] = total > 0.f ? sum[k] / total : -1.f;
+}
+
+// Scattered values (weight 1 where known, 0 elsewhere) spread smoothly over the whole grid:
+// averaged into ever coarser grids, then filled back in from the coarse ones where unknown.
+struct Spread {
+  int w = 0, h = 0;
+  std::vector<float> v;       // three values a cell
+  std::vector<float> weight;  // at most 1
+
+  void Fill() {
+    if (w <= 1 && h <= 1) return;
+    Spread coarse;
+    coarse.w = (w + 1) / 2;
+    coarse.h = (h + 1) / 2;
+    coarse.v.assign(size_t(coarse.w) * coarse.h * 3, 0.f);
+    coarse.weight.assign(size_t(coarse.w) * coarse.h, 0.f);
+    for (int y = 0; y < h; ++y) {
+      for (int x = 0; x < w; ++x) {
+        const size_t i = size_t(y) * w + x, c = size_t(y / 2) * coarse.w + x / 2;
+        coarse.weight[c] += weight[i];
+        for (int k = 0; k < 3; ++k) coarse.v[3 * c + k] += weight[i] * v[3 * i + k];
+      }
+    }
+    for (size_t c = 0; c < coarse.weight.size(); ++c) {
+      if (coarse.weight[c] > 0.f) {
+        for (int k = 0; k < 3; ++k) coarse.v[3 * c + k] /= coarse.weight[c];
+      }
+      coarse.weight[c] = std::min(1.f, coarse.weight[c]);
+    }
+    coarse.Fill();
+    for (int y = 0; y < h; ++y) {
+      const float sy = std::clamp((y + 0.5f) * 0.5f - 0.5f, 0.f, float(coarse.h - 1));
+      const int y0 = static_cast<int>(sy), y1 = std::min(y0 + 1, coarse.h - 1);
+      const float fy = sy - y0;
+      for (int x = 0; x < w; ++x) {
+        const size_t i = size_t(y) * w + x;
+        if (weight[i] >= 1.f) continue;
+        const float sx = std::clamp((x + 0.5f) * 0.5f - 0.5f, 0.f, float(coarse.w - 1));
+        const int x0 = static_cast<int>(sx), x1 = std::min(x0 + 1, coarse.w - 1);
+        const float fx = sx - x0;
+        for (int k = 0; k < 3; ++k) {
+          const float top = coarse.v[3 * (size_t(y0) * coarse.w + x0) + k] * (1 - fx) +
+                            coarse.v[3 * (size_t(y0) * coarse.w + x1) + k] * fx;
+          const float bottom = coarse.v[3 * (size_t(y1) * coarse.w + x0) + k] * (1 - fx) +
+                               coarse.v[3 * (size_t(y1) * coarse.w + x1) + k] * fx;
+          v[3 * i + k] = weight[i] * v[3 * i + k] + (1 - weight[i]) * (top * (1 - fy) + bottom * fy);
+        }
+      }
+    }
+  }
+};
+
+// The fill is shifted by a smooth correction: on the known pixels next to the holes it is the
+// difference between the picture and what the matches say there, and it fades from there into
+// the holes. Tone and brightness then follow the border with no seam, as a blend in the gradient
+// domain would have it.
+void BlendIntoBorder(Level& level) {
+  const int w = level.w, h = level.h;
+  int left = w, top = h, right = -1, bottom = -1;
+  for (int y = 0; y < h; ++y) {
+    for (int x = 0; x < w; ++x) {
+      if (!level.hole[size_t(y) * w + x]) continue;
+      left = std::min(left, x);
+      right = std::max(right, x);
+      top = std::min(top, y);
+      bottom = std::max(bottom, y);
+    }
+  }
+  if (right < 0) return;
+  left = std::max(0, left - 1);
+  top = std::max(0, top - 1);
+  right = std::min(w - 1, right + 1);
+  bottom = std::min(h - 1, bottom + 1);
+  Spread spread;
+  spread.w = right - left + 1;
+  spread.h = bottom - top + 1;
+  spread.v.assign(size_t(spread.w) * spread.h * 3, 0.f);
+  spread.weight.assign(size_t(spread.w) * spread.h, 0.f);
+  for (int y = top; y <= bottom; ++y) {
+    for (int x = left; x <= right; ++x) {
+      const size_t i = size_t(y) * w + x;
+      if (level.hole[i]) continue;
+      bool border = false;
+      for (int dy = -1; dy <= 1 && !border; ++dy) {
+        for (int dx = -1; dx <= 1 && !border; ++dx) {
+          const int nx = x + dx, ny = y + dy;
+          border = nx >= 0 && ny >= 0 && nx < w && ny < h && level.hole[size_t(ny) * w + nx];
+        }
+      }
+      if (!border) continue;
+      float said[3];
+      Said(level, x, y, said);
+      if (said[0] < 0.f) continue;
+      const size_t s = size_t(y - top) * spread.w + (x - left);
+      spread.weight[s] = 1.f;
+      for (int k = 0; k < 3; ++k) spread.v[3 * s + k] = float((level.px[i] >> (8 * k)) & 0xFF) - said[k];
+    }
+  }
+  spread.Fill();
+  for (int y = top; y <= bottom; ++y) {
+    for (int x = left; x <= right; ++x) {
+      const size_t i = size_t(y) * w + x;
+      if (!level.hole[i]) continue;
+      const size_t s = size_t(y - top) * spread.w + (x - left);
+      uint32_t p = 0;
+      for (int k = 0; k < 3; ++k) {
+        const long value = std::lround(float((level.px[i] >> (8 * k)) & 0xFF) + spread.v[3 * s + k]);
+        p |= uint32_t(std::clamp(value, 0L, 255L)) << (8 * k);
+      }
+      level.px[i] = p;
+    }
+  }
+}
+
+// Two surfaces on the holes' border, when its colours fall into two well-separated groups: each
+// known pixel gets the nearer group's number, each hole pixel that of the group whose border
+// pixels are nearer and more (inverse square distance). An edge entering a hole then continues
+// across it, and a surface touching a short part of the border stays near it.
+void FindSurfaces(Level& level) {
+  if (SURFACE_SEPARATION <= 0.0) return;
+  const int w = level.w, h = level.h;
+  std::vector<int> border;
+  for (int y = 0; y < h; ++y) {
+    for (int x = 0; x < w; ++x) {
+      const size_t i = size_t(y) * w + x;
+      if (level.hole[i]) continue;
+      bool near = false;
+      for (int dy = -2; dy <= 2 && !near; ++dy) {
+        for (int dx = -2; dx <= 2 && !near; ++dx) {
+          const int nx = x + dx, ny = y + dy;
+          near = nx >= 0 && ny >= 0 && nx < w && ny < h && level.hole[size_t(ny) * w + nx];
+        }
+      }
+      if (near) border.push_back(static_cast<int>(i));
+    }
+  }
+  if (border.size() < 16) return;
+  auto colour = [&](int i, int k) { return double((level.px[size_t(i)] >> (8 * k)) & 0xFF); };
+  auto luma = [&](int i) { return colour(i, 0) + 2 * colour(i, 1) + colour(i, 2); };
+  double centre[2][3];
+  {
+    int dark = border[0], bright = border[0];
+    for (int i : border) {
+      if (luma(i) < luma(dark)) dark = i;
+      if (luma(i) > luma(bright)) bright = i;
+    }
+    for (int k = 0; k < 3; ++k) {
+      centre[0][k] = colour(dark, k);
+      centre[1][k] = colour(bright, k);
+    }
+  }
+  auto nearer = [&](int i) {
+    double d[2] = {0, 0};
+    for (int c = 0; c < 2; ++c) {
+      for (int k = 0; k < 3; ++k) d[c] += (colour(i, k) - centre[c][k]) * (colour(i, k) - centre[c][k]);
+    }
+    return d[1] < d[0] ? 1 : 0;
+  };
+  double spread[2] = {0, 0};
+  size_t count[2] = {0, 0};
+  for (int iteration = 0; iteration < 12; ++iteration) {
+    double sum[2][3] = {{0, 0, 0}, {0, 0, 0}};
+    count[0] = count[1] = 0;
+    for (int i : border) {
+      const int c = nearer(i);
+      ++count[c];
+      for (int k = 0; k < 3; ++k) sum[c][k] += colour(i, k);
+    }
+    if (!count[0] || !count[1]) return;
+    for (int c = 0; c < 2; ++c) {
+      for (int k = 0; k < 3; ++k) centre[c][k] = sum[c][k] / double(count[c]);
+    }
+  }
+  for (int i : border) {
+    const int c = nearer(i);
+    for (int k = 0; k < 3; ++k) spread[c] += (colour(i, k) - centre[c][k]) * (colour(i, k) - centre[c][k]);
+  }
+  double gap = 0;
+  for (int k = 0; k < 3; ++k) gap += (centre[0][k] - centre[1][k]) * (centre[0][k] - centre[1][k]);
+  const double variance = spread[0] / double(count[0]) + spread[1] / double(count[1]);
+  const double smaller = double(std::min(count[0], count[1])) / double(border.size());
+  if (gap < SURFACE_SEPARATION * variance || gap < 20.0 * 20.0 || smaller < 0.05) return;
+
+  level.surface.assign(size_t(w) * h, 0);
+  std::vector<int> side(border.size());
+  for (size_t b = 0; b < border.size(); ++b) side[b] = nearer(border[b]);
+  // Few border pixels suffice to place the surfaces; many make this slow.
+  const size_t stride = std::max<size_t>(1, border.size() / 400);
+  for (int y = 0; y < h; ++y) {
+    for (int x = 0; x < w; ++x) {
+      const size_t i = size_t(y) * w + x;
+      if (!level.hole[i]) {
+        level.surface[i] = static_cast<uint8_t>(1 + nearer(static_cast<int>(i)));
+        continue;
+      }
+      double vote[2] = {0, 0};
+      for (size_t b = 0; b < border.size(); b += stride) {
+        const double dx = border[b] % w - x, dy = border[b] / w - y;
+        vote[side[b]] += 1.0 / (dx * dx + dy * dy);
+      }
+      level.surface[i] = static_cast<uint8_t>(vote[1] > vote[0] ? 2 : 1);
+    }
+  }
+}
+
 class Filler {
  public:
   Filler(unsigned threads, const std::function<void(double)>& progress, const std::function<bool()>& stopAsked)
@@ -387,14 +624,14 @@ class Filler {
           }
         }
         Weigh(level);
-        // The last vote counts every patch over a pixel alike: where neighbouring matches come
-        // from different places their seams blend, where they agree the texture stays sharp.
-        const bool last = l == 0 && round + 1 == rounds;
-        if (last) std::fill(level.weight.begin(), level.weight.end(), 1.f);
-        ForBands(level, [&](int y0, int y1) { Vote(level, !last, y0, y1); });
+        // The last vote too favours close matches and patches centred near the pixel: counting
+        // every patch alike would average the grain of fur, grass and gravel away.
+        ForBands(level, [&](int y0, int y1) { Vote(level, true, y0, y1); });
         done_ += double(level.targets) * (passes + 1);
       }
     }
+    if (!Step()) return false;
+    BlendIntoBorder(levels[0]);
     return Step();
   }
 
@@ -485,7 +722,11 @@ class Filler {
     for (int y = y0; y < y1; ++y) {
       for (int x = 0; x < level.w; ++x) {
         const size_t i = size_t(y) * level.w + x;
-        if (level.target[i]) level.dist[i] = level.PatchDistance(static_cast<int>(i), level.match[i], INT_MAX);
+        if (!level.target[i]) continue;
+        const int d = level.PatchDistance(static_cast<int>(i), level.match[i], INT_MAX);
+        level.dist[i] = level.Agree(static_cast<int>(i), level.match[i])
+                            ? d
+                            : static_cast<int>(std::min(double(INT_MAX), d * SURFACE_FACTOR));
       }
     }
   }
@@ -513,10 +754,13 @@ class Filler {
         auto attempt = [&](int candidate, int limit) {
           if (candidate == best || !level.source[size_t(candidate)]) return;
           if (level.Far(i, candidate)) return;
-          const int d = level.PatchDistance(i, candidate, limit);
-          if (d < limit) {
+          // A source of another surface must be so much closer to win.
+          const bool agree = level.Agree(i, candidate);
+          const int own = agree ? limit : static_cast<int>(limit / SURFACE_FACTOR);
+          const int d = level.PatchDistance(i, candidate, own);
+          if (d < own) {
             best = candidate;
-            bestDist = d;
+            bestDist = agree ? d : static_cast<int>(d * SURFACE_FACTOR);
           }
         };
         const int left = i - step;
@@ -590,6 +834,9 @@ class Filler {
       for (int x = 0; x < w; ++x) {
         const size_t i = size_t(y) * w + x;
         if (!level.hole[i]) continue;
+        // Not reached yet by a fill that grows inwards: the smooth start stays. Matches that agree
+        // only on the known rim would else paste whatever their patches hold into the middle.
+        if (!level.trust.empty() && level.trust[i] == 0) continue;
         float sum[3] = {0.f, 0.f, 0.f}, total = 0.f;
         for (int cy = std::max(r, y - r); cy <= std::min(level.h - 1 - r, y + r); ++cy) {
           for (int cx = std::max(r, x - r); cx <= std::min(w - 1 - r, x + r); ++cx) {
@@ -653,6 +900,7 @@ bool PatchFill(PatchFillArea& area, int patchSize, unsigned threads, const std::
     for (Level& level : levels) {
       // Only the coarsest level grows its fill inwards and needs the depths afterwards.
       if (&level != &levels.back()) std::vector<int32_t>().swap(level.depth);
+      if (&level == &levels.back()) FindSurfaces(level);
       level.limitReach = REACH_FACTOR * (level.deepest + side);
     }
     if (finished) finished = Filler(threads, progress, stopAsked).Run(levels);

@@ -1201,6 +1201,10 @@
         <source>&lt;b&gt;Could not open the file &apos;%1&apos;.&lt;/b&gt;&lt;br&gt;%2</source>
         <translation>&lt;b&gt;Die Datei „%1“ konnte nicht geöffnet werden.&lt;/b&gt;&lt;br&gt;%2</translation>
     </message>
+    <message>
+        <source>The last session could not be restored; the picture was opened as saved.</source>
+        <translation>Die letzte Sitzung konnte nicht wiederhergestellt werden; das Bild wurde so geöffnet, wie es gespeichert ist.</translation>
+    </message>
 </context>
 <context>
     <name>Zentor::Glimra::Mediator</name>

@@ -6,6 +6,7 @@ on it with mouse and keyboard events only, and checks what it shows (window scre
 writes to disk and what it keeps in its settings. Every journey's end state is saved as a PNG.
 Exit code 77 means no X server could be started."""
 import argparse
+import json
 import math
 import os
 import shutil
@@ -124,6 +125,13 @@ class Glimra:
         """Starts the process without waiting for its window."""
         env = dict(self.env, QT_QPA_PLATFORM="xcb", ZENTOR_PLUGIN_PATH=self.suite.options.plugins,
                    LC_ALL="C.UTF-8", LANG="C.UTF-8", GLOG_logtostderr="1", **self.folders())
+        if self.suite.options.sanitizer_logs:
+            # A sanitizer's report goes to a file of its own, also from a process the journey kills.
+            logs = self.suite.options.sanitizer_logs
+            env["ASAN_OPTIONS"] = "log_path=%s/asan:abort_on_error=0" % logs
+            env["UBSAN_OPTIONS"] = "log_path=%s/ubsan:print_stacktrace=1" % logs
+            env["LSAN_OPTIONS"] = "suppressions=%s:print_suppressions=0" % os.path.join(
+                os.path.dirname(os.path.abspath(__file__)), "lsan.supp")
         env.update(self.extra_env)
         for folder in self.folders().values():
             os.makedirs(folder, exist_ok=True)
@@ -767,6 +775,11 @@ def journey_kill_during_effect(suite):
     again = suite.launch("09-kill", [], home)
     time.sleep(1)
     again.click(*OPEN_LAST_BUTTON)
+    # The killed run wrote no session: the user is told that the picture opened as saved.
+    alert = again.dialog("the alert that the last session was not restored", 60)
+    again.save_shot("09-kill-alert", window=alert)
+    again.key("Return", window=alert)
+    wait_until(lambda: not again.others(), 10, "the alert to close")
     again.wait_for_picture(60)
 
     def object_shown():
@@ -874,6 +887,90 @@ def journey_dialogs_in_two_languages(suite):
         glimra.kill()
 
 
+def open_through_dialog(glimra, path):
+    glimra.key("ctrl+o")
+    dialog = glimra.dialog("the open dialog", 10)
+    glimra.key("ctrl+a", window=dialog)
+    glimra.type(path)
+    glimra.key("Return", window=dialog)
+
+
+def journey_refused_open_keeps_last_session(suite):
+    home = suite.home("13-refused-open")
+    kept = suite.photo(home, "kept.jpg")
+    # Upright, so that the picture on screen tells which of the two is shown.
+    refused = suite.photo(home, "refused.jpg", width=PHOTO_H, height=PHOTO_W)
+    glimra = suite.launch("13-refused-open", [kept], home)
+    rect = glimra.wait_for_picture()
+    glimra.click(*FLIP_V_BUTTON)
+    wait_until(lambda: blue_centre(glimra, glimra.picture_rect())[0] > 0.5, 20, "the vertical flip")
+
+    open_through_dialog(glimra, refused)
+    # The open dialog and its completion list may still be closing.
+    box = wait_until(lambda: [w for w in glimra.others() if glimra.title(w) == "Attention"], 30,
+                     "the save-changes question")[0]
+    time.sleep(0.5)
+    _, _, width, height = glimra.geometry(box)
+    glimra.click(width - 151, height - 24, window=box)  # Cancel
+    wait_until(lambda: not glimra.others(), 10, "the question to close")
+    time.sleep(0.5)
+    check(glimra.picture_rect() == rect and blue_centre(glimra, rect)[0] > 0.5, "Cancel did not keep the edited picture")
+
+    glimra.key("ctrl+q")
+    box = glimra.dialog("the quit question")
+    glimra.click(width - 65, height - 24, window=box)  # Don't Save
+    check(glimra.process.wait(20) == 0, "the first run did not end cleanly")
+    with open(glimra.settings_path()) as settings:
+        check("OpenFile=" + kept in settings.read().splitlines(), "the last session does not name " + kept)
+
+    again = suite.launch("13-refused-open", [], home)
+    time.sleep(1)
+    again.click(*OPEN_LAST_BUTTON)
+    restored = again.wait_for_picture()
+    check(restored == rect, "the restored picture is shown at %s, the kept one was at %s" % (restored, rect))
+    check(blue_centre(again, restored)[0] > 0.5, "the restored picture is not the edited one")
+    again.key("ctrl+z")
+    wait_until(lambda: blue_centre(again, again.picture_rect())[0] < 0.5, 20, "undo of the restored history")
+    again.save_shot("13-refused-open")
+
+
+def effect_outcomes(glimra):
+    """The effect runs' outcomes the usage statistics recorded: names ending in _SUCCESS or _CANCEL."""
+    outcomes = []
+    for folder, _, files in os.walk(glimra.folders()["XDG_DATA_HOME"]):
+        if "usage.jsonl" in files:
+            with open(os.path.join(folder, "usage.jsonl")) as usage:
+                for line in usage:
+                    event = json.loads(line).get("event", "")
+                    if event.endswith(("_SUCCESS", "_CANCEL")):
+                        outcomes.append(event)
+    return outcomes
+
+
+def journey_escape_stops_the_erase(suite):
+    home = suite.home("14-escape")
+    glimra = suite.launch("14-escape", [suite.photo(home, width=6000, height=4000)], home)
+    rect = glimra.wait_for_picture(60)
+    glimra.click(*BRUSH_BUTTON)
+    # A wide selection keeps the fill busy long enough to be interrupted.
+    paint_over_object(glimra, rect, margin=2)
+    time.sleep(0.5)
+    selected = glimra.shot()
+    check(not effect_outcomes(glimra), "an effect ran before Start")
+    glimra.click(*START_BUTTON)
+    progress = wait_until(lambda: glimra.others(), 30, "the erase's progress", step=0.05)[0]
+    glimra.key("Escape", window=progress)
+    # The dialog goes only with the run: once it is gone, the run has told its outcome.
+    wait_until(lambda: not glimra.others(), 60, "the progress dialog to close")
+    outcomes = wait_until(lambda: effect_outcomes(glimra), 120, "the erase's outcome")
+    check(outcomes == [outcomes[0].rsplit("_", 1)[0] + "_CANCEL"], "Esc did not stop the erase: %s" % outcomes)
+    time.sleep(0.5)
+    difference = region_difference(glimra.shot(), selected, rect)
+    check(difference < 1, "the stopped erase changed the picture by %.1f" % difference)
+    check(glimra.alive() and glimra.main_window(), "the program did not stay")
+    glimra.save_shot("14-escape")
+
+
 JOURNEYS = [
     ("1 open from the command line", journey_open_from_command_line),
     ("2 remove an object with the brush", journey_erase_with_brush),
@@ -887,6 +984,8 @@ JOURNEYS = [
     ("10 bad input", journey_bad_input),
     ("11 clone stamp with Ctrl", journey_clone_stamp_ctrl),
     ("12 dialogs in English and German", journey_dialogs_in_two_languages),
+    ("13 refused open keeps the last session", journey_refused_open_keeps_last_session),
+    ("14 Esc stops a running erase", journey_escape_stops_the_erase),
 ]
 
 
@@ -898,9 +997,15 @@ def main():
     parser.add_argument("--work", required=True)
     parser.add_argument("--screenshots", required=True)
     parser.add_argument("--only", default="")
+    parser.add_argument("--sanitizer-logs", default="",
+                        help="a folder for the reports of a sanitizer build; any report fails the run")
     options = parser.parse_args()
     for name in ("glimra", "photo_tool", "plugins", "work", "screenshots"):
         setattr(options, name, os.path.abspath(getattr(options, name)))
+    if options.sanitizer_logs:
+        options.sanitizer_logs = os.path.abspath(options.sanitizer_logs)
+        shutil.rmtree(options.sanitizer_logs, ignore_errors=True)
+        os.makedirs(options.sanitizer_logs)
     os.makedirs(options.work, exist_ok=True)
     os.makedirs(options.screenshots, exist_ok=True)
     # Only this run's pictures: a failure's screenshot from an earlier run would mislead.
@@ -940,6 +1045,11 @@ def main():
                 suite.running = []
     finally:
         suite.display.stop()
+    if options.sanitizer_logs:
+        for name in sorted(os.listdir(options.sanitizer_logs)):
+            failures.append("sanitizer report " + name)
+            with open(os.path.join(options.sanitizer_logs, name), errors="replace") as report:
+                print("SANITIZER REPORT %s:\n%s" % (name, report.read()), flush=True)
     print("%d journeys failed: %s" % (len(failures), ", ".join(failures)) if failures else "all journeys passed")
     return 1 if failures else 0
 

@@ -145,37 +145,42 @@ TEST(InpaintPatchFill, FillsHolesAtThePictureBorder) {
 
 TEST(InpaintPatchFill, PatchFillGivesTheSameBytesOnAnyNumberOfThreads) {
   // Large enough for two scales and many row bands; holes of several sizes, one at the border.
-  PatchFillArea area;
-  area.width = 360;
-  area.height = 260;
-  for (int y = 0; y < area.height; ++y) {
-    for (int x = 0; x < area.width; ++x) {
-      const uint32_t r = static_cast<uint32_t>(128 + 90 * std::sin(x * 0.21) * std::cos(y * 0.13));
-      const uint32_t g = static_cast<uint32_t>((x * 7 + y * 13) % 97 + ((x / 5 + y / 7) % 2) * 80);
-      const uint32_t b = static_cast<uint32_t>((x * y) % 61 + 100);
-      area.pixels.push_back(r | g << 8 | b << 16);
-      const bool hole = (x > 90 && x < 220 && y > 70 && y < 170) || std::hypot(x - 300.0, y - 60.0) < 15 || x < 6;
-      area.holes.push_back(hole ? 1 : 0);
+  // Once on one texture, once where the holes cross the edge between two surfaces.
+  for (const bool twoSurfaces : {false, true}) {
+    PatchFillArea area;
+    area.width = 360;
+    area.height = 260;
+    for (int y = 0; y < area.height; ++y) {
+      for (int x = 0; x < area.width; ++x) {
+        const uint32_t r = static_cast<uint32_t>(128 + 90 * std::sin(x * 0.21) * std::cos(y * 0.13));
+        const uint32_t g = static_cast<uint32_t>((x * 7 + y * 13) % 97 + ((x / 5 + y / 7) % 2) * 80);
+        const uint32_t b = static_cast<uint32_t>((x * y) % 61 + 100);
+        const bool second = twoSurfaces && y > 120 + x / 4;
+        area.pixels.push_back(second ? (r / 4 + 10) | (g / 4 + 160) << 8 | (b / 4 + 20) << 16 : r | g << 8 | b << 16);
+        const bool hole = (x > 90 && x < 220 && y > 70 && y < 170) || std::hypot(x - 300.0, y - 60.0) < 15 || x < 6;
+        area.holes.push_back(hole ? 1 : 0);
+      }
     }
-  }
-  const PatchFillArea start = area;
-  std::vector<std::vector<uint32_t>> results;
-  for (unsigned threads : {1u, 8u, 8u, 3u}) {
-    PatchFillArea run = start;
-    ASSERT_TRUE(PatchFill(run, 9, threads, nullptr, nullptr));
-    results.push_back(run.pixels);
-  }
-  for (size_t i = 1; i < results.size(); ++i) EXPECT_TRUE(results[i] == results[0]) << "run " << i;
-  size_t changed = 0;
-  for (size_t i = 0; i < start.pixels.size(); ++i) {
-    if (!start.holes[i]) {
-      ASSERT_EQ(results[0][i], start.pixels[i]) << "changed outside the hole at " << i;
-    } else {
-      changed += results[0][i] != start.pixels[i];
-      EXPECT_EQ(results[0][i] >> 24, 0u);
+    SCOPED_TRACE(twoSurfaces ? "two surfaces" : "one texture");
+    const PatchFillArea start = area;
+    std::vector<std::vector<uint32_t>> results;
+    for (unsigned threads : {1u, 8u, 8u, 3u}) {
+      PatchFillArea run = start;
+      ASSERT_TRUE(PatchFill(run, 9, threads, nullptr, nullptr));
+      results.push_back(run.pixels);
     }
+    for (size_t i = 1; i < results.size(); ++i) EXPECT_TRUE(results[i] == results[0]) << "run " << i;
+    size_t changed = 0;
+    for (size_t i = 0; i < start.pixels.size(); ++i) {
+      if (!start.holes[i]) {
+        ASSERT_EQ(results[0][i], start.pixels[i]) << "changed outside the hole at " << i;
+      } else {
+        changed += results[0][i] != start.pixels[i];
+        EXPECT_EQ(results[0][i] >> 24, 0u);
+      }
+    }
+    EXPECT_GT(changed, 10000u);
   }
-  EXPECT_GT(changed, 10000u);
 }
 
 TEST(InpaintPatchFill, FillsWhereNoPatchFits) {

@@ -143,6 +143,7 @@ class SessionFallback : public ::testing::Test {
                          {google::GLOG_INFO, "New session created"}},
                         prefixOnly));
     for (const auto& line : log.Lines()) EXPECT_NE("Last session loaded", line.second);
+    EXPECT_FALSE(engine->IsSessionRestored());
     // The image opened fresh; nothing of the refused session leaked in.
     EXPECT_EQ(1u, engine->Store().GetStepCount());
     EXPECT_TRUE(engine->Store().IsSaved());
@@ -177,6 +178,7 @@ TEST(Session, RoundTripThroughTwoEngines) {
   EnginePtr second = MakeTestEngine(init);
   EXPECT_TRUE(InOrder(log.Lines(), {{google::GLOG_INFO, "Trying to load last session"}, {google::GLOG_INFO, "Last session loaded"}},
                       false));
+  EXPECT_TRUE(second->IsSessionRestored());
   EXPECT_EQ(3u, second->Store().GetStepCount());
   EXPECT_EQ(1u, second->Store().GetIndex());
   EXPECT_EQ(first->GetPaintSettings(), second->GetPaintSettings());
@@ -285,6 +287,57 @@ TEST_F(SessionFallback, DamagedRecords) {
     WriteTree(SessionPath(folder), tree);
     ExpectFallback("", true);
   }
+}
+
+// Numbers that would be cut or rounded to a usable value refuse the session instead.
+TEST_F(SessionFallback, NumbersThatAreNotWholeOrOutOfRange) {
+  using namespace Zentor::Glimra::Settings;
+  using Zentor::Conf::IFormatCodecVideo;
+  auto step = [](Property& tree, size_t i) -> Property& { return tree[SAVE_PROPERTY_DATA][SAVE_PROPERTY_UNDO_ITEMS][i]; };
+  const std::vector<std::pair<const char*, std::function<void(Property&)>>> damages = {
+      {"index 2^40", [](Property& t) { t[SAVE_PROPERTY_DATA][SAVE_PROPERTY_INDEX] = 1LL << 40; }},
+      {"index 1.5", [](Property& t) { t[SAVE_PROPERTY_DATA][SAVE_PROPERTY_INDEX] = 1.5; }},
+      {"width above 2^32",
+       [&](Property& t) { step(t, 1)[SAVE_PROPERTY_FRAME][IFormatCodecVideo::TAG_WIDTH] = (1LL << 32) + 120; }},
+      {"line size above 2^32",
+       [&](Property& t) {
+         Property& line = step(t, 1)[SAVE_PROPERTY_FRAME][SAVE_PROPERTY_LINESIZES][size_t(0)];
+         line = (1LL << 32) + Zentor::Core::GetValue<long long>(line);
+       }},
+      {"selection edge above 2^32",
+       [&](Property& t) {
+         Property& right = step(t, 1)[SAVE_PROPERTY_MASK][SAVE_PROPERTY_INFO][SAVE_PROPERTY_INFO_RIGHT];
+         right = (1LL << 32) + Zentor::Core::GetValue<long long>(right);
+       }},
+  };
+  for (const auto& damage : damages) {
+    SCOPED_TRACE(damage.first);
+    EditedEngine(init)->SaveSession();
+    Property tree = ReadTree(SessionPath(folder));
+    damage.second(tree);
+    WriteTree(SessionPath(folder), tree);
+    ExpectFallback("Damaged", true);
+  }
+}
+
+// A refused session's files stay beside the new session's, also when that one is written and
+// restored, until the program removes the folder.
+TEST_F(SessionFallback, RefusedSessionKeepsItsFiles) {
+  std::vector<std::string> kept = folder.Names();
+  Property tree = ReadTree(SessionPath(folder));
+  tree.SetName("SomethingElse");
+  WriteTree(SessionPath(folder), tree);
+  const std::string refused = ReadFile(SessionPath(folder));
+  {
+    EnginePtr engine = MakeTestEngine(init);
+    ASSERT_FALSE(engine->IsSessionRestored());
+    engine->Store().Add(EffectInfo("new"), Picture(120, 80, 5), DataVideoPtr());
+    engine->SaveSession();
+  }
+  EXPECT_TRUE(MakeTestEngine(init)->IsSessionRestored());
+  const std::vector<std::string> names = folder.Names();
+  for (const std::string& name : kept) EXPECT_EQ(1, std::count(names.begin(), names.end(), name)) << name;
+  EXPECT_EQ(refused, ReadFile(folder.File("last.refused.json")));
 }
 
 TEST_F(SessionFallback, OlderSwapFileMissingOnlyFailsWhenReached) {
@@ -401,6 +454,7 @@ TEST(Session, SwapFilesOfARunThatNeverWroteItsSessionGoWhenThePictureOpensAfresh
   ASSERT_FALSE(swaps.empty());
   WriteFile(folder.File("notes.txt"), "ZFRAME0");
   EnginePtr again = MakeTestEngine(init);
+  EXPECT_FALSE(again->IsSessionRestored());
   EXPECT_EQ(1u, again->Store().GetStepCount());
   const std::vector<std::string> names = folder.Names();
   for (const std::string& swap : swaps) EXPECT_EQ(0, std::count(names.begin(), names.end(), swap)) << swap;

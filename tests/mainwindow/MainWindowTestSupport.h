@@ -65,6 +65,7 @@ class FakeController : public Zentor::RefCounted<Zentor::Glimra::IWorkspaceContr
   MOCK_METHOD(Property, GetFileInfo, (), (const, override));
   MOCK_METHOD(void, SetSaveReplaceSettings, (const Property&), (override));
   MOCK_METHOD(void, Debug, (), (override));
+  MOCK_METHOD(bool, IsSessionRestored, (), (const, override));
 
   boost::intrusive_ptr<NiceFakeEngine> engine{new NiceFakeEngine};
   std::vector<Zentor::Glimra::ICoreEventHandler*> core;

@@ -5,6 +5,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QTest>
 
 #include <atomic>
 #include <functional>
@@ -147,6 +148,24 @@ TEST_F(ProgressBarTest, CancelStopsTheClientUntilTheNextNotify) {
   EXPECT_TRUE(stopSeen);
   EXPECT_FALSE(stopAfterEnd);
   EXPECT_EQ(client.Calls(), (std::vector<bool>{false, true, false}));
+  EXPECT_TRUE(TestSupport::WaitFor([&] { return !dialog.isVisible(); }));
+}
+
+TEST_F(ProgressBarTest, EscAndCloseActAsCancelAndTheDialogStaysUntilTheRunEnds) {
+  FromEngine([this] {
+    controller->Notify(IProgressController::EVENT_START);
+    controller->SetMaximum(100);
+  });
+  ASSERT_TRUE(TestSupport::WaitFor([&] { return dialog.isVisible(); }));
+  QTest::keyClick(&dialog, Qt::Key_Escape);
+  TestSupport::Drain();
+  EXPECT_TRUE(dialog.isVisible()) << "the window stays locked while the run goes on";
+  EXPECT_EQ(client.Calls(), (std::vector<bool>{false, true}));
+  EXPECT_FALSE(dialog.close());
+  EXPECT_TRUE(dialog.isVisible());
+  EXPECT_EQ(client.Calls(), (std::vector<bool>{false, true, true}));
+
+  FromEngine([this] { controller->Notify(IProgressController::EVENT_STOPPED); });
   EXPECT_TRUE(TestSupport::WaitFor([&] { return !dialog.isVisible(); }));
 }
 

@@ -14,17 +14,22 @@
 #include "main/ApplicationEventFilter.h"
 #include "main/Mediator.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
 #include <QDialogButtonBox>
+#include <QFileInfo>
 #include <QFileOpenEvent>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <QUrl>
 
+#include <chrono>
 #include <deque>
 #include <stdexcept>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -129,6 +134,23 @@ TEST_F(MediatorTest, HelpWordsShowTheOptionsOnceTheApplicationStarted) {
   EXPECT_TRUE(TestSupport::Alerts().empty()) << "unknown options and slash words are no help requests";
 }
 
+TEST_F(MediatorTest, HelpWithAFileShowsTheHelpFirstThenOpensTheFile) {
+  auto mediator = Make({"--help", "photo.png"});
+  window_.show();
+  EXPECT_TRUE(opened_.empty()) << "the open waits for the help";
+  std::vector<std::string> openedAtHelp{"unset"};
+  TestSupport::AnswerAlerts([this, &openedAtHelp](Zentor::App::AlertBox&) {
+    openedAtHelp = opened_;
+    return int(QMessageBox::Ok);
+  });
+  mediator->HandleApplicationStarted();
+  TestSupport::AnswerAlerts(nullptr);
+  ASSERT_EQ(TestSupport::Alerts().size(), 1u);
+  EXPECT_TRUE(openedAtHelp.empty());
+  EXPECT_EQ(opened_, std::vector<std::string>{"photo.png"});
+  window_.hide();
+}
+
 TEST_F(MediatorTest, CommandLineOpensItsFirstImageOnTheFirstShowOnly) {
   const auto openedOnShow = [this](std::vector<std::string> words) {
     opened_.clear();
@@ -144,6 +166,25 @@ TEST_F(MediatorTest, CommandLineOpensItsFirstImageOnTheFirstShowOnly) {
   EXPECT_EQ(openedOnShow({"/home/u/a.png"}), std::vector<std::string>{"/home/u/a.png"}) << "no option";
   EXPECT_EQ(openedOnShow({"--foo", "-i", "b.png"}), std::vector<std::string>{"b.png"});
   EXPECT_TRUE(openedOnShow({"x.txt"}).empty());
+  EXPECT_TRUE(TestSupport::Alerts().empty());
+}
+
+TEST_F(MediatorTest, NamesThatAreNoValidUtf8ReachTheEngineByteForByte) {
+  const std::string latin1 = "/pictures/caf\xe9 \xff.jpg";
+  {
+    auto mediator = Make({latin1});
+    window_.show();
+    window_.hide();
+    EXPECT_EQ(opened_, std::vector<std::string>{latin1}) << "from the command line";
+  }
+  opened_.clear();
+  auto mediator = Make();
+  ApplicationEventFilter filter(nullptr, *mediator);
+  qApp->installEventFilter(&filter);
+  QFileOpenEvent desktop(QUrl::fromEncoded("file://" + QByteArray::fromStdString(latin1).toPercentEncoding("/")));
+  EXPECT_TRUE(QCoreApplication::sendEvent(qApp, &desktop));
+  TestSupport::Drain();
+  EXPECT_EQ(opened_, std::vector<std::string>{latin1}) << "from a desktop open event";
   EXPECT_TRUE(TestSupport::Alerts().empty());
 }
 
@@ -175,6 +216,35 @@ TEST_F(MediatorTest, FailedOpenOfAnyKindShowsTheErrorAndKeepsTheOpenImage) {
   EXPECT_EQ(first->GetRefCount(), 1u) << "the document goes with the mediator, before its statistics handler";
 }
 
+TEST_F(MediatorTest, AnOpenRefusedAtTheSaveQuestionKeepsTheLastSessionOfTheKeptImage) {
+  auto mediator = Make();
+  mediator->AddFileToOpen(QStringLiteral("/pictures/kept.jpg"));
+  const auto setting = [](const std::string& a, const std::string& b) {
+    return AppSettings().GetString(Settings::Name(a, b), "unset");
+  };
+  const std::string session = setting(Settings::SESSION, Settings::ID);
+  ASSERT_EQ(setting(Settings::OPEN, Settings::FILE), "/pictures/kept.jpg");
+  window_.HandleEventChangeToSaveInternal(true);
+
+  TestSupport::AnswerAlerts([](Zentor::App::AlertBox& box) {
+    for (QAbstractButton* button : box.buttons()) {
+      if (button->text() == QLatin1String("Cancel")) button->click();
+    }
+    return 0;
+  });
+  mediator->AddFileToOpen(QStringLiteral("/other/refused.jpg"));
+  TestSupport::AnswerAlerts(nullptr);
+  ASSERT_EQ(TestSupport::Alerts().size(), 1u) << "the save-changes question";
+  ASSERT_EQ(sessions_.size(), 2u);
+  EXPECT_EQ(setting(Settings::OPEN, Settings::FILE), "/pictures/kept.jpg");
+  EXPECT_EQ(setting(Settings::OPEN, Settings::PATH), "/pictures");
+  EXPECT_EQ(setting(Settings::SESSION, Settings::ID), session);
+  const QString sessions = Zentor::App::Application::GetApplicationTemporaryFilesDir();
+  EXPECT_TRUE(QFileInfo::exists(sessions + QString::fromStdString(session)));
+  EXPECT_FALSE(QFileInfo::exists(sessions + QString::fromStdString(sessions_[1]))) << "the refused one leaves nothing";
+  window_.HandleEventChangeToSaveInternal(false);
+}
+
 TEST_F(MediatorTest, LastSessionIsRestoredOnlyWhenStoredAndNotHeldByAnotherCopy) {
   auto mediator = Make();
   mediator->RestoreLastSession();
@@ -196,6 +266,42 @@ TEST_F(MediatorTest, LastSessionIsRestoredOnlyWhenStoredAndNotHeldByAnotherCopy)
   EXPECT_TRUE(TestSupport::Alerts().empty());
   EXPECT_EQ(opened_, std::vector<std::string>{"/pictures/last.jpg"});
   EXPECT_EQ(sessions_, std::vector<std::string>{"last"});
+}
+
+TEST_F(MediatorTest, ARestoreWaitsForTheCopyThatIsClosingTheSession) {
+  AppSettings().SetString(Settings::Name(Settings::OPEN, Settings::FILE), "/pictures/last.jpg");
+  AppSettings().SetString(Settings::Name(Settings::SESSION, Settings::ID), "closing");
+  auto closing = std::make_unique<Zentor::App::SessionFolderLock>(
+      Zentor::App::Application::GetApplicationTemporaryFilesDir() + QStringLiteral("closing/"));
+  // The closing copy lets go of its session a moment after the restore was asked for.
+  std::thread closer([&closing] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    closing.reset();
+  });
+  auto mediator = Make();
+  mediator->RestoreLastSession();
+  closer.join();
+  EXPECT_TRUE(TestSupport::Alerts().empty());
+  EXPECT_EQ(sessions_, std::vector<std::string>{"closing"});
+}
+
+TEST_F(MediatorTest, LastSessionOpenedAfreshIsReportedOnceThePictureIsShown) {
+  auto mediator = Make();
+  factory_ = [this](const IGlimraCore::Initializer&) {
+    GlimraCorePtr engine = Engine();
+    ON_CALL(static_cast<TestSupport::NiceFakeEngine&>(*engine), IsSessionRestored()).WillByDefault(testing::Return(false));
+    return engine;
+  };
+  mediator->AddFileToOpen(QStringLiteral("/pictures/new.jpg"));
+  EXPECT_TRUE(TestSupport::Alerts().empty()) << "a new picture has no session to restore";
+
+  AppSettings().SetString(Settings::Name(Settings::OPEN, Settings::FILE), "/pictures/last.jpg");
+  AppSettings().SetString(Settings::Name(Settings::SESSION, Settings::ID), "last");
+  mediator->RestoreLastSession();
+  EXPECT_EQ(AlertTexts(),
+            std::vector<QString>{QStringLiteral("The last session could not be restored; the picture was opened as saved.")});
+  EXPECT_EQ(opened_.back(), "/pictures/last.jpg");
+  EXPECT_EQ(sessions_.back(), "last");
 }
 
 TEST_F(MediatorTest, PrintScreenIsCountedUntilStatisticsAreTurnedOff) {

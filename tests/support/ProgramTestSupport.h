@@ -105,10 +105,13 @@ class FakeEngine : public Zentor::RefCounted<Zentor::Glimra::IGlimraCore> {
   MOCK_METHOD(void, SaveMask, (const Zentor::Core::ioPath&), (override));
   MOCK_METHOD(const Zentor::Conf::FormatCodecVideoPtr&, GetFormatCodec, (), (const, override));
   MOCK_METHOD(void, Debug, (), (override));
+  MOCK_METHOD(bool, IsSessionRestored, (), (const, override));
 
-  // Answers the reference-returning queries with empty properties, so a nice fake is usable as is.
+  // Answers the reference-returning queries with empty properties, so a nice fake is usable as is;
+  // a session asked for is restored.
   FakeEngine() {
     using testing::ReturnRef;
+    ON_CALL(*this, IsSessionRestored()).WillByDefault(testing::Return(true));
     ON_CALL(*this, GetBrushSettings()).WillByDefault(ReturnRef(empty_));
     ON_CALL(*this, GetPaintSettings()).WillByDefault(ReturnRef(empty_));
     ON_CALL(*this, GetSettings()).WillByDefault(ReturnRef(empty_));

@@ -66,9 +66,9 @@ TEST_F(Swap, NonCurrentStepsGoToFilesAndComeBackIdentical) {
   const uint64_t current = static_cast<uint64_t>(pictures[1]->GetPicture().linesize[0]) * H;
   EXPECT_EQ(Impl(store).GetSize(), current);
   const std::string maskFile = folder.Path() + "swap2";
-  // Leading field, rows, then 52 bytes of geometry record and checksum.
+  // Leading field, rows, then 68 bytes of geometry record, session, place and checksum.
   EXPECT_EQ(fs::file_size(maskFile),
-            8u + static_cast<uint64_t>(MakeMask(W, H, {})->GetPicture().linesize[0]) * H + 52u);
+            8u + static_cast<uint64_t>(MakeMask(W, H, {})->GetPicture().linesize[0]) * H + 68u);
 
   Impl(store).SetSwapThreshold(GlimraUndo::DEFAULT_SWAP_THRESHOLD);
   store->Undo();
@@ -203,6 +203,65 @@ TEST_F(Swap, DamagedContentOrMismatchedRecordRefusesTheStep) {
   GlimraUndoPtr restored = IGlimraUndo::Create(folder.Path(), "s", Counter());
   restored->Load(data);
   EXPECT_THROW(restored->GetVideo(), IOExceptionTempFolder);
+}
+
+// A step cut off by a new step after an undo takes its swap files with it, unless a session record
+// names them: the session written last must stay restorable.
+TEST_F(Swap, DiscardedStepsTakeTheirFilesUnlessASessionNamesThem) {
+  Impl(store).SetSwapThreshold(1);
+  store->Add(FrameInfo(), pictures[0], nullptr);
+  store->Add(EffectInfo("a"), pictures[1], MakeMask(W, H, {1, 5, 1, 5}));
+  store->Add(EffectInfo("b"), pictures[2], nullptr);
+  store->Undo();
+  store->Undo();
+  EXPECT_EQ(folder.FileCount(), 4u) << "pictures of steps 0 to 2 and the mask of step 1";
+  store->Add(EffectInfo("c"), pictures[1], nullptr);
+  EXPECT_EQ(folder.FileCount(), 1u) << "only the picture of step 0 is left";
+
+  Zentor::Core::Property data(Settings::SAVE_PROPERTY_DATA);
+  store->Save(data);
+  ASSERT_EQ(folder.FileCount(), 2u);
+  store->Undo();
+  store->Add(EffectInfo("d"), pictures[2], nullptr);
+  EXPECT_EQ(folder.FileCount(), 2u) << "the file of the discarded step is named by the session record";
+  GlimraUndoPtr restored = IGlimraUndo::Create(folder.Path(), "s", Counter());
+  restored->Load(data);
+  EXPECT_TRUE(SamePixels(restored->GetVideo(), pictures[1]));
+}
+
+// Each file is read back only into the step of the session that wrote it; a record naming another
+// step's file of the same size, or missing a step, would show a wrong picture.
+TEST_F(Swap, FileOfAnotherStepOrSessionIsRefused) {
+  using Zentor::Core::Property;
+  for (size_t i = 0; i < 3; ++i) store->Add(EffectInfo("e" + std::to_string(i)), pictures[i], nullptr);
+  Property data(Settings::SAVE_PROPERTY_DATA);
+  store->Save(data);
+  const auto item = [](Property& record, size_t i) -> Property& { return record[Settings::SAVE_PROPERTY_UNDO_ITEMS][i]; };
+  const auto expectRefused = [this](const Property& record, const std::string& session) {
+    GlimraUndoPtr restored = IGlimraUndo::Create(folder.Path(), session, Counter());
+    restored->Load(record);
+    try {
+      restored->GetVideo();
+      ADD_FAILURE() << "a file of another step or session was read";
+    } catch (const IOExceptionTempFolder& e) {
+      EXPECT_NE(Zentor::GetDescription(e).find("Damaged swap file"), std::string::npos);
+    }
+  };
+
+  Property swapped = data;
+  item(swapped, 2)[Settings::SAVE_PROPERTY_FRAME] = item(data, 1)[Settings::SAVE_PROPERTY_FRAME];
+  expectRefused(swapped, "s");
+
+  Property shorter = data;
+  shorter[Settings::SAVE_PROPERTY_UNDO_ITEMS].RemoveChild("Item 2");
+  shorter[Settings::SAVE_PROPERTY_INDEX] = 1LL;
+  expectRefused(shorter, "s");
+
+  expectRefused(data, "another");
+
+  GlimraUndoPtr restored = IGlimraUndo::Create(folder.Path(), "s", Counter());
+  restored->Load(data);
+  EXPECT_TRUE(SamePixels(restored->GetVideo(), pictures[2]));
 }
 
 TEST_F(Swap, ManyFramesThroughTheBoundedPool) {

@@ -65,10 +65,11 @@ class WorkspaceViewTest : public testing::Test {
       view.SetDragMode(on ? QGraphicsView::ScrollHandDrag : QGraphicsView::NoDrag);
     });
   }
-  void Wheel(int delta, Qt::ScrollPhase phase = Qt::NoScrollPhase) {
+  void Wheel(int delta, Qt::ScrollPhase phase = Qt::NoScrollPhase) { Wheel(QPoint(0, delta), phase); }
+  void Wheel(QPoint angle, Qt::ScrollPhase phase = Qt::NoScrollPhase) {
     const QPointF at(50, 50);
-    QWheelEvent wheel(at, view.viewport()->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton,
-                      Qt::NoModifier, phase, false);
+    QWheelEvent wheel(at, view.viewport()->mapToGlobal(at), QPoint(), angle, Qt::NoButton, Qt::NoModifier, phase,
+                      false);
     QCoreApplication::sendEvent(view.viewport(), &wheel);
   }
 
@@ -171,6 +172,52 @@ TEST_F(WorkspaceViewTest, ZoomStaysExactlyWithinItsLimits) {
   view.ScaleToPercent(1);
   EXPECT_EQ(view.GetCurrentScalePercent(), 5.0);
   EXPECT_EQ(enabled.last().at(0).value<IScalableView::ScalePolicyFlags>(), IScalableView::SCALE_UP);
+}
+
+TEST_F(WorkspaceViewTest, ASidewaysWheelScrollsAndDoesNotZoom) {
+  QGraphicsScene scene(0, 0, 2000, 1000);
+  Show(scene, QSize(300, 200));
+  view.SetRestrictionForScale(IScalableView::SCALE_UP, 300);
+  view.SetRestrictionForScale(IScalableView::SCALE_DOWN, 5);
+  view.SetScaleStep(10);
+  view.ScaleToPercent(100);
+  QCoreApplication::processEvents();
+  const int scrolled = view.horizontalScrollBar()->value();
+  Wheel(QPoint(-120, 0));
+  EXPECT_EQ(view.GetCurrentScalePercent(), 100.0);
+  EXPECT_NE(view.horizontalScrollBar()->value(), scrolled);
+  Wheel(QPoint(120, 0));
+  EXPECT_EQ(view.horizontalScrollBar()->value(), scrolled);
+  // A swipe that is mostly downward still zooms.
+  Wheel(QPoint(-20, 120));
+  EXPECT_DOUBLE_EQ(view.GetCurrentScalePercent(), 110.0);
+}
+
+TEST_F(WorkspaceViewTest, AFittedPictureStaysFittedWhenTheViewChangesSizeUntilAnotherZoom) {
+  QGraphicsScene scene(0, 0, 2000, 1000);
+  Show(scene, QSize(298, 198));
+  view.SetRestrictionForScale(IScalableView::SCALE_UP, 300);
+  view.SetRestrictionForScale(IScalableView::SCALE_DOWN, 5);
+  view.ScaleToFit();
+  view.resize(598, 398);
+  QCoreApplication::processEvents();
+  EXPECT_NEAR(view.GetCurrentScalePercent(), 29.9, 1e-9);
+  view.ScaleToPercent(50);
+  view.resize(298, 198);
+  QCoreApplication::processEvents();
+  EXPECT_EQ(view.GetCurrentScalePercent(), 50.0);
+
+  // Fitted at most at 100 %, as a new picture is shown: smaller only while the view is too small.
+  QGraphicsScene small(0, 0, 200, 100);
+  view.setScene(&small);
+  view.ScaleToFit(100);
+  EXPECT_EQ(view.GetCurrentScalePercent(), 100.0);
+  view.resize(148, 98);
+  QCoreApplication::processEvents();
+  EXPECT_NEAR(view.GetCurrentScalePercent(), 74.0, 1e-9);
+  view.resize(598, 398);
+  QCoreApplication::processEvents();
+  EXPECT_EQ(view.GetCurrentScalePercent(), 100.0);
 }
 
 TEST_F(WorkspaceViewTest, ZoomingFromTheFittedPictureKeepsItsCentreInTheMiddle) {

@@ -10,7 +10,10 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QImage>
+
+#include <sys/stat.h>
 
 #include <cstring>
 
@@ -76,12 +79,17 @@ TEST_F(WorkspaceControllerTest, NewSessionClearsOnlyUnheldFoldersAndRecordsTheOp
     seen = init;
     return Engine(640, 480);
   };
-  WorkspaceControllerPtr controller = WorkspaceController::Create(&statistics_, "/pictures/photo.jpg", "", factory);
+  Zentor::App::AppSettings().SetString(Settings::Name(Settings::SESSION, Settings::ID), "before");
+  WorkspaceController::Pointer controller =
+      WorkspaceController::Create(&statistics_, "/pictures/photo.jpg", "", factory);
 
   EXPECT_FALSE(QDir(SessionFolder("old")).exists());
   EXPECT_TRUE(QDir(SessionFolder("held")).exists());
   const QString folder = SessionFolder(seen.sessionId);
   EXPECT_EQ(seen.tempFolder, (folder + "/").toStdString());
+  // The last session changes only once the caller took the document over.
+  EXPECT_EQ(Setting(Settings::SESSION, Settings::ID), "before");
+  controller->RememberAsLastSession();
   EXPECT_EQ(Setting(Settings::OPEN, Settings::PATH), "/pictures");
   EXPECT_EQ(Setting(Settings::OPEN, Settings::FILE), "/pictures/photo.jpg");
   EXPECT_EQ(Setting(Settings::SESSION, Settings::ID), seen.sessionId);
@@ -105,8 +113,9 @@ TEST_F(WorkspaceControllerTest, NewSessionClearsOnlyUnheldFoldersAndRecordsTheOp
 }
 
 TEST_F(WorkspaceControllerTest, FailedOpenIsReportedOnceRethrownAndChangesNothing) {
-  WorkspaceControllerPtr open =
+  WorkspaceController::Pointer open =
       WorkspaceController::Create(&statistics_, "/a/open.jpg", "", [&](const auto&) { return Engine(640, 480); });
+  open->RememberAsLastSession();
   const std::string session = Setting(Settings::SESSION, Settings::ID);
   statistics_.events.clear();
 
@@ -132,6 +141,23 @@ TEST_F(WorkspaceControllerTest, PreviewFitsSixtyPixelsWithTheAspectKept) {
     Construct(Engine(picture.width(), picture.height()));
     EXPECT_EQ(QImage(QString::fromStdString(folder_.File("preview.png"))).size(), preview) << picture.width();
   }
+}
+
+TEST_F(WorkspaceControllerTest, ThePreviewIsReplacedWholeNeverRewrittenInPlace) {
+  const QByteArray preview = QFile::encodeName(QString::fromStdString(folder_.File("preview.png")));
+  const auto inode = [&preview] {
+    struct stat info;
+    return ::stat(preview.constData(), &info) == 0 ? info.st_ino : ino_t(0);
+  };
+  WorkspaceControllerPtr controller = Construct(Engine(640, 480));
+  const ino_t first = inode();
+  ASSERT_NE(first, ino_t(0));
+  // A copy of the program starting now may be reading the first file: it must stay whole.
+  controller.reset();
+  EXPECT_NE(inode(), first);
+  EXPECT_FALSE(QImage(QFile::decodeName(preview)).isNull());
+  EXPECT_EQ(QDir(QString::fromStdString(folder_.Folder())).entryList(QDir::Hidden | QDir::Files).size(), 1)
+      << "no temporary file is left";
 }
 
 TEST_F(WorkspaceControllerTest, SaveOverwriteRefusesAnOpenOnlySuffix) {

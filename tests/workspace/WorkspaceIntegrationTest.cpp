@@ -1,5 +1,5 @@
 // A real engine through the controller: open a JPEG, brush a selection with the mouse through a
-// view of the scene, and close everything again.
+// view of the scene, save it, and close everything again.
 #include "support/ProgramTestSupport.h"
 
 #include "Customization/SettingsName.h"
@@ -10,6 +10,8 @@
 #include <QFileInfo>
 #include <QGraphicsView>
 #include <QTest>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -38,8 +40,9 @@ TEST(WorkspaceIntegrationTest, BrushStrokeThroughTheViewSelectsInTheRealEngine) 
   TestSupport::TempFolder folder("glimra-workspace");
   TestSupport::StatisticsHandler statistics;
   TestSupport::CoreHandler failures;
-  WorkspaceControllerPtr controller = WorkspaceController::Create(&statistics, WriteJpeg(folder), "");
+  WorkspaceController::Pointer controller = WorkspaceController::Create(&statistics, WriteJpeg(folder), "");
   controller->RegisterCoreEventHandler(&failures);
+  controller->RememberAsLastSession();
   const QString session =
       QString::fromStdString(Zentor::App::AppSettings().GetString(Settings::Name(Settings::SESSION, Settings::ID), ""));
   EXPECT_TRUE(
@@ -63,6 +66,33 @@ TEST(WorkspaceIntegrationTest, BrushStrokeThroughTheViewSelectsInTheRealEngine) 
   }
   EXPECT_TRUE(tools.HasSelectedArea());
   EXPECT_TRUE(failures.errors.empty());
+  controller.reset();
+  TestSupport::Drain();
+}
+
+TEST(WorkspaceIntegrationTest, OnlyASaveTheEngineMadeIsCountedAndRemembersItsFolder) {
+  TestSupport::TempFolder folder("glimra-workspace-save");
+  TestSupport::StatisticsHandler statistics;
+  TestSupport::CoreHandler failures;
+  const std::string photo = WriteJpeg(folder);
+  WorkspaceController::Pointer controller = WorkspaceController::Create(&statistics, photo, "");
+  controller->RegisterCoreEventHandler(&failures);
+  Zentor::App::ISettingsManager& settings = Zentor::App::AppSettings();
+  const std::string savePath = Settings::Name(Settings::SAVE, Settings::PATH);
+  settings.SetString(savePath, "/before");
+  statistics.names.clear();
+
+  // A file without write permission is refused, also for root.
+  ASSERT_EQ(chmod(photo.c_str(), 0444), 0);
+  controller->Save(QString::fromStdString(photo));
+  EXPECT_EQ(failures.errors.size(), 1u);
+  EXPECT_TRUE(statistics.names.empty());
+  EXPECT_EQ(settings.GetString(savePath, ""), "/before");
+
+  controller->Save(QString::fromStdString(folder.File("copy.png")));
+  EXPECT_EQ(failures.errors.size(), 1u);
+  EXPECT_EQ(statistics.names, std::vector<std::string>{IStatisticsEventHandler::NAME_SAVE});
+  EXPECT_EQ(settings.GetString(savePath, "") + "/", folder.Folder());
   controller.reset();
   TestSupport::Drain();
 }
