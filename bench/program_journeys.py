@@ -381,6 +381,7 @@ def main():
     options.plugins = os.path.join(build, "lib", "plugins")
     options.work = os.path.abspath(options.work)
     options.screenshots = os.path.join(options.work, "screenshots")
+    options.sanitizer_logs = ""  # the journeys' sanitizer reports: not collected here
     shutil.rmtree(options.work, ignore_errors=True)
     os.makedirs(options.screenshots)
     options.photo = os.path.join(options.work, "photo.jpg")
