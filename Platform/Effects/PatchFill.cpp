@@ -39,6 +39,12 @@ constexpr float VOTE_SPREAD = 2.f;
 constexpr double SURFACE_SEPARATION = 4.0;
 // ...and a source of the other surface than its target's must be this much closer to be taken.
 constexpr double SURFACE_FACTOR = 2.0;
+// The tone correction is relaxed on each of its grids, coarse to fine, in this many sweeps of
+// successive over-relaxation, by this factor.
+constexpr int SETTLE_SWEEPS = 16;
+constexpr float SETTLE_RELAXATION = 1.9f;
+// Grids of fewer cells are relaxed on one thread.
+constexpr size_t SETTLE_PARALLEL_CELLS = 1 << 15;
 // A level is shrunk further while the holes are thicker (pixels from a known one) than this many
 // patch sides: coarser, the patches that fit between the holes no longer show what lies there...
 constexpr double COARSEST_THICKNESS = 2.0;
@@ -382,7 +388,50 @@ struct Spread {
   std::vector<float> v;       // three values a cell
   std::vector<float> weight;  // at most 1
 
-  void Fill() {
+  // Relaxes the cells that hold no value towards the mean of their four neighbours (successive
+  // over-relaxation, the cells of a chessboard's two colours in turn, so that the result does not
+  // depend on the number of threads): towards the smoothest surface through the known values,
+  // which is the correction a blend in the gradient domain makes.
+  void Settle(unsigned threads) {
+    const int bands = (h + BAND - 1) / BAND;
+    if (size_t(w) * h < SETTLE_PARALLEL_CELLS) threads = 1;
+    for (int sweep = 0; sweep < SETTLE_SWEEPS; ++sweep) {
+      for (int colour = 0; colour < 2; ++colour) {
+        ParallelFor(bands, threads, [&](int band) {
+          for (int y = band * BAND; y < std::min(h, (band + 1) * BAND); ++y) SettleRow(y, colour);
+        });
+      }
+    }
+  }
+
+  void SettleRow(int y, int colour) {
+    const bool inner = y > 0 && y + 1 < h;
+    for (int x = (y + colour) % 2; x < w; x += 2) {
+      const size_t i = size_t(y) * w + x;
+      if (weight[i] > 0.f) continue;
+      float* c = &v[3 * i];
+      if (inner && x > 0 && x + 1 < w) {
+        const float* l = c - 3;
+        const float* r = c + 3;
+        const float* u = c - 3 * size_t(w);
+        const float* d = c + 3 * size_t(w);
+        for (int k = 0; k < 3; ++k) c[k] += SETTLE_RELAXATION * (0.25f * (l[k] + r[k] + u[k] + d[k]) - c[k]);
+        continue;
+      }
+      const int n = (x > 0) + (x + 1 < w) + (y > 0) + (y + 1 < h);
+      if (n == 0) continue;
+      for (int k = 0; k < 3; ++k) {
+        float sum = 0.f;
+        if (x > 0) sum += c[k - 3];
+        if (x + 1 < w) sum += c[k + 3];
+        if (y > 0) sum += c[k - 3 * w];
+        if (y + 1 < h) sum += c[k + 3 * w];
+        c[k] += SETTLE_RELAXATION * (sum / float(n) - c[k]);
+      }
+    }
+  }
+
+  void Fill(unsigned threads) {
     if (w <= 1 && h <= 1) return;
     Spread coarse;
     coarse.w = (w + 1) / 2;
@@ -402,7 +451,7 @@ struct Spread {
       }
       coarse.weight[c] = std::min(1.f, coarse.weight[c]);
     }
-    coarse.Fill();
+    coarse.Fill(threads);
     for (int y = 0; y < h; ++y) {
       const float sy = std::clamp((y + 0.5f) * 0.5f - 0.5f, 0.f, float(coarse.h - 1));
       const int y0 = static_cast<int>(sy), y1 = std::min(y0 + 1, coarse.h - 1);
@@ -422,14 +471,15 @@ struct Spread {
         }
       }
     }
+    Settle(threads);
   }
 };
 
 // The fill is shifted by a smooth correction: on the known pixels next to the holes it is the
-// difference between the picture and what the matches say there, and it fades from there into
-// the holes. Tone and brightness then follow the border with no seam, as a blend in the gradient
-// domain would have it.
-void BlendIntoBorder(Level& level) {
+// difference between the picture and what the matches say there, and inside the holes the
+// smoothest surface through those values (a blend in the gradient domain, with the fill's own
+// gradients kept). Tone and brightness then follow the border with no seam.
+void BlendIntoBorder(Level& level, unsigned threads) {
   const int w = level.w, h = level.h;
   int left = w, top = h, right = -1, bottom = -1;
   for (int y = 0; y < h; ++y) {
@@ -471,7 +521,7 @@ void BlendIntoBorder(Level& level) {
       for (int k = 0; k < 3; ++k) spread.v[3 * s + k] = float((level.px[i] >> (8 * k)) & 0xFF) - said[k];
     }
   }
-  spread.Fill();
+  spread.Fill(threads);
   for (int y = top; y <= bottom; ++y) {
     for (int x = left; x <= right; ++x) {
       const size_t i = size_t(y) * w + x;
@@ -631,7 +681,7 @@ class Filler {
       }
     }
     if (!Step()) return false;
-    BlendIntoBorder(levels[0]);
+    BlendIntoBorder(levels[0], threads_);
     return Step();
   }
 
