@@ -43,6 +43,8 @@ constexpr double SURFACE_FACTOR = 2.0;
 // successive over-relaxation, by this factor.
 constexpr int SETTLE_SWEEPS = 16;
 constexpr float SETTLE_RELAXATION = 1.9f;
+// Sweeps of the solve that joins patches from different sources.
+constexpr int KNIT_SWEEPS = 64;
 // Grids of fewer cells are relaxed on one thread.
 constexpr size_t SETTLE_PARALLEL_CELLS = 1 << 15;
 // A level is shrunk further while the holes are thicker (pixels from a known one) than this many
@@ -537,6 +539,101 @@ void BlendIntoBorder(Level& level, unsigned threads) {
   }
 }
 
+// Where neighbouring hole pixels were copied from different places, the step between them is
+// taken as the mean of what the two sources show there, elsewhere as the fill has it; the holes
+// are then made to follow those steps from their border on (a Poisson solve, started from the
+// fill). Patches from sources of a slightly different tone then meet with no seam.
+void KnitSeams(Level& level, unsigned threads) {
+  const int w = level.w, h = level.h;
+  int left = w, top = h, right = -1, bottom = -1;
+  for (int y = 0; y < h; ++y) {
+    for (int x = 0; x < w; ++x) {
+      if (!level.hole[size_t(y) * w + x]) continue;
+      left = std::min(left, x);
+      right = std::max(right, x);
+      top = std::min(top, y);
+      bottom = std::max(bottom, y);
+    }
+  }
+  if (right < 0) return;
+  left = std::max(0, left - 1);
+  top = std::max(0, top - 1);
+  right = std::min(w - 1, right + 1);
+  bottom = std::min(h - 1, bottom + 1);
+  const int bw = right - left + 1, bh = bottom - top + 1;
+  auto channel = [&](size_t i, int k) { return float((level.px[i] >> (8 * k)) & 0xFF); };
+  // Where a hole pixel was copied from: its match's offset, if it has one.
+  auto source = [&](size_t i) -> long {
+    return level.target[i] && level.match[i] >= 0 ? long(level.match[i]) - long(i) : LONG_MIN;
+  };
+  // steps[d][3 * cell + k]: the wanted value of the right (d 0) or lower (d 1) neighbour less the cell's.
+  std::vector<float> steps[2] = {std::vector<float>(size_t(bw) * bh * 3, 0.f),
+                                 std::vector<float>(size_t(bw) * bh * 3, 0.f)};
+  std::vector<float> f(size_t(bw) * bh * 3);
+  for (int y = top; y <= bottom; ++y) {
+    for (int x = left; x <= right; ++x) {
+      const size_t i = size_t(y) * w + x, c = size_t(y - top) * bw + (x - left);
+      for (int k = 0; k < 3; ++k) f[3 * c + k] = channel(i, k);
+      for (int d = 0; d < 2; ++d) {
+        const int nx = x + (d == 0), ny = y + (d == 1);
+        if (nx > right || ny > bottom) continue;
+        const size_t j = size_t(ny) * w + nx;
+        if (!level.hole[i] && !level.hole[j]) continue;
+        const long si = level.hole[i] ? source(i) : LONG_MIN, sj = level.hole[j] ? source(j) : LONG_MIN;
+        float* step = &steps[d][3 * c];
+        const bool seam = (si != LONG_MIN || sj != LONG_MIN) && si != sj;
+        if (!seam) {
+          for (int k = 0; k < 3; ++k) step[k] = channel(j, k) - channel(i, k);
+          continue;
+        }
+        int views = 0;
+        for (const long o : {si, sj}) {
+          if (o == LONG_MIN) continue;
+          ++views;
+          for (int k = 0; k < 3; ++k) step[k] += channel(size_t(long(j) + o), k) - channel(size_t(long(i) + o), k);
+        }
+        for (int k = 0; k < 3; ++k) step[k] /= float(views);
+      }
+    }
+  }
+  const int bands = (bh + BAND - 1) / BAND;
+  if (size_t(bw) * bh < SETTLE_PARALLEL_CELLS) threads = 1;
+  for (int sweep = 0; sweep < KNIT_SWEEPS; ++sweep) {
+    for (int colour = 0; colour < 2; ++colour) {
+      ParallelFor(bands, threads, [&](int band) {
+        for (int by = band * BAND; by < std::min(bh, (band + 1) * BAND); ++by) {
+          for (int bx = (by + colour) % 2; bx < bw; bx += 2) {
+            const size_t i = size_t(by + top) * w + bx + left;
+            if (!level.hole[i]) continue;
+            const size_t c = size_t(by) * bw + bx;
+            float sum[3] = {0.f, 0.f, 0.f};
+            int n = 0;
+            auto add = [&](size_t other, const float* step, float sign) {
+              ++n;
+              for (int k = 0; k < 3; ++k) sum[k] += f[3 * other + k] - sign * step[k];
+            };
+            if (bx + 1 < bw) add(c + 1, &steps[0][3 * c], 1.f);
+            if (bx > 0) add(c - 1, &steps[0][3 * (c - 1)], -1.f);
+            if (by + 1 < bh) add(c + bw, &steps[1][3 * c], 1.f);
+            if (by > 0) add(c - bw, &steps[1][3 * (c - bw)], -1.f);
+            if (n == 0) continue;
+            for (int k = 0; k < 3; ++k) f[3 * c + k] += SETTLE_RELAXATION * (sum[k] / float(n) - f[3 * c + k]);
+          }
+        }
+      });
+    }
+  }
+  for (int y = top; y <= bottom; ++y) {
+    for (int x = left; x <= right; ++x) {
+      const size_t i = size_t(y) * w + x, c = size_t(y - top) * bw + (x - left);
+      if (!level.hole[i]) continue;
+      uint32_t p = 0;
+      for (int k = 0; k < 3; ++k) p |= uint32_t(std::clamp(std::lround(f[3 * c + k]), 0L, 255L)) << (8 * k);
+      level.px[i] = p;
+    }
+  }
+}
+
 // Two surfaces on the holes' border, when its colours fall into two well-separated groups: each
 // known pixel gets the nearer group's number, each hole pixel that of the group whose border
 // pixels are nearer and more (inverse square distance). An edge entering a hole then continues
@@ -682,6 +779,8 @@ class Filler {
     }
     if (!Step()) return false;
     BlendIntoBorder(levels[0], threads_);
+    if (!Step()) return false;
+    KnitSeams(levels[0], threads_);
     return Step();
   }
 
