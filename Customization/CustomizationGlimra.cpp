@@ -29,9 +29,7 @@ std::string CustomizationGlimra::GetApplicationTitle() const {
   return title;
 }
 
-QPixmap CustomizationGlimra::GetApplicationIcon() const {
-  return QPixmap(QString::fromStdString(GetValueWithDefault("APP_ICON", "")));
-}
+QPixmap CustomizationGlimra::GetApplicationIcon() const { return CustomizationManager::GetApplicationIcon(); }
 
 std::string CustomizationGlimra::GetCustomSettingsFileName() const { return "ZentorGlimraCustom.ini"; }
 

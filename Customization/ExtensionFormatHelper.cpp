@@ -14,6 +14,8 @@
 #include <QObject>
 #include <QStringList>
 
+#include <glog/logging.h>
+
 #include <algorithm>
 
 namespace Zentor {
@@ -60,6 +62,9 @@ FormatRecord::EncodeParam TiffCompression() {
                          Settings::SaveOptions::Tiff::VAL_COMPRESSION_ALGORITHM_DEFAULT),
           Proc::IImageMetadata::TAG_COMPRESSION};
 }
+
+constexpr long long JPEG_QUALITY_MIN = 1;
+constexpr long long JPEG_QUALITY_MAX = 32;
 
 // Byte-wise, whatever the locale.
 std::string Lower(std::string text) {
@@ -237,9 +242,17 @@ void ExtensionFormatHelper::SetSaveSettingDefault(const FormatRecord::EncodePara
     case PT_DOUBLE:
       target = settings.GetDouble(key, fallback.GetDouble());
       break;
-    case PT_INT64:
-      target = static_cast<long long>(settings.GetInt64(key, fallback.GetInt64()));
+    case PT_INT64: {
+      long long value = settings.GetInt64(key, fallback.GetInt64());
+      // The JPEG quality is the options dialog's slider position.
+      if (fallback.GetName() == IFormatCodec::TAG_QUALITY && (value < JPEG_QUALITY_MIN || value > JPEG_QUALITY_MAX)) {
+        LOG(WARNING) << "The stored setting " << key << " (" << value << ") is outside " << JPEG_QUALITY_MIN << ".."
+                     << JPEG_QUALITY_MAX;
+        value = std::clamp<long long>(value, JPEG_QUALITY_MIN, JPEG_QUALITY_MAX);
+      }
+      target = value;
       break;
+    }
     case PT_STRING:
       target = settings.GetString(key, fallback.GetString());
       break;

@@ -8,10 +8,12 @@
 #include "Engine/ColorspaceConverter.h"
 #include "Engine/PaintTools.h"
 #include "Platform/AppShell/Application.h"
+#include "Platform/AppShell/RegularFile.h"
 #include "Platform/AppShell/SessionFolderLock.h"
 #include "Platform/Bedrock/TempName.h"
 #include "Workspace/WorkspaceScene.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFileInfo>
 #include <QPainter>
@@ -307,7 +309,15 @@ void WorkspaceController::WritePreview() const {
     QPainter painter(&preview);
     scene_->render(&painter, QRectF(), QRectF(), Qt::KeepAspectRatio);
   }
-  if (!preview.save(previewPath_)) LOG(WARNING) << "Cannot write the preview: " << previewPath_.toStdString();
+  // Replaced whole, never rewritten in place: a copy starting meanwhile reads the old or the new.
+  QBuffer encoded;
+  encoded.open(QIODevice::WriteOnly);
+  std::string error;
+  if (!preview.save(&encoded, "PNG")) {
+    LOG(WARNING) << "Cannot write the preview: " << previewPath_.toStdString();
+  } else if (!App::WriteFileAtomically(previewPath_, encoded.data(), error)) {
+    LOG(WARNING) << "Cannot write the preview: " << error;
+  }
 }
 
 }  // namespace Glimra

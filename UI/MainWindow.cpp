@@ -11,6 +11,7 @@
 #include "Platform/AppShell/AlertBox.h"
 #include "Platform/AppShell/Application.h"
 #include "Platform/Formats/IFormatCodec.h"
+#include "Platform/QtGlue/ScreenPlacement.h"
 #include "Platform/Translations/LocalizationManager.h"
 #include "UI/DocumentDialogs.h"
 #include "UI/IUIToolsControl.h"
@@ -418,7 +419,15 @@ void MainWindow::LoadSettings() {
     const int64_t height = store.GetInt64(Key(Settings::WIDTH), r.height());
     const int64_t width = store.GetInt64(Key(Settings::HEIGHT), r.width());
     startMaximized = store.GetBool(Key(Settings::MAXIMIZED), isMaximized());
-    if (width != 0 && height != 0) setGeometry(int(left), int(top), int(width), int(height));
+    if (width != 0 && height != 0) {
+      // Checked before the narrowing to int: a damaged size must not become a huge window.
+      if (Gui::LiesOnScreens(left, top, width, height)) {
+        setGeometry(int(left), int(top), int(width), int(height));
+      } else {
+        LOG(WARNING) << "The stored window placement " << width << "x" << height << " at " << left << "," << top
+                     << " does not fit on the screens; it is not used";
+      }
+    }
   }
   const QByteArray state = FromBytes(store.GetBytes(Key(Settings::STATE), {}));
   if (!state.isEmpty()) restoreState(state, 0);

@@ -4,11 +4,14 @@
 
 #include "GlimraCore/Settings.h"
 #include "Platform/AppShell/SettingsManager.h"
+#include "Platform/QtGlue/ScreenPlacement.h"
 
 #include <QEvent>
 #include <QMetaObject>
 #include <QPointer>
 #include <QThread>
+
+#include <glog/logging.h>
 
 #include <algorithm>
 #include <deque>
@@ -183,7 +186,11 @@ void ProgressBar::LoadSettings() {
   }
   const int64_t x = settings.GetInt64(name + Settings::OFFSET_X, pos().x());
   const int64_t y = settings.GetInt64(name + Settings::OFFSET_Y, pos().y());
-  move(int(x), int(y));
+  if (Gui::LiesOnScreens(x, y, width(), height())) {
+    move(int(x), int(y));
+  } else {
+    LOG(WARNING) << "The stored place " << x << "," << y << " of " << name << " is off the screens; it is not used";
+  }
 }
 
 void ProgressBar::SaveSettings() const {

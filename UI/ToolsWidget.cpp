@@ -415,6 +415,10 @@ void ToolsWidget::LoadSettings() {
   for (const auto& [slider, fallback] : sliders) {
     // Clamped before the narrowing to int, so a huge stored number cannot wrap into the range.
     const int64_t stored = settings.GetInt64(SliderKey(slider), fallback);
+    if (stored < slider->minimum() || stored > slider->maximum()) {
+      LOG(WARNING) << "The stored value " << stored << " of " << SliderKey(slider) << " is outside "
+                   << slider->minimum() << ".." << slider->maximum();
+    }
     slider->setValue(int(std::clamp<int64_t>(stored, slider->minimum(), slider->maximum())));
   }
   OnSizeValueChanged(ui->diameterSlider->value());

@@ -8,15 +8,18 @@
 #include "Engine/ErrorPath.h"
 #include "Engine/PaintTools.h"
 #include "Platform/AppShell/Application.h"
+#include "Platform/AppShell/RegularFile.h"
 #include "UI/FileInfo.h"
 #include "UI/ProgressBar.h"
 
 #include <QAction>
+#include <QBuffer>
 #include <QCoreApplication>
 #include <QDir>
 #include <QEvent>
 #include <QFileInfo>
 #include <QGraphicsDropShadowEffect>
+#include <QImageReader>
 #include <QLayout>
 #include <QLocale>
 #include <QPixmap>
@@ -204,6 +207,40 @@ void WorkspaceWidget::UpdateZoomInformation() {
   ui->scaleInfoLabel->setText(text);
 }
 
+namespace {
+
+// The controller writes thumbnails of at most 60 x 60; anything larger or longer is not one.
+constexpr int PREVIEW_SIDE = 60;
+constexpr qint64 MAX_PREVIEW_BYTES = 1 << 20;
+
+// The thumbnail at `path`, or a null pixmap (with a WARNING) when it cannot be read as one.
+QPixmap ReadPreview(const QString& path) {
+  QByteArray bytes;
+  const App::FileReadResult result = App::ReadRegularFile(path, MAX_PREVIEW_BYTES, bytes);
+  if (result != App::FileReadResult::Read) {
+    LOG(WARNING) << "Preview \"" << path.toStdString() << "\" " << App::DescribeFileRead(result);
+    return QPixmap();
+  }
+  QBuffer buffer(&bytes);
+  QImageReader reader(&buffer, "png");
+  const QSize size = reader.size();
+  QImage image;
+  if (size.isValid() && size.width() <= PREVIEW_SIDE && size.height() <= PREVIEW_SIDE) image = reader.read();
+  if (image.isNull()) {
+    LOG(WARNING) << "Cannot read the preview: \"" << path.toStdString() << "\"";
+    return QPixmap();
+  }
+  return QPixmap::fromImage(image);
+}
+
+QPixmap PreviewPlaceholder(const QPalette& palette) {
+  QPixmap placeholder(PREVIEW_SIDE, PREVIEW_SIDE * 3 / 4);
+  placeholder.fill(palette.color(QPalette::Mid));
+  return placeholder;
+}
+
+}  // namespace
+
 void WorkspaceWidget::ShowLastSessionPreview() {
   const std::string sessionId =
       App::Application::CurrentSettings().GetString(Settings::Name(Settings::SESSION, Settings::ID), "");
@@ -212,19 +249,15 @@ void WorkspaceWidget::ShowLastSessionPreview() {
     LOG(WARNING) << "Cannot find preview: last session id is empty";
     return;
   }
-  const QString path = App::Application::GetApplicationTemporaryFilesDir() + QString::fromStdString(sessionId) +
-                       QDir::separator() + QLatin1String(IWorkspaceController::PREVIEW_NAME);
-  if (!QFileInfo::exists(path)) {
+  const QString folder = App::Application::GetApplicationTemporaryFilesDir() + QString::fromStdString(sessionId);
+  if (!QFileInfo(folder).isDir()) {
     ui->previewFrame->hide();
-    LOG(WARNING) << "Preview not found: \"" << path.toStdString() << "\"";
+    LOG(WARNING) << "The last session's folder is gone: \"" << folder.toStdString() << "\"";
     return;
   }
-  const QPixmap preview(path);
-  if (preview.isNull()) {
-    ui->previewFrame->hide();
-    LOG(WARNING) << "Cannot read the preview: \"" << path.toStdString() << "\"";
-    return;
-  }
+  // The session is offered as long as it is there; only its thumbnail may stand in.
+  QPixmap preview = ReadPreview(folder + QDir::separator() + QLatin1String(IWorkspaceController::PREVIEW_NAME));
+  if (preview.isNull()) preview = PreviewPlaceholder(palette());
   ui->previewLabel->setMinimumSize(preview.size());
   ui->previewLabel->setMaximumSize(preview.size());
   ui->previewLabel->setPixmap(preview);

@@ -107,7 +107,10 @@ void Application::configure(int argc, char** argv) {
   const std::string locale = settings->GetString(ILookAndFeelManager::locale, ILookAndFeelManager::localeUnknown);
   std::string theme = settings->GetString(ILookAndFeelManager::theme, ILookAndFeelManager::themeDefault);
   const std::vector<std::string> themes = lookAndFeel_->GetAvailableThemes();
-  if (!themes.empty() && std::find(themes.begin(), themes.end(), theme) == themes.end()) theme = themes.front();
+  if (!themes.empty() && std::find(themes.begin(), themes.end(), theme) == themes.end()) {
+    LOG(WARNING) << "The stored theme \"" << theme << "\" does not exist; \"" << themes.front() << "\" is used";
+    theme = themes.front();
+  }
   lookAndFeel_->Initialize(locale, theme);
   SetLookAndFeelManager(lookAndFeel_);
   customization->SetCurrentLocale(lookAndFeel_->GetCurrentLocale());

@@ -3,7 +3,9 @@
 #include "Customization/ExtensionFormatHelper.h"
 #include "main/Mediator.h"
 
+#include <QFile>
 #include <QFileOpenEvent>
+#include <QUrl>
 
 namespace Zentor {
 namespace Glimra {
@@ -13,12 +15,16 @@ ApplicationEventFilter::ApplicationEventFilter(QObject* parent, Mediator& mediat
 
 bool ApplicationEventFilter::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() != QEvent::FileOpen) return QObject::eventFilter(watched, event);
-  const QString path = static_cast<QFileOpenEvent*>(event)->file();
+  const auto* open = static_cast<QFileOpenEvent*>(event);
+  // The URL keeps the name's bytes where they are no valid UTF-8; the file() text has lost them.
+  const QByteArray path = open->url().isLocalFile()
+                              ? QByteArray::fromPercentEncoding(open->url().path(QUrl::FullyEncoded).toLatin1())
+                              : QFile::encodeName(open->file());
   // Queued: opening runs dialogs and event loops of its own, which must not run inside the
   // delivery of this event.
-  if (ExtensionFormatHelper::CanOpenFile(path))
+  if (ExtensionFormatHelper::CanOpenFile(QFile::decodeName(path)))
     QMetaObject::invokeMethod(
-        &mediator_, [mediator = &mediator_, path] { mediator->AddFileToOpen(path); }, Qt::QueuedConnection);
+        &mediator_, [mediator = &mediator_, path] { mediator->AddNativeFileToOpen(path); }, Qt::QueuedConnection);
   return true;
 }
 

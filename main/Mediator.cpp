@@ -34,6 +34,9 @@ StatisticsEventHandler* Mediator::s_statisticsEventHandler = nullptr;
 
 namespace {
 
+// How long a restore waits for a copy of the program that still holds the session while it closes.
+constexpr int CLOSING_COPY_WAIT_MS = 2000;
+
 // Every style but "/" for short options, with which an absolute path would be taken for one.
 constexpr int COMMAND_LINE_STYLE =
     po::command_line_style::allow_long | po::command_line_style::allow_short |
@@ -134,9 +137,8 @@ void Mediator::ProcessCommandLine(int argc, char** argv) {
   }
 
   for (const std::string& word : files) {
-    const QString path = QFile::decodeName(QByteArray::fromStdString(word));
-    if (ExtensionFormatHelper::CanOpenFile(path)) {
-      fileToOpen_ = path.toStdString();
+    if (ExtensionFormatHelper::CanOpenFile(QFile::decodeName(QByteArray::fromStdString(word)))) {
+      fileToOpen_ = word;
       break;
     }
   }
@@ -160,7 +162,7 @@ void Mediator::OpenCommandLineFileWhenDue() {
   if (fileToOpen_.empty() || commandLineFileOpened_ || !windowShown_) return;
   if (!helpText_.empty() && !helpShown_) return;
   commandLineFileOpened_ = true;
-  AddFileToOpen(QString::fromStdString(fileToOpen_));
+  AddNativeFileToOpen(QByteArray::fromStdString(fileToOpen_));
 }
 
 void Mediator::ShowCommandLineHelp(const QString& help) {
@@ -175,12 +177,14 @@ void Mediator::ShowCommandLineHelp(const QString& help) {
   alert.exec();
 }
 
-void Mediator::AddFileToOpen(const QString& path) {
+void Mediator::AddFileToOpen(const QString& path) { AddNativeFileToOpen(QFile::encodeName(path)); }
+
+void Mediator::AddNativeFileToOpen(const QByteArray& path) {
   try {
     Open(path.toStdString(), std::string());
   } catch (...) {
     LOG(WARNING) << "Cannot open " << path.toStdString() << ": " << boost::current_exception_diagnostic_information();
-    mainWindow_.ShowOpenError(path, boost::current_exception());
+    mainWindow_.ShowOpenError(QFile::decodeName(path), boost::current_exception());
   }
 }
 
@@ -191,9 +195,11 @@ void Mediator::RestoreLastSession() {
   try {
     if (file.empty() || session.empty()) {
       LOG(WARNING) << "There is no last session to restore";
-    } else if (App::SessionFolderLock::IsHeld(App::Application::GetApplicationTemporaryFilesDir() +
-                                              QString::fromStdString(session))) {
+    } else if (App::SessionFolderLock::IsHeld(
+                   App::Application::GetApplicationTemporaryFilesDir() + QString::fromStdString(session),
+                   CLOSING_COPY_WAIT_MS)) {
       // Another running copy works in it; a second engine on the same folder would spoil both.
+      // A copy that is closing writes its session and thumbnail and then lets go: that is waited for.
       LOG(WARNING) << "The last session is in use: " << session;
     } else {
       Open(file, session);

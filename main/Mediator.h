@@ -35,6 +35,9 @@ class Mediator : public QObject {
   void CheckForUpdates(bool automatic);
   static void HookPrintScreenStatistics();
 
+  // Opens a file named in the file system's own bytes, which need not be valid UTF-8.
+  void AddNativeFileToOpen(const QByteArray& path);
+
   // The engine maker of every open; empty, the default, means the real engine.
   void SetEngineFactory(WorkspaceController::EngineFactory factory) { engineFactory_ = std::move(factory); }
 
@@ -65,6 +68,7 @@ class Mediator : public QObject {
   // The hook comes after the handler and goes before it: a key press never finds it gone.
   std::unique_ptr<StatisticsEventHandler> statisticsEventHandler_;
   std::unique_ptr<Core::HookerPrintScreen> printScreenHook_;
+  // As the command line gave it: in the file system's encoding.
   std::string fileToOpen_;
   std::string helpText_;
   bool commandLineFileOpened_ = false;

@@ -1,5 +1,7 @@
 #include "Platform/AppShell/CustomizationManager.h"
 
+#include "Platform/AppShell/RegularFile.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -17,6 +19,7 @@ namespace App {
 const std::string CustomizationManager::TRACKER_INITIALIZATION_STRING = "TRACKER_INIT";
 
 namespace {
+constexpr qint64 MAX_ICON_BYTES = 16 << 20;
 const char* const CUSTOM_SETTINGS_FILE = "ZentorGlimraCustom.ini";
 const char* const RESOURCES_VARIABLE = "GLIMRA_RESOURCES_DIR";
 
@@ -45,6 +48,10 @@ void CustomizationManager::InitSettings() {
                        QString::fromStdString(GetCustomSettingsFileName());
   if (!QFileInfo::exists(path)) {
     LOG(WARNING) << "Custom settings file not found: " << path.toStdString();
+    return;
+  }
+  if (!QFileInfo(path).isFile()) {
+    LOG(WARNING) << "The custom settings file is not a regular file: " << path.toStdString();
     return;
   }
   const QSettings file(path, QSettings::IniFormat);
@@ -81,17 +88,23 @@ std::string CustomizationManager::GetProductName(bool full) const {
   return full ? GetValueWithDefault("PRODUCT_NAME_FULL", shortName) : shortName;
 }
 
-std::string CustomizationManager::GetOrganizationName() const {
-  return GetValueWithDefault("ORGANIZATION_NAME", "Zentor");
+// The settings file, the session folders and the usage log are named after these; a name with
+// a folder in it could put them anywhere.
+std::string CustomizationManager::GetPlainName(const std::string& name, const std::string& defaultValue) const {
+  const std::string value = GetValueWithDefault(name, defaultValue);
+  const bool plain = !value.empty() && value != "." && value != ".." &&
+                     value.find_first_of(std::string("/\\\0", 3)) == std::string::npos;
+  if (plain || value == defaultValue) return value;
+  LOG(WARNING) << "The customisation value " << name << " \"" << value << "\" is not a plain name; \"" << defaultValue
+               << "\" is used";
+  return defaultValue;
 }
 
-std::string CustomizationManager::GetAppSettingsName() const {
-  return GetValueWithDefault("APP_SETTINGS_NAME", "Glimra");
-}
+std::string CustomizationManager::GetOrganizationName() const { return GetPlainName("ORGANIZATION_NAME", "Zentor"); }
 
-std::string CustomizationManager::GetProductSettingsPath() const {
-  return GetValueWithDefault("PRODUCT_SETTINGS_PATH", "");
-}
+std::string CustomizationManager::GetAppSettingsName() const { return GetPlainName("APP_SETTINGS_NAME", "Glimra"); }
+
+std::string CustomizationManager::GetProductSettingsPath() const { return GetPlainName("PRODUCT_SETTINGS_PATH", ""); }
 
 int CustomizationManager::GetInt(const std::string& name) const {
   bool ok = false;
@@ -122,7 +135,17 @@ std::string CustomizationManager::GetApplicationTitle() const {
 }
 
 QPixmap CustomizationManager::GetApplicationIcon() const {
-  return QPixmap(QString::fromStdString(GetValueWithDefault("APP_ICON", "")));
+  const QString path = QString::fromStdString(GetValueWithDefault("APP_ICON", ""));
+  if (path.isEmpty()) return QPixmap();
+  QByteArray bytes;
+  const FileReadResult result = ReadRegularFile(path, MAX_ICON_BYTES, bytes);
+  QPixmap icon;
+  if (result != FileReadResult::Read) {
+    LOG(WARNING) << "The application icon " << path.toStdString() << " " << DescribeFileRead(result);
+  } else if (!icon.loadFromData(bytes)) {
+    LOG(WARNING) << "The application icon " << path.toStdString() << " is not a picture";
+  }
+  return icon;
 }
 
 std::string CustomizationManager::GetCustomSettingsFileName() const { return CUSTOM_SETTINGS_FILE; }

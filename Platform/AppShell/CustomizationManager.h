@@ -35,6 +35,8 @@ class CustomizationManager {
 
   // The full name (PRODUCT_NAME_FULL) or the short one (PRODUCT_NAME).
   std::string GetProductName(bool full) const;
+  // These three name folders and files: a value that is not a plain name (a path, "..") gives the
+  // default, with a WARNING.
   std::string GetOrganizationName() const;
   std::string GetAppSettingsName() const;
   // Empty when the program keeps one settings store.
@@ -47,6 +49,7 @@ class CustomizationManager {
   void UpdateControls(QWidget* window) const;
 
   virtual std::string GetApplicationTitle() const;
+  // Read only from a regular file (or a resource); anything else gives a null pixmap.
   virtual QPixmap GetApplicationIcon() const;
   virtual std::string GetCustomSettingsFileName() const;
 
@@ -57,6 +60,7 @@ class CustomizationManager {
 
  private:
   int GetInt(const std::string& name) const;
+  std::string GetPlainName(const std::string& name, const std::string& defaultValue) const;
 
   std::string resources_;
   std::string executable_;

@@ -80,6 +80,7 @@ void LookAndFeelManager::Initialize(const std::string& requestedLocale, const st
   const std::vector<std::string> locales = GetAvailableLocales();
   std::string chosen = requestedLocale;
   if (!Contains(locales, chosen)) {
+    if (chosen != localeUnknown) LOG(WARNING) << "The stored locale \"" << chosen << "\" has no translation";
     const QLocale system = QLocale::system();
     const std::string full = system.name().toStdString();
     const std::string language = full.substr(0, full.find('_'));

@@ -13,10 +13,10 @@ QString SessionFolderLock::LockFilePath(const QString& folder) {
   return QDir::cleanPath(folder) + QLatin1Char('/') + QLatin1String(LOCK_FILE_NAME);
 }
 
-bool SessionFolderLock::IsHeld(const QString& folder) {
+bool SessionFolderLock::IsHeld(const QString& folder, int waitMs) {
   QLockFile probe(LockFilePath(folder));
   probe.setStaleLockTime(0);
-  if (probe.tryLock(0)) {
+  if (probe.tryLock(waitMs)) {
     probe.unlock();
     return false;
   }

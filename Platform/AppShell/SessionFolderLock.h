@@ -21,8 +21,9 @@ class SessionFolderLock {
   bool IsLocked() const { return lock_ && lock_->isLocked(); }
 
   // Whether a live process (this one included) holds the folder; a folder without a lock, or one
-  // that does not exist, is not held.
-  static bool IsHeld(const QString& folder);
+  // that does not exist, is not held. With `waitMs`, a holder that lets go within that time (a
+  // copy of the program that is closing) does not count.
+  static bool IsHeld(const QString& folder, int waitMs = 0);
   static QString LockFilePath(const QString& folder);
   static const char* const LOCK_FILE_NAME;
 

@@ -4,8 +4,10 @@
 
 #include <QSettings>
 #include <QString>
+#include <QTemporaryDir>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -38,7 +40,14 @@ class ISettingsManager {
 
 using SettingsManagerPtr = std::shared_ptr<ISettingsManager>;
 
-// QSettings in INI format: organisation folder, application file (strings in UTF-8).
+// QSettings in INI format: organisation folder, application file (strings in UTF-8). A stored
+// value of the wrong type reads as the default, with a WARNING line.
+//
+// QSettings works on a private copy: the user's file is read only when it is a regular file (a
+// FIFO or a device in its place reads as no settings and never blocks), and every write reads
+// it afresh, applies the one change (so what another running copy wrote stays) and puts the
+// result in place atomically, behind a symbolic link too. A target that is not a regular file
+// is never written; the values of the run are kept in memory.
 class SettingsManager : public ISettingsManager {
  public:
   SettingsManager(const std::string& settingsName, const std::string& organisation);
@@ -58,11 +67,22 @@ class SettingsManager : public ISettingsManager {
   bool Contains(const std::string& key) const override;
   void Remove(const std::string& key) override;
 
-  QString FileName() const { return settings_->fileName(); }
+  QString FileName() const { return fileName_; }
   // Whether the settings file was there when this store was made (false on a first launch).
   bool ExistedBefore() const { return existedBefore_; }
 
+  // Files larger than this are not settings: they read as none.
+  static const qint64 MAX_FILE_SIZE;
+
  private:
+  QVariant Value(const std::string& key) const;
+  // Loads the user's file into the private copy. False, and the copy left as it is, when the
+  // file exists but cannot be read as settings.
+  bool Reload();
+  void Update(const std::function<void(QSettings&)>& change);
+
+  QString fileName_;
+  QTemporaryDir work_;
   std::unique_ptr<QSettings> settings_;
   bool existedBefore_;
 };

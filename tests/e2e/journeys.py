@@ -125,6 +125,13 @@ class Glimra:
         """Starts the process without waiting for its window."""
         env = dict(self.env, QT_QPA_PLATFORM="xcb", ZENTOR_PLUGIN_PATH=self.suite.options.plugins,
                    LC_ALL="C.UTF-8", LANG="C.UTF-8", GLOG_logtostderr="1", **self.folders())
+        if self.suite.options.sanitizer_logs:
+            # A sanitizer's report goes to a file of its own, also from a process the journey kills.
+            logs = self.suite.options.sanitizer_logs
+            env["ASAN_OPTIONS"] = "log_path=%s/asan:abort_on_error=0" % logs
+            env["UBSAN_OPTIONS"] = "log_path=%s/ubsan:print_stacktrace=1" % logs
+            env["LSAN_OPTIONS"] = "suppressions=%s:print_suppressions=0" % os.path.join(
+                os.path.dirname(os.path.abspath(__file__)), "lsan.supp")
         env.update(self.extra_env)
         for folder in self.folders().values():
             os.makedirs(folder, exist_ok=True)
@@ -990,9 +997,15 @@ def main():
     parser.add_argument("--work", required=True)
     parser.add_argument("--screenshots", required=True)
     parser.add_argument("--only", default="")
+    parser.add_argument("--sanitizer-logs", default="",
+                        help="a folder for the reports of a sanitizer build; any report fails the run")
     options = parser.parse_args()
     for name in ("glimra", "photo_tool", "plugins", "work", "screenshots"):
         setattr(options, name, os.path.abspath(getattr(options, name)))
+    if options.sanitizer_logs:
+        options.sanitizer_logs = os.path.abspath(options.sanitizer_logs)
+        shutil.rmtree(options.sanitizer_logs, ignore_errors=True)
+        os.makedirs(options.sanitizer_logs)
     os.makedirs(options.work, exist_ok=True)
     os.makedirs(options.screenshots, exist_ok=True)
     # Only this run's pictures: a failure's screenshot from an earlier run would mislead.
@@ -1032,6 +1045,11 @@ def main():
                 suite.running = []
     finally:
         suite.display.stop()
+    if options.sanitizer_logs:
+        for name in sorted(os.listdir(options.sanitizer_logs)):
+            failures.append("sanitizer report " + name)
+            with open(os.path.join(options.sanitizer_logs, name), errors="replace") as report:
+                print("SANITIZER REPORT %s:\n%s" % (name, report.read()), flush=True)
     print("%d journeys failed: %s" % (len(failures), ", ".join(failures)) if failures else "all journeys passed")
     return 1 if failures else 0
 

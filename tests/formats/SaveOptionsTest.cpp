@@ -1,6 +1,7 @@
 // The JPEG and TIFF save-option dialogs, driven through their controls; the modal entry is
 // answered from a timer.
 #include "FormatsTestSupport.h"
+#include "support/EngineSupport.h"
 
 #include "Customization/ExtensionFormatHelper.h"
 #include "GlimraCore/Settings.h"
@@ -101,6 +102,16 @@ TEST_F(SaveOptionDialogs, ChangedJpegQualityIsStoredAndSetAs64BitInteger) {
   Stored().SetInt64(JPEG_KEY, 500);
   SaveOptions::Jpeg outOfRange(options, nullptr, FLAGS);
   EXPECT_EQ(ValueText(outOfRange), "7%");
+}
+
+TEST_F(SaveOptionDialogs, AStoredJpegQualityOutOfRangeNeverReachesASave) {
+  using Zentor::Glimra::ExtensionFormatHelper;
+  Stored().SetInt64(JPEG_KEY, 1LL << 40);
+  TestSupport::LogCapture log(google::GLOG_WARNING);
+  Property jpeg("save");
+  ExtensionFormatHelper::SetSaveSettings("jpg", jpeg, Property(Settings::FORMAT_SAVE_SETTINGS));
+  EXPECT_EQ(jpeg[Settings::FORMAT_SAVE_SETTINGS_COMMON][IFormatCodec::TAG_QUALITY].GetInt64(), 32);
+  EXPECT_EQ(log.Texts(google::GLOG_WARNING).size(), 1u);
 }
 
 TEST_F(SaveOptionDialogs, TiffLzwIsStoredAndSet) {

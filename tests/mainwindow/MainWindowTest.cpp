@@ -8,7 +8,9 @@
 
 #include <QAction>
 #include <QActionGroup>
+#include <QGuiApplication>
 #include <QMenu>
+#include <QScreen>
 #include <QScrollBar>
 #include <QSlider>
 #include <QSignalSpy>
@@ -16,6 +18,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 
 namespace {
@@ -90,20 +93,44 @@ TEST_F(MainWindowTest, PlacementRoundTripsThroughTheSwappedKeys) {
   {
     MainWindow window;
     window.show();
-    window.setGeometry(20, 10, 800, 650);
+    window.setGeometry(20, 10, 760, 560);
   }
   Zentor::App::ISettingsManager& store = Zentor::App::AppSettings();
   EXPECT_EQ(store.GetInt64("MainWindowOffsetX", -1), 10);
   EXPECT_EQ(store.GetInt64("MainWindowOffsetY", -1), 20);
-  EXPECT_EQ(store.GetInt64("MainWindowWidth", -1), 650);
-  EXPECT_EQ(store.GetInt64("MainWindowHeight", -1), 800);
+  EXPECT_EQ(store.GetInt64("MainWindowWidth", -1), 560);
+  EXPECT_EQ(store.GetInt64("MainWindowHeight", -1), 760);
   EXPECT_FALSE(store.GetBool("MainWindowMaximized", true));
 
   // The stored offsets and sizes win over the geometry bytes.
   store.SetInt64("MainWindowOffsetX", 30);
-  store.SetInt64("MainWindowHeight", 900);
+  store.SetInt64("MainWindowHeight", 770);
   MainWindow window;
-  EXPECT_EQ(window.normalGeometry(), QRect(20, 30, 900, 650));
+  EXPECT_EQ(window.normalGeometry(), QRect(20, 30, 770, 560));
+}
+
+TEST_F(MainWindowTest, ADamagedOrOffScreenStoredPlacementIsNotUsed) {
+  const QRect screen = QGuiApplication::primaryScreen()->geometry();
+  { MainWindow window; }
+  Zentor::App::ISettingsManager& store = Zentor::App::AppSettings();
+  // Narrowed to int, -2147483649 is 2147483647: a window far larger than any screen.
+  store.SetInt64("MainWindowWidth", -2147483649LL);
+  store.SetInt64("MainWindowHeight", -2147483649LL);
+  {
+    TestSupport::LogCapture log(google::GLOG_WARNING);
+    MainWindow window;
+    EXPECT_TRUE(screen.contains(window.normalGeometry())) << window.normalGeometry().width();
+    const std::vector<std::string> warnings = log.Texts(google::GLOG_WARNING);
+    EXPECT_EQ(std::count_if(warnings.begin(), warnings.end(),
+                            [](const std::string& line) { return line.find("window placement") != std::string::npos; }),
+              1);
+  }
+  store.SetInt64("MainWindowOffsetX", -50000);
+  store.SetInt64("MainWindowOffsetY", 10);
+  store.SetInt64("MainWindowWidth", 560);
+  store.SetInt64("MainWindowHeight", 760);
+  MainWindow window;
+  EXPECT_TRUE(screen.contains(window.normalGeometry())) << window.normalGeometry().top();
 }
 
 TEST_F(MainWindowTest, FirstStartTakesTheLayoutSizeAndAZeroStoredSizeIsIgnored) {

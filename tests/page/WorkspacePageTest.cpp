@@ -13,6 +13,7 @@
 #include "Workspace/WorkspaceView.h"
 
 #include <QApplication>
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QImage>
@@ -22,7 +23,10 @@
 #include <QTimer>
 #include <QToolButton>
 
+#include <sys/stat.h>
+
 #include <cstring>
+#include <functional>
 
 namespace {
 
@@ -198,39 +202,67 @@ TEST_F(WorkspacePageTest, HoverMovesOverThePictureDoNotPaint) {
   QTest::mouseRelease(window, Qt::LeftButton, {}, centre + QPoint(20, 0));
 }
 
-TEST_F(WorkspacePageTest, TheStartPageShowsOnlyAReadablePreviewOfTheLastSession) {
+TEST_F(WorkspacePageTest, TheLastSessionIsOfferedWhateverBecameOfItsPreview) {
   {
     WorkspaceWidget page;
     EXPECT_TRUE(Find<QWidget>(page, "previewFrame")->isHidden());
   }
   const QString sessions = Application::GetApplicationTemporaryFilesDir();
-  ASSERT_TRUE(QDir().mkpath(sessions + "page-session"));
   AppSettings().SetString(SESSION_KEY, "page-session");
   {
     WorkspaceWidget page;
-    EXPECT_TRUE(Find<QWidget>(page, "previewFrame")->isHidden());
+    EXPECT_TRUE(Find<QWidget>(page, "previewFrame")->isHidden()) << "the session's folder is gone";
   }
-
+  ASSERT_TRUE(QDir().mkpath(sessions + "page-session"));
   const QString preview = sessions + "page-session/" + IWorkspaceController::PREVIEW_NAME;
+  const auto write = [&preview](const QByteArray& bytes) {
+    QFile file(preview);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(bytes);
+  };
+  QByteArray png;
   {
-    QFile broken(preview);
-    ASSERT_TRUE(broken.open(QIODevice::WriteOnly));
-    broken.write("not a picture");
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    QImage picture(60, 40, QImage::Format_ARGB32);
+    picture.fill(Qt::darkGreen);
+    ASSERT_TRUE(picture.save(&buffer, "PNG"));
   }
+  QByteArray huge;
   {
+    QBuffer buffer(&huge);
+    buffer.open(QIODevice::WriteOnly);
+    QImage picture(6000, 4000, QImage::Format_Mono);
+    picture.fill(0);
+    ASSERT_TRUE(picture.save(&buffer, "PNG"));
+  }
+  const std::pair<const char*, std::function<void()>> damages[] = {
+      {"missing", [] {}},
+      {"cut short", [&] { write(png.left(png.size() / 2)); }},
+      {"garbage", [&] { write("not a picture"); }},
+      {"huge", [&] { write(huge); }},
+      {"a folder", [&] { QDir().mkpath(preview); }},
+      {"a FIFO", [&] { ASSERT_EQ(::mkfifo(QFile::encodeName(preview).constData(), 0600), 0); }},
+  };
+  for (const auto& [damage, make] : damages) {
+    make();
     WorkspaceWidget page;
-    EXPECT_TRUE(Find<QWidget>(page, "previewFrame")->isHidden());
+    EXPECT_FALSE(Find<QWidget>(page, "previewFrame")->isHidden()) << damage;
+    const QPixmap shown = Find<QLabel>(page, "previewLabel")->pixmap();
+    EXPECT_EQ(QSize(60, 45), shown.size()) << damage;
+    EXPECT_EQ(shown.toImage().pixel(30, 20), page.palette().color(QPalette::Mid).rgb()) << damage;
+    QDir(preview).removeRecursively();
+    QFile::remove(preview);
   }
 
-  QImage picture(60, 40, QImage::Format_ARGB32);
-  picture.fill(Qt::darkGreen);
-  ASSERT_TRUE(picture.save(preview, "PNG"));
+  write(png);
   WorkspaceWidget page;
   EXPECT_FALSE(Find<QWidget>(page, "previewFrame")->isHidden());
   auto* label = Find<QLabel>(page, "previewLabel");
   EXPECT_EQ(QSize(60, 40), label->minimumSize());
   EXPECT_EQ(QSize(60, 40), label->maximumSize());
   EXPECT_EQ(QSize(60, 40), label->pixmap().size());
+  EXPECT_EQ(label->pixmap().toImage().pixel(30, 20), QColor(Qt::darkGreen).rgb());
   QDir(sessions + "page-session").removeRecursively();
 }
 

@@ -1,5 +1,7 @@
 #include "support/ProgramTestSupport.h"
 
+#include "FifoWatchdog.h"
+
 #include "Platform/AppShell/CustomizationManager.h"
 #include "Platform/AppShell/LinksManager.h"
 
@@ -7,6 +9,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QUrl>
+
+#include <sys/stat.h>
 
 #include <cstdlib>
 
@@ -82,6 +86,45 @@ TEST(CustomizationTest, TitleFallsBackToOrganisationAndProduct) {
   customization.InitSettings();
   EXPECT_EQ(customization.GetApplicationTitle(), "Org Long Name");
   EXPECT_EQ(customization.GetProductName(false), "Short");
+}
+
+TEST(CustomizationTest, NamesOfFoldersAndFilesAreOnlyPlainNames) {
+  QTemporaryDir folder;
+  QFile ini(folder.filePath(QStringLiteral("ZentorGlimraCustom.ini")));
+  ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+  ini.write("ORGANIZATION_NAME=..\nAPP_SETTINGS_NAME=/tmp/elsewhere\nPRODUCT_SETTINGS_PATH=../../outside\n");
+  ini.close();
+  CustomizationManager customization(folder.path().toStdString(), "glimra");
+  customization.InitSettings();
+  TestSupport::LogCapture log(google::GLOG_WARNING);
+  EXPECT_EQ(customization.GetOrganizationName(), "Zentor");
+  EXPECT_EQ(customization.GetAppSettingsName(), "Glimra");
+  EXPECT_EQ(customization.GetProductSettingsPath(), "");
+  EXPECT_EQ(log.Texts(google::GLOG_WARNING).size(), 3u);
+
+  ASSERT_TRUE(ini.open(QIODevice::WriteOnly | QIODevice::Truncate));
+  ini.write("ORGANIZATION_NAME=Acme\nAPP_SETTINGS_NAME=Retouch.Pro\nPRODUCT_SETTINGS_PATH=Retouch Pro\n");
+  ini.close();
+  customization.InitSettings();
+  EXPECT_EQ(customization.GetOrganizationName(), "Acme");
+  EXPECT_EQ(customization.GetAppSettingsName(), "Retouch.Pro");
+  EXPECT_EQ(customization.GetProductSettingsPath(), "Retouch Pro");
+  EXPECT_EQ(log.Texts(google::GLOG_WARNING).size(), 3u);
+}
+
+TEST(CustomizationTest, AnIconThatIsNotARegularFileIsNoIconAndNeverBlocks) {
+  QTemporaryDir folder;
+  const QString fifo = folder.filePath(QStringLiteral("icon.png"));
+  ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+  QFile ini(folder.filePath(QStringLiteral("ZentorGlimraCustom.ini")));
+  ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+  ini.write("APP_ICON=" + fifo.toUtf8() + "\n");
+  ini.close();
+  CustomizationManager customization(folder.path().toStdString(), "glimra");
+  customization.InitSettings();
+  FifoWatchdog watchdog(fifo);
+  EXPECT_TRUE(customization.GetApplicationIcon().isNull());
+  EXPECT_FALSE(watchdog.Stop()) << "reading the icon waited on the FIFO";
 }
 
 TEST(LinksTest, EveryLinkPointsIntoTheInstalledHelpPage) {

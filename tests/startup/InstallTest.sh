@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs the build into a temporary prefix, checks the laid-out files and the desktop entry,
 # then starts the installed program on --help offscreen: it must find its libraries, its plug-in
-# and its shared files from the prefix alone, and keep running with the help shown.
+# and its shared files from the prefix alone, and keep running with the help shown. The log level
+# is its own: the lines waited for are INFO lines, whatever the caller hides.
 #   InstallTest.sh <build dir>
 set -euo pipefail
 build=$1
@@ -27,7 +28,7 @@ if ldd "$prefix/bin/glimra" | grep -E 'libGlimraCore|libZentorFramework' | grep 
 fi
 
 log=$prefix/glimra.log
-env -u ZENTOR_PLUGIN_PATH -u GLIMRA_RESOURCES_DIR QT_QPA_PLATFORM=offscreen \
+env -u ZENTOR_PLUGIN_PATH -u GLIMRA_RESOURCES_DIR -u GLOG_vmodule QT_QPA_PLATFORM=offscreen GLOG_minloglevel=0 \
   XDG_CONFIG_HOME="$prefix/config" XDG_CACHE_HOME="$prefix/cache" GLOG_logtostderr=1 GLOG_v=31 \
   "$prefix/bin/glimra" --help 2> "$log" &
 pid=$!

@@ -23,10 +23,13 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <QUrl>
 
+#include <chrono>
 #include <deque>
 #include <stdexcept>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -166,6 +169,25 @@ TEST_F(MediatorTest, CommandLineOpensItsFirstImageOnTheFirstShowOnly) {
   EXPECT_TRUE(TestSupport::Alerts().empty());
 }
 
+TEST_F(MediatorTest, NamesThatAreNoValidUtf8ReachTheEngineByteForByte) {
+  const std::string latin1 = "/pictures/caf\xe9 \xff.jpg";
+  {
+    auto mediator = Make({latin1});
+    window_.show();
+    window_.hide();
+    EXPECT_EQ(opened_, std::vector<std::string>{latin1}) << "from the command line";
+  }
+  opened_.clear();
+  auto mediator = Make();
+  ApplicationEventFilter filter(nullptr, *mediator);
+  qApp->installEventFilter(&filter);
+  QFileOpenEvent desktop(QUrl::fromEncoded("file://" + QByteArray::fromStdString(latin1).toPercentEncoding("/")));
+  EXPECT_TRUE(QCoreApplication::sendEvent(qApp, &desktop));
+  TestSupport::Drain();
+  EXPECT_EQ(opened_, std::vector<std::string>{latin1}) << "from a desktop open event";
+  EXPECT_TRUE(TestSupport::Alerts().empty());
+}
+
 TEST_F(MediatorTest, FailedOpenOfAnyKindShowsTheErrorAndKeepsTheOpenImage) {
   auto mediator = Make();
   GlimraCorePtr first = Engine();
@@ -244,6 +266,23 @@ TEST_F(MediatorTest, LastSessionIsRestoredOnlyWhenStoredAndNotHeldByAnotherCopy)
   EXPECT_TRUE(TestSupport::Alerts().empty());
   EXPECT_EQ(opened_, std::vector<std::string>{"/pictures/last.jpg"});
   EXPECT_EQ(sessions_, std::vector<std::string>{"last"});
+}
+
+TEST_F(MediatorTest, ARestoreWaitsForTheCopyThatIsClosingTheSession) {
+  AppSettings().SetString(Settings::Name(Settings::OPEN, Settings::FILE), "/pictures/last.jpg");
+  AppSettings().SetString(Settings::Name(Settings::SESSION, Settings::ID), "closing");
+  auto closing = std::make_unique<Zentor::App::SessionFolderLock>(
+      Zentor::App::Application::GetApplicationTemporaryFilesDir() + QStringLiteral("closing/"));
+  // The closing copy lets go of its session a moment after the restore was asked for.
+  std::thread closer([&closing] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    closing.reset();
+  });
+  auto mediator = Make();
+  mediator->RestoreLastSession();
+  closer.join();
+  EXPECT_TRUE(TestSupport::Alerts().empty());
+  EXPECT_EQ(sessions_, std::vector<std::string>{"closing"});
 }
 
 TEST_F(MediatorTest, LastSessionOpenedAfreshIsReportedOnceThePictureIsShown) {

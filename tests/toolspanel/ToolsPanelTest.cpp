@@ -84,7 +84,9 @@ TEST_F(ToolsPanelTest, SlidersStartAtTheirDefaultsAndClampStoredValues) {
   Zentor::App::AppSettings().SetInt64("diameterSliderValue", 500);
   Zentor::App::AppSettings().SetInt64("wandSliderValue", 1LL << 40);
   {
+    TestSupport::LogCapture log(google::GLOG_WARNING);
     ToolsWidget panel;
+    EXPECT_EQ(log.Texts(google::GLOG_WARNING).size(), 2u);
     EXPECT_EQ(100, panel.GetBrushSize());
     EXPECT_EQ("100", Text(panel, "sizeLabel"));
     EXPECT_EQ(100, panel.GetWandDifference());

@@ -10,7 +10,10 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QImage>
+
+#include <sys/stat.h>
 
 #include <cstring>
 
@@ -138,6 +141,23 @@ TEST_F(WorkspaceControllerTest, PreviewFitsSixtyPixelsWithTheAspectKept) {
     Construct(Engine(picture.width(), picture.height()));
     EXPECT_EQ(QImage(QString::fromStdString(folder_.File("preview.png"))).size(), preview) << picture.width();
   }
+}
+
+TEST_F(WorkspaceControllerTest, ThePreviewIsReplacedWholeNeverRewrittenInPlace) {
+  const QByteArray preview = QFile::encodeName(QString::fromStdString(folder_.File("preview.png")));
+  const auto inode = [&preview] {
+    struct stat info;
+    return ::stat(preview.constData(), &info) == 0 ? info.st_ino : ino_t(0);
+  };
+  WorkspaceControllerPtr controller = Construct(Engine(640, 480));
+  const ino_t first = inode();
+  ASSERT_NE(first, ino_t(0));
+  // A copy of the program starting now may be reading the first file: it must stay whole.
+  controller.reset();
+  EXPECT_NE(inode(), first);
+  EXPECT_FALSE(QImage(QFile::decodeName(preview)).isNull());
+  EXPECT_EQ(QDir(QString::fromStdString(folder_.Folder())).entryList(QDir::Hidden | QDir::Files).size(), 1)
+      << "no temporary file is left";
 }
 
 TEST_F(WorkspaceControllerTest, SaveOverwriteRefusesAnOpenOnlySuffix) {
