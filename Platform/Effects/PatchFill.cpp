@@ -39,6 +39,14 @@ constexpr float VOTE_SPREAD = 2.f;
 constexpr double SURFACE_SEPARATION = 4.0;
 // ...and a source of the other surface than its target's must be this much closer to be taken.
 constexpr double SURFACE_FACTOR = 2.0;
+// The tone correction is relaxed on each of its grids, coarse to fine, in this many sweeps of
+// successive over-relaxation, by this factor.
+constexpr int SETTLE_SWEEPS = 16;
+constexpr float SETTLE_RELAXATION = 1.9f;
+// Sweeps of the solve that joins patches from different sources.
+constexpr int KNIT_SWEEPS = 64;
+// Grids of fewer cells are relaxed on one thread.
+constexpr size_t SETTLE_PARALLEL_CELLS = 1 << 15;
 // A level is shrunk further while the holes are thicker (pixels from a known one) than this many
 // patch sides: coarser, the patches that fit between the holes no longer show what lies there...
 constexpr double COARSEST_THICKNESS = 2.0;
@@ -382,7 +390,50 @@ struct Spread {
   std::vector<float> v;       // three values a cell
   std::vector<float> weight;  // at most 1
 
-  void Fill() {
+  // Relaxes the cells that hold no value towards the mean of their four neighbours (successive
+  // over-relaxation, the cells of a chessboard's two colours in turn, so that the result does not
+  // depend on the number of threads): towards the smoothest surface through the known values,
+  // which is the correction a blend in the gradient domain makes.
+  void Settle(unsigned threads) {
+    const int bands = (h + BAND - 1) / BAND;
+    if (size_t(w) * h < SETTLE_PARALLEL_CELLS) threads = 1;
+    for (int sweep = 0; sweep < SETTLE_SWEEPS; ++sweep) {
+      for (int colour = 0; colour < 2; ++colour) {
+        ParallelFor(bands, threads, [&](int band) {
+          for (int y = band * BAND; y < std::min(h, (band + 1) * BAND); ++y) SettleRow(y, colour);
+        });
+      }
+    }
+  }
+
+  void SettleRow(int y, int colour) {
+    const bool inner = y > 0 && y + 1 < h;
+    for (int x = (y + colour) % 2; x < w; x += 2) {
+      const size_t i = size_t(y) * w + x;
+      if (weight[i] > 0.f) continue;
+      float* c = &v[3 * i];
+      if (inner && x > 0 && x + 1 < w) {
+        const float* l = c - 3;
+        const float* r = c + 3;
+        const float* u = c - 3 * size_t(w);
+        const float* d = c + 3 * size_t(w);
+        for (int k = 0; k < 3; ++k) c[k] += SETTLE_RELAXATION * (0.25f * (l[k] + r[k] + u[k] + d[k]) - c[k]);
+        continue;
+      }
+      const int n = (x > 0) + (x + 1 < w) + (y > 0) + (y + 1 < h);
+      if (n == 0) continue;
+      for (int k = 0; k < 3; ++k) {
+        float sum = 0.f;
+        if (x > 0) sum += c[k - 3];
+        if (x + 1 < w) sum += c[k + 3];
+        if (y > 0) sum += c[k - 3 * w];
+        if (y + 1 < h) sum += c[k + 3 * w];
+        c[k] += SETTLE_RELAXATION * (sum / float(n) - c[k]);
+      }
+    }
+  }
+
+  void Fill(unsigned threads) {
     if (w <= 1 && h <= 1) return;
     Spread coarse;
     coarse.w = (w + 1) / 2;
@@ -402,7 +453,7 @@ struct Spread {
       }
       coarse.weight[c] = std::min(1.f, coarse.weight[c]);
     }
-    coarse.Fill();
+    coarse.Fill(threads);
     for (int y = 0; y < h; ++y) {
       const float sy = std::clamp((y + 0.5f) * 0.5f - 0.5f, 0.f, float(coarse.h - 1));
       const int y0 = static_cast<int>(sy), y1 = std::min(y0 + 1, coarse.h - 1);
@@ -422,14 +473,15 @@ struct Spread {
         }
       }
     }
+    Settle(threads);
   }
 };
 
 // The fill is shifted by a smooth correction: on the known pixels next to the holes it is the
-// difference between the picture and what the matches say there, and it fades from there into
-// the holes. Tone and brightness then follow the border with no seam, as a blend in the gradient
-// domain would have it.
-void BlendIntoBorder(Level& level) {
+// difference between the picture and what the matches say there, and inside the holes the
+// smoothest surface through those values (a blend in the gradient domain, with the fill's own
+// gradients kept). Tone and brightness then follow the border with no seam.
+void BlendIntoBorder(Level& level, unsigned threads) {
   const int w = level.w, h = level.h;
   int left = w, top = h, right = -1, bottom = -1;
   for (int y = 0; y < h; ++y) {
@@ -471,7 +523,7 @@ void BlendIntoBorder(Level& level) {
       for (int k = 0; k < 3; ++k) spread.v[3 * s + k] = float((level.px[i] >> (8 * k)) & 0xFF) - said[k];
     }
   }
-  spread.Fill();
+  spread.Fill(threads);
   for (int y = top; y <= bottom; ++y) {
     for (int x = left; x <= right; ++x) {
       const size_t i = size_t(y) * w + x;
@@ -482,6 +534,101 @@ void BlendIntoBorder(Level& level) {
         const long value = std::lround(float((level.px[i] >> (8 * k)) & 0xFF) + spread.v[3 * s + k]);
         p |= uint32_t(std::clamp(value, 0L, 255L)) << (8 * k);
       }
+      level.px[i] = p;
+    }
+  }
+}
+
+// Where neighbouring hole pixels were copied from different places, the step between them is
+// taken as the mean of what the two sources show there, elsewhere as the fill has it; the holes
+// are then made to follow those steps from their border on (a Poisson solve, started from the
+// fill). Patches from sources of a slightly different tone then meet with no seam.
+void KnitSeams(Level& level, unsigned threads) {
+  const int w = level.w, h = level.h;
+  int left = w, top = h, right = -1, bottom = -1;
+  for (int y = 0; y < h; ++y) {
+    for (int x = 0; x < w; ++x) {
+      if (!level.hole[size_t(y) * w + x]) continue;
+      left = std::min(left, x);
+      right = std::max(right, x);
+      top = std::min(top, y);
+      bottom = std::max(bottom, y);
+    }
+  }
+  if (right < 0) return;
+  left = std::max(0, left - 1);
+  top = std::max(0, top - 1);
+  right = std::min(w - 1, right + 1);
+  bottom = std::min(h - 1, bottom + 1);
+  const int bw = right - left + 1, bh = bottom - top + 1;
+  auto channel = [&](size_t i, int k) { return float((level.px[i] >> (8 * k)) & 0xFF); };
+  // Where a hole pixel was copied from: its match's offset, if it has one.
+  auto source = [&](size_t i) -> long {
+    return level.target[i] && level.match[i] >= 0 ? long(level.match[i]) - long(i) : LONG_MIN;
+  };
+  // steps[d][3 * cell + k]: the wanted value of the right (d 0) or lower (d 1) neighbour less the cell's.
+  std::vector<float> steps[2] = {std::vector<float>(size_t(bw) * bh * 3, 0.f),
+                                 std::vector<float>(size_t(bw) * bh * 3, 0.f)};
+  std::vector<float> f(size_t(bw) * bh * 3);
+  for (int y = top; y <= bottom; ++y) {
+    for (int x = left; x <= right; ++x) {
+      const size_t i = size_t(y) * w + x, c = size_t(y - top) * bw + (x - left);
+      for (int k = 0; k < 3; ++k) f[3 * c + k] = channel(i, k);
+      for (int d = 0; d < 2; ++d) {
+        const int nx = x + (d == 0), ny = y + (d == 1);
+        if (nx > right || ny > bottom) continue;
+        const size_t j = size_t(ny) * w + nx;
+        if (!level.hole[i] && !level.hole[j]) continue;
+        const long si = level.hole[i] ? source(i) : LONG_MIN, sj = level.hole[j] ? source(j) : LONG_MIN;
+        float* step = &steps[d][3 * c];
+        const bool seam = (si != LONG_MIN || sj != LONG_MIN) && si != sj;
+        if (!seam) {
+          for (int k = 0; k < 3; ++k) step[k] = channel(j, k) - channel(i, k);
+          continue;
+        }
+        int views = 0;
+        for (const long o : {si, sj}) {
+          if (o == LONG_MIN) continue;
+          ++views;
+          for (int k = 0; k < 3; ++k) step[k] += channel(size_t(long(j) + o), k) - channel(size_t(long(i) + o), k);
+        }
+        for (int k = 0; k < 3; ++k) step[k] /= float(views);
+      }
+    }
+  }
+  const int bands = (bh + BAND - 1) / BAND;
+  if (size_t(bw) * bh < SETTLE_PARALLEL_CELLS) threads = 1;
+  for (int sweep = 0; sweep < KNIT_SWEEPS; ++sweep) {
+    for (int colour = 0; colour < 2; ++colour) {
+      ParallelFor(bands, threads, [&](int band) {
+        for (int by = band * BAND; by < std::min(bh, (band + 1) * BAND); ++by) {
+          for (int bx = (by + colour) % 2; bx < bw; bx += 2) {
+            const size_t i = size_t(by + top) * w + bx + left;
+            if (!level.hole[i]) continue;
+            const size_t c = size_t(by) * bw + bx;
+            float sum[3] = {0.f, 0.f, 0.f};
+            int n = 0;
+            auto add = [&](size_t other, const float* step, float sign) {
+              ++n;
+              for (int k = 0; k < 3; ++k) sum[k] += f[3 * other + k] - sign * step[k];
+            };
+            if (bx + 1 < bw) add(c + 1, &steps[0][3 * c], 1.f);
+            if (bx > 0) add(c - 1, &steps[0][3 * (c - 1)], -1.f);
+            if (by + 1 < bh) add(c + bw, &steps[1][3 * c], 1.f);
+            if (by > 0) add(c - bw, &steps[1][3 * (c - bw)], -1.f);
+            if (n == 0) continue;
+            for (int k = 0; k < 3; ++k) f[3 * c + k] += SETTLE_RELAXATION * (sum[k] / float(n) - f[3 * c + k]);
+          }
+        }
+      });
+    }
+  }
+  for (int y = top; y <= bottom; ++y) {
+    for (int x = left; x <= right; ++x) {
+      const size_t i = size_t(y) * w + x, c = size_t(y - top) * bw + (x - left);
+      if (!level.hole[i]) continue;
+      uint32_t p = 0;
+      for (int k = 0; k < 3; ++k) p |= uint32_t(std::clamp(std::lround(f[3 * c + k]), 0L, 255L)) << (8 * k);
       level.px[i] = p;
     }
   }
@@ -631,7 +778,9 @@ class Filler {
       }
     }
     if (!Step()) return false;
-    BlendIntoBorder(levels[0]);
+    BlendIntoBorder(levels[0], threads_);
+    if (!Step()) return false;
+    KnitSeams(levels[0], threads_);
     return Step();
   }
 
