@@ -679,7 +679,7 @@ def journey_bad_input(suite):
         alert = glimra.dialog("the alert for " + path, 30, besides=(dialog,))
         glimra.save_shot("10-bad-%d" % (index + 1), window=alert)
         # The alert's words are not readable from outside; the program's log names the file.
-        check(wait_until(lambda: "Cannot open " + path in glimra.log_text(), 5, "the log of " + path),
+        check(wait_until(lambda: "Cannot open " + path in glimra.log_text(), 15, "the log of " + path),
               "the log does not name " + path)
         glimra.key("Return", window=alert)
         wait_until(lambda: not glimra.others(), 10, "the alert to close")
