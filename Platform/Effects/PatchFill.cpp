@@ -477,27 +477,37 @@ struct Spread {
   }
 };
 
+// The holes' bounding box grown by one pixel inside the level, edges inclusive; right < 0 when the
+// level has no hole.
+struct HoleBounds {
+  int left, top, right, bottom;
+};
+
+HoleBounds FindHoleBounds(const Level& level) {
+  const int w = level.w, h = level.h;
+  HoleBounds b{w, h, -1, -1};
+  for (int y = 0; y < h; ++y) {
+    for (int x = 0; x < w; ++x) {
+      if (!level.hole[size_t(y) * w + x]) continue;
+      b.left = std::min(b.left, x);
+      b.right = std::max(b.right, x);
+      b.top = std::min(b.top, y);
+      b.bottom = std::max(b.bottom, y);
+    }
+  }
+  if (b.right < 0) return b;
+  return {std::max(0, b.left - 1), std::max(0, b.top - 1), std::min(w - 1, b.right + 1), std::min(h - 1, b.bottom + 1)};
+}
+
 // The fill is shifted by a smooth correction: on the known pixels next to the holes it is the
 // difference between the picture and what the matches say there, and inside the holes the
 // smoothest surface through those values (a blend in the gradient domain, with the fill's own
 // gradients kept). Tone and brightness then follow the border with no seam.
 void BlendIntoBorder(Level& level, unsigned threads) {
   const int w = level.w, h = level.h;
-  int left = w, top = h, right = -1, bottom = -1;
-  for (int y = 0; y < h; ++y) {
-    for (int x = 0; x < w; ++x) {
-      if (!level.hole[size_t(y) * w + x]) continue;
-      left = std::min(left, x);
-      right = std::max(right, x);
-      top = std::min(top, y);
-      bottom = std::max(bottom, y);
-    }
-  }
-  if (right < 0) return;
-  left = std::max(0, left - 1);
-  top = std::max(0, top - 1);
-  right = std::min(w - 1, right + 1);
-  bottom = std::min(h - 1, bottom + 1);
+  const HoleBounds bounds = FindHoleBounds(level);
+  if (bounds.right < 0) return;
+  const int left = bounds.left, top = bounds.top, right = bounds.right, bottom = bounds.bottom;
   Spread spread;
   spread.w = right - left + 1;
   spread.h = bottom - top + 1;
@@ -545,21 +555,9 @@ void BlendIntoBorder(Level& level, unsigned threads) {
 // fill). Patches from sources of a slightly different tone then meet with no seam.
 void KnitSeams(Level& level, unsigned threads) {
   const int w = level.w, h = level.h;
-  int left = w, top = h, right = -1, bottom = -1;
-  for (int y = 0; y < h; ++y) {
-    for (int x = 0; x < w; ++x) {
-      if (!level.hole[size_t(y) * w + x]) continue;
-      left = std::min(left, x);
-      right = std::max(right, x);
-      top = std::min(top, y);
-      bottom = std::max(bottom, y);
-    }
-  }
-  if (right < 0) return;
-  left = std::max(0, left - 1);
-  top = std::max(0, top - 1);
-  right = std::min(w - 1, right + 1);
-  bottom = std::min(h - 1, bottom + 1);
+  const HoleBounds bounds = FindHoleBounds(level);
+  if (bounds.right < 0) return;
+  const int left = bounds.left, top = bounds.top, right = bounds.right, bottom = bounds.bottom;
   const int bw = right - left + 1, bh = bottom - top + 1;
   auto channel = [&](size_t i, int k) { return float((level.px[i] >> (8 * k)) & 0xFF); };
   // Where a hole pixel was copied from: its match's offset, if it has one.
