@@ -14,7 +14,7 @@
 // hole: original, hole (red), before, after, Telea, each cropped around the hole. The texture ratio
 // is the mean absolute Laplacian inside the hole over that in a ring around it (1.0: as textured
 // as its surroundings; a smear scores near 0). Needs Debian's mate-backgrounds.
-#include "BenchSupport.h"
+#include "InpaintFill.h"
 
 #include "Platform/ComponentHub/CoreManager.h"
 #include "Proc/Interfaces/IEffectInpaint.h"
@@ -104,37 +104,6 @@ double TextureRatio(const cv::Mat& bgr, const cv::Mat& mask) {
   return around > 0 ? inside / around : 0;
 }
 
-DataVideoPtr ToFrame(const cv::Mat& m, AVPixelFormat format) {
-  DataVideoPtr frame = DataVideoFF::Create(format, m.cols, m.rows);
-  m.copyTo(cv::Mat(m.rows, m.cols, m.type(), frame->GetPicture().data[0], frame->GetPicture().linesize[0]));
-  return frame;
-}
-
-TwoInputEffectPtr MakeEffect(bool before) {
-  TwoInputEffectPtr effect(before ? static_cast<ITwoInputEffectVideo*>(new EffectsBefore::InpaintGmic())
-                                  : Core::CoreManager::Instance()
-                                        .GetEffectFactory()
-                                        ->CreateTwoInputVideo(IEffectInpaint::CLASS_ID, ImplNames::GMIC)
-                                        .get());
-  Core::Property settings(IEffectInpaint::CLASS_ID);
-  settings.SetChildT(IEffectInpaint::LOOKUP_SIZE, 15.0);
-  effect->SetSettings(settings);
-  return effect;
-}
-
-// One fill by the effect; its time in seconds goes to `seconds`.
-cv::Mat Fill(bool before, const cv::Mat& bgr, const cv::Mat& mask, double& seconds) {
-  DataVideoPtr frame = ToFrame(bgr, AV_PIX_FMT_BGR24);
-  const DataVideoPtr maskFrame = ToFrame(mask, AV_PIX_FMT_GRAY8);
-  TwoInputEffectPtr effect = MakeEffect(before);
-  const auto start = Clock::now();
-  effect->Process(frame, maskFrame);
-  seconds = Seconds(start);
-  cv::Mat out;
-  cv::Mat(bgr.rows, bgr.cols, CV_8UC3, frame->GetPicture().data[0], frame->GetPicture().linesize[0]).copyTo(out);
-  return out;
-}
-
 cv::Mat Tile(const cv::Mat& image, const cv::Rect& crop, int side, const char* label) {
   cv::Mat part = image(crop), tile;
   const double f = std::min(double(side) / crop.width, double(side) / crop.height);
@@ -175,8 +144,8 @@ int Sheets(const std::string& folder, double megapixels, const std::string& only
       for (double share : {0.01, 0.05, 0.10}) {
         const cv::Mat mask = StrokeMask(img.size(), share * img.total(), place ? plainest : busiest);
         double tBefore = 0, tAfter = 0;
-        const cv::Mat before = Fill(true, img, mask, tBefore);
-        const cv::Mat after = Fill(false, img, mask, tAfter);
+        const cv::Mat before = FillByEffect(true, img, mask, tBefore);
+        const cv::Mat after = FillByEffect(false, img, mask, tAfter);
         cv::Mat telea;
         const auto start = Clock::now();
         cv::inpaint(img, mask, telea, 3, cv::INPAINT_TELEA);
@@ -251,7 +220,7 @@ int Timing(bool afterOnly) {
       uint64_t first = 0;
       for (int run = 0; run < 3; ++run) {
         double t = 0;
-        const uint64_t hash = Hash(Fill(before == 1, img, mask, t));
+        const uint64_t hash = Hash(FillByEffect(before == 1, img, mask, t));
         if (run == 0) first = hash;
         same[before] = same[before] && hash == first;
         times.push_back(t);

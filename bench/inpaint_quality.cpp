@@ -19,7 +19,7 @@
 // kept (mean gradient magnitude of the fill inside the hole over the original's there).
 // Object holes are the photo's small distinct segments, brushed over with a margin; each goes to a
 // contact sheet (original with the hole outlined, now, before, Telea, G'MIC) to be judged by eye.
-#include "BenchSupport.h"
+#include "InpaintFill.h"
 
 #include "Platform/ComponentHub/CoreManager.h"
 #include "Proc/Interfaces/IEffectInpaint.h"
@@ -268,31 +268,6 @@ std::vector<Hole> ObjectHole(const cv::Mat& labels) {
   if (best.empty()) return {};
   cv::dilate(best, best, cv::getStructuringElement(cv::MORPH_ELLIPSE, cv::Size(15, 15)));
   return {{OBJECT, best}};
-}
-
-DataVideoPtr ToFrame(const cv::Mat& m, AVPixelFormat format) {
-  DataVideoPtr frame = DataVideoFF::Create(format, m.cols, m.rows);
-  m.copyTo(cv::Mat(m.rows, m.cols, m.type(), frame->GetPicture().data[0], frame->GetPicture().linesize[0]));
-  return frame;
-}
-
-cv::Mat FillByEffect(bool before, const cv::Mat& bgr, const cv::Mat& mask, double& seconds) {
-  TwoInputEffectPtr effect(before ? static_cast<ITwoInputEffectVideo*>(new EffectsBefore::InpaintGmic())
-                                  : Core::CoreManager::Instance()
-                                        .GetEffectFactory()
-                                        ->CreateTwoInputVideo(IEffectInpaint::CLASS_ID, ImplNames::GMIC)
-                                        .get());
-  Core::Property settings(IEffectInpaint::CLASS_ID);
-  settings.SetChildT(IEffectInpaint::LOOKUP_SIZE, 15.0);
-  effect->SetSettings(settings);
-  DataVideoPtr frame = ToFrame(bgr, AV_PIX_FMT_BGR24);
-  const DataVideoPtr maskFrame = ToFrame(mask, AV_PIX_FMT_GRAY8);
-  const auto start = Clock::now();
-  effect->Process(frame, maskFrame);
-  seconds = Seconds(start);
-  cv::Mat out;
-  cv::Mat(bgr.rows, bgr.cols, CV_8UC3, frame->GetPicture().data[0], frame->GetPicture().linesize[0]).copyTo(out);
-  return out;
 }
 
 // G'MIC's inpaint_matchpatch on its own (its own start), on the hole's neighbourhood.

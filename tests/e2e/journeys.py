@@ -466,25 +466,31 @@ def journey_lasso_and_polygon(suite):
     glimra.save_shot("03-lasso-polygon")
 
 
-def journey_clone_stamp(suite):
-    home = suite.home("04-clone")
-    glimra = suite.launch("04-clone", [suite.photo(home)], home)
-    rect = glimra.wait_for_picture()
+def choose_clone_source(glimra, rect, key):
+    """The clone tool with its source chosen by key and a click on plain background, 180 pixels
+    above the object's centre."""
     glimra.click(*CLONE_BUTTON)
-    # The source lies 180 pixels above the object's centre, on plain background.
-    source = glimra.to_screen(rect, PHOTO_W / 2 + 150, PHOTO_H / 2 - 170)
-    glimra.move(*source)
-    glimra.xdo("keydown", "alt")
+    glimra.move(*glimra.to_screen(rect, PHOTO_W / 2 + 150, PHOTO_H / 2 - 170))
+    glimra.xdo("keydown", key)
     glimra.xdo("click", 1)
-    glimra.xdo("keyup", "alt")
+    glimra.xdo("keyup", key)
     time.sleep(0.3)
+
+
+def clone_stamp(suite, name, key):
+    """Chooses the clone source with key and a click, paints over the object, and checks the
+    object's area now looks like the source."""
+    home = suite.home(name)
+    glimra = suite.launch(name, [suite.photo(home)], home)
+    rect = glimra.wait_for_picture()
+    choose_clone_source(glimra, rect, key)
+    check(not glimra.others(), "%s and a click gave an alert instead of choosing the source" % key)
     before = glimra.shot()
     paint_over_object(glimra, rect)
     glimra.wait_idle()
     time.sleep(0.5)
     after = glimra.shot()
-    x, y, w, _ = rect
-    size = int(60 * w / PHOTO_W)
+    size = int(60 * rect[2] / PHOTO_W)
     disc = glimra.to_screen(rect, PHOTO_W / 2 - 30, PHOTO_H / 2 - 30)
     src = glimra.to_screen(rect, PHOTO_W / 2 + 120, PHOTO_H / 2 - 200)
     area_after = after.mean(int(disc[0]), int(disc[1]), size, size)
@@ -493,7 +499,11 @@ def journey_clone_stamp(suite):
     check(distance(area_after, source_colour) < distance(area_before, source_colour) / 4,
           "the object's area %s is not like its source %s" % (area_after, source_colour))
     check(not red_count(after, rect), "red remains after the clone stamp")
-    glimra.save_shot("04-clone")
+    glimra.save_shot(name)
+
+
+def journey_clone_stamp(suite):
+    clone_stamp(suite, "04-clone", "alt")
 
 
 def blue_centre(glimra, rect):
@@ -802,32 +812,7 @@ def journey_kill_during_effect(suite):
 
 def journey_clone_stamp_ctrl(suite):
     """The clone source chosen with Ctrl and a click, which window managers leave to the program."""
-    home = suite.home("11-clone-ctrl")
-    glimra = suite.launch("11-clone-ctrl", [suite.photo(home)], home)
-    rect = glimra.wait_for_picture()
-    glimra.click(*CLONE_BUTTON)
-    source = glimra.to_screen(rect, PHOTO_W / 2 + 150, PHOTO_H / 2 - 170)
-    glimra.move(*source)
-    glimra.xdo("keydown", "ctrl")
-    glimra.xdo("click", 1)
-    glimra.xdo("keyup", "ctrl")
-    time.sleep(0.3)
-    check(not glimra.others(), "Ctrl and a click gave an alert instead of choosing the source")
-    before = glimra.shot()
-    paint_over_object(glimra, rect)
-    glimra.wait_idle()
-    time.sleep(0.5)
-    after = glimra.shot()
-    size = int(60 * rect[2] / PHOTO_W)
-    disc = glimra.to_screen(rect, PHOTO_W / 2 - 30, PHOTO_H / 2 - 30)
-    src = glimra.to_screen(rect, PHOTO_W / 2 + 120, PHOTO_H / 2 - 200)
-    area_after = after.mean(int(disc[0]), int(disc[1]), size, size)
-    area_before = before.mean(int(disc[0]), int(disc[1]), size, size)
-    source_colour = before.mean(int(src[0]), int(src[1]), size, size)
-    check(distance(area_after, source_colour) < distance(area_before, source_colour) / 4,
-          "the object's area %s is not like its source %s" % (area_after, source_colour))
-    check(not red_count(after, rect), "red remains after the clone stamp")
-    glimra.save_shot("11-clone-ctrl")
+    clone_stamp(suite, "11-clone-ctrl", "ctrl")
 
 
 # The image-size button moves with the toolbar's translated texts.
