@@ -3,7 +3,7 @@
 // (inpaint_before/) and G'MIC's inpaint_matchpatch on its own.
 //
 //   inpaint_quality [--half tuning|reporting|all] [--out folder] [--megapixels 1] [--no-peers]
-//                   [--only name] [--overview]
+//                   [--only name] [--overview] [--sheets]
 //
 // Needs: apt-get install mate-backgrounds lomiri-wallpapers-16.04 lomiri-wallpapers-20.04
 //        python3-skimage (photos missing on the machine are skipped). ukui-wallpapers and some
@@ -19,6 +19,7 @@
 // kept (mean gradient magnitude of the fill inside the hole over the original's there).
 // Object holes are the photo's small distinct segments, brushed over with a margin; each goes to a
 // contact sheet (original with the hole outlined, now, before, Telea, G'MIC) to be judged by eye.
+// --sheets writes one for every ground-truth hole too.
 #include "InpaintFill.h"
 
 #include "Platform/ComponentHub/CoreManager.h"
@@ -407,7 +408,7 @@ int main(int argc, char** argv) {
   std::setvbuf(stdout, nullptr, _IOLBF, 0);
   std::string halfName = "reporting", out = "inpaint_quality", only;
   double megapixels = 1.0;
-  bool peers = true, overview = false;
+  bool peers = true, overview = false, allSheets = false;
   for (int i = 1; i < argc; ++i) {
     const std::string a = argv[i];
     if (a == "--half" && i + 1 < argc) halfName = argv[++i];
@@ -416,9 +417,10 @@ int main(int argc, char** argv) {
     else if (a == "--only" && i + 1 < argc) only = argv[++i];
     else if (a == "--no-peers") peers = false;
     else if (a == "--overview") overview = true;
+    else if (a == "--sheets") allSheets = true;
     else {
       std::fprintf(stderr, "usage: %s [--half tuning|reporting|all] [--out folder] [--megapixels 1] [--no-peers] "
-                           "[--only name] [--overview]\n", argv[0]);
+                           "[--only name] [--overview] [--sheets]\n", argv[0]);
       return 2;
     }
   }
@@ -503,8 +505,8 @@ int main(int argc, char** argv) {
                   stem.c_str(), CLASS_NAMES[hole.kind], 100 * r.share, r.now.error, r.telea.error,
                   peers ? r.before.error : 0.0, Ratio(r), r.now.off15, r.telea.off15, r.now.texture, r.telea.texture,
                   peers ? r.before.texture : 0.0);
-      if (Ratio(r) > 1.0 && r.now.error >= 4) {
-        WriteSheet(out + "/worse_" + tag + ".png", img, hole.mask,
+      if (allSheets || (Ratio(r) > 1.0 && r.now.error >= 4)) {
+        WriteSheet(out + (Ratio(r) > 1.0 && r.now.error >= 4 ? "/worse_" : "/") + tag + ".png", img, hole.mask,
                    peers ? std::vector<std::pair<std::string, cv::Mat>>{{"now", now}, {"before", before}, {"telea", telea}}
                          : std::vector<std::pair<std::string, cv::Mat>>{{"now", now}, {"telea", telea}});
       }
