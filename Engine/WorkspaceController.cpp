@@ -147,11 +147,10 @@ WorkspaceController::Pointer WorkspaceController::Create(IStatisticsEventHandler
 }
 
 void WorkspaceController::RememberAsLastSession() const {
-  App::ISettingsManager& settings = App::AppSettings();
   const QFileInfo file(file_);
-  settings.SetString(Settings::Name(Settings::OPEN, Settings::PATH), file.absolutePath().toStdString());
-  settings.SetString(Settings::Name(Settings::OPEN, Settings::FILE), file.absoluteFilePath().toStdString());
-  settings.SetString(Settings::Name(Settings::SESSION, Settings::ID), sessionId_);
+  App::AppSettings().SetStrings({{Settings::Name(Settings::OPEN, Settings::PATH), file.absolutePath().toStdString()},
+                                 {Settings::Name(Settings::OPEN, Settings::FILE), file.absoluteFilePath().toStdString()},
+                                 {Settings::Name(Settings::SESSION, Settings::ID), sessionId_}});
 }
 
 void WorkspaceController::ClearEarlierSessions() { App::Application::ClearApplicationTemporaryFiles(2); }

@@ -84,8 +84,7 @@ void Application::configure(int argc, char** argv) {
   lookAndFeel_->Initialize(locale, theme);
   SetLookAndFeelManager(lookAndFeel_);
   customization->SetCurrentLocale(lookAndFeel_->GetCurrentLocale());
-  settings->SetString(ILookAndFeelManager::theme, theme);
-  settings->SetString(ILookAndFeelManager::locale, lookAndFeel_->GetCurrentLocale());
+  settings->SetStrings({{ILookAndFeelManager::theme, theme}, {ILookAndFeelManager::locale, lookAndFeel_->GetCurrentLocale()}});
 
   setStyleSheet(lookAndFeel_->GetStyleSheet());
   QPalette palette = QApplication::palette();

@@ -160,6 +160,12 @@ void SettingsManager::SetString(const std::string& key, const std::string& value
   Update([&](QSettings& settings) { settings.setValue(Key(key), QString::fromStdString(value)); });
 }
 
+void SettingsManager::SetStrings(const std::vector<std::pair<std::string, std::string>>& values) {
+  Update([&](QSettings& settings) {
+    for (const auto& [key, value] : values) settings.setValue(Key(key), QString::fromStdString(value));
+  });
+}
+
 void SettingsManager::SetBool(const std::string& key, bool value) {
   Update([&](QSettings& settings) { settings.setValue(Key(key), value); });
 }

@@ -10,6 +10,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace Zentor {
@@ -30,6 +31,10 @@ class ISettingsManager {
   virtual void SetInt64(const std::string& key, int64_t value) = 0;
   virtual void SetDouble(const std::string& key, double value) = 0;
   virtual void SetBytes(const std::string& key, const std::vector<uint8_t>& value) = 0;
+  // Several texts at once, in order; a store may write them in one go.
+  virtual void SetStrings(const std::vector<std::pair<std::string, std::string>>& values) {
+    for (const auto& [key, value] : values) SetString(key, value);
+  }
 
   virtual bool Contains(const std::string& key) const = 0;
   virtual void Remove(const std::string& key) = 0;
@@ -63,6 +68,8 @@ class SettingsManager : public ISettingsManager {
   void SetInt64(const std::string& key, int64_t value) override;
   void SetDouble(const std::string& key, double value) override;
   void SetBytes(const std::string& key, const std::vector<uint8_t>& value) override;
+  // One read, change and write of the file for all of them.
+  void SetStrings(const std::vector<std::pair<std::string, std::string>>& values) override;
 
   bool Contains(const std::string& key) const override;
   void Remove(const std::string& key) override;

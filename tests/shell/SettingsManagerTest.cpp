@@ -50,8 +50,15 @@ TEST(SettingsManagerTest, EveryTypeRoundTripsAcrossInstances) {
     writer.SetInt64("a/big", int64_t(1) << 40);
     writer.SetDouble("a/double", 0.1);
     writer.SetBytes("a/bytes", {0, 255, 7});
+    // A batch keeps every one of its keys and what another copy wrote meanwhile.
+    SettingsManager other("RoundTrip", "Zentor");
+    other.SetString("b/other", "kept");
+    writer.SetStrings({{"b/one", "1"}, {"b/two", "Zwei"}, {"a/string", "Grüße"}});
   }
   SettingsManager reader("RoundTrip", "Zentor");
+  EXPECT_EQ(reader.GetString("b/one", ""), "1");
+  EXPECT_EQ(reader.GetString("b/two", ""), "Zwei");
+  EXPECT_EQ(reader.GetString("b/other", ""), "kept");
   EXPECT_EQ(reader.GetString("a/string", ""), "Grüße");
   EXPECT_FALSE(reader.GetBool("a/false", true));
   EXPECT_EQ(reader.GetInt64("a/big", 0), int64_t(1) << 40);
