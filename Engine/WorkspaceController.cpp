@@ -25,6 +25,7 @@
 #include <atomic>
 #include <cmath>
 #include <sstream>
+#include <system_error>
 #include <thread>
 
 namespace Zentor {
@@ -95,28 +96,75 @@ class WorkspaceController::SaveWatch : public IDrawerEventHandler {
 
 WorkspaceController::Pointer WorkspaceController::Create(IStatisticsEventHandler* handler, const std::string& path,
                                                    std::string sessionId, const EngineFactory& factory) {
-  BusyCursor busy;
-  const QFileInfo file(QString::fromStdString(path));
+  return Create(handler, Prepare(handler, path, std::move(sessionId), factory));
+}
+
+std::unique_ptr<WorkspaceController::PendingOpen> WorkspaceController::Prepare(IStatisticsEventHandler* handler,
+                                                                            const std::string& path,
+                                                                            std::string sessionId,
+                                                                            const EngineFactory& factory) {
+  std::unique_ptr<PendingOpen> open(new PendingOpen);
   const QString sessions = App::Application::GetApplicationTemporaryFilesDir();
-  const bool newSession = sessionId.empty();
-  if (newSession) sessionId = BaseName(Core::GenerateTempFileName(sessions.toStdString()));
+  open->newSession_ = sessionId.empty();
+  if (open->newSession_) sessionId = BaseName(Core::GenerateTempFileName(sessions.toStdString()));
 
   // Locked from before the engine writes to it until the controller goes.
-  const QString folder = sessions + QString::fromStdString(sessionId) + QLatin1Char('/');
-  auto lock = std::make_unique<App::SessionFolderLock>(folder);
-  LOG(INFO) << "Temporary folder:" << QDir(folder).absolutePath().toStdString();
+  open->folder_ = sessions + QString::fromStdString(sessionId) + QLatin1Char('/');
+  open->lock_ = std::make_unique<App::SessionFolderLock>(open->folder_);
+  LOG(INFO) << "Temporary folder:" << QDir(open->folder_).absolutePath().toStdString();
+
+  open->path_ = path;
+  open->sessionId_ = sessionId;
+  IGlimraCore::Initializer& init = open->init_;
+  init.version = QCoreApplication::applicationVersion().toStdString();
+  init.sessionId = sessionId;
+  init.filePath = path;
+  init.tempFolder = open->folder_.toStdString();
+  init.tempNameGenerator = &WorkspaceController::GetTemporaryName;
+  init.statisticsHandler = handler;
+  open->factory_ = factory;
+  open->outputColorSpace_ = ColorspaceConverter::GetSupportedColorspaceSettings();
+  return open;
+}
+
+void WorkspaceController::PendingOpen::Load() {
+  try {
+    engine_ = factory_ ? factory_(init_) : IGlimraCore::Create(init_);
+    if (engine_) engine_->SetOutputColorSpace(outputColorSpace_);
+  } catch (...) {
+    engine_.reset();
+    failure_ = std::current_exception();
+  }
+  loaded_ = true;
+}
+
+WorkspaceController::PendingOpen::~PendingOpen() {
+  if (thread_.joinable()) thread_.join();
+}
+
+std::unique_ptr<WorkspaceController::PendingOpen> WorkspaceController::BeginOpen(IStatisticsEventHandler* handler,
+                                                                              const std::string& path,
+                                                                              const EngineFactory& factory) {
+  std::unique_ptr<PendingOpen> open = Prepare(handler, path, std::string(), factory);
+  try {
+    open->thread_ = std::thread([pending = open.get()] { pending->Load(); });
+  } catch (const std::system_error& e) {
+    LOG(WARNING) << "The picture loads when its open is asked for: " << e.what();
+  }
+  return open;
+}
+
+WorkspaceController::Pointer WorkspaceController::Create(IStatisticsEventHandler* handler,
+                                                   std::unique_ptr<PendingOpen> open) {
+  BusyCursor busy;
+  if (open->thread_.joinable()) open->thread_.join();
+  if (!open->loaded_) open->Load();
+  const QFileInfo file(QString::fromStdString(open->path_));
   const std::string extension = file.suffix().toStdString();
 
-  GlimraCorePtr engine;
+  GlimraCorePtr engine = std::move(open->engine_);
   try {
-    IGlimraCore::Initializer init;
-    init.version = QCoreApplication::applicationVersion().toStdString();
-    init.sessionId = sessionId;
-    init.filePath = path;
-    init.tempFolder = folder.toStdString();
-    init.tempNameGenerator = &WorkspaceController::GetTemporaryName;
-    init.statisticsHandler = handler;
-    engine = factory ? factory(init) : IGlimraCore::Create(init);
+    if (open->failure_) std::rethrow_exception(open->failure_);
     if (!engine) ZENTOR_THROW_DESC(Zentor::Exception, "No engine was created.");
 
     const Conf::FormatCodecVideoPtr& codec = engine->GetFormatCodec();
@@ -137,12 +185,11 @@ WorkspaceController::Pointer WorkspaceController::Create(IStatisticsEventHandler
     throw;
   }
 
-  engine->SetOutputColorSpace(ColorspaceConverter::GetSupportedColorspaceSettings());
-
-  Pointer controller(new WorkspaceController(handler, engine, QDir(folder).absolutePath(), std::move(lock)));
+  Pointer controller(
+      new WorkspaceController(handler, engine, QDir(open->folder_).absolutePath(), std::move(open->lock_)));
   controller->file_ = file.absoluteFilePath();
-  controller->sessionId_ = sessionId;
-  if (newSession) ClearEarlierSessions();
+  controller->sessionId_ = open->sessionId_;
+  if (open->newSession_) ClearEarlierSessions();
   return controller;
 }
 

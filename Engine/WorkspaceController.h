@@ -6,10 +6,13 @@
 #include "Engine/IWorkspaceController.h"
 
 #include <QCoreApplication>
+#include <QString>
 
+#include <exception>
 #include <functional>
 #include <memory>
 #include <string>
+#include <thread>
 
 namespace Zentor {
 namespace App {
@@ -35,6 +38,42 @@ class WorkspaceController : public RefCounted<IWorkspaceController>,
   // over (RememberAsLastSession). An empty factory means the real engine.
   static Pointer Create(IStatisticsEventHandler* handler, const std::string& path, std::string sessionId,
                         const EngineFactory& factory = EngineFactory());
+
+  // The engine's part of the open of path in a new session, under way on a thread of its own;
+  // the handler must outlive it. Going unused it waits for that thread and lets the folder go.
+  class PendingOpen {
+   public:
+    ~PendingOpen();
+    PendingOpen(const PendingOpen&) = delete;
+    PendingOpen& operator=(const PendingOpen&) = delete;
+    const std::string& Path() const { return path_; }
+
+   private:
+    friend class WorkspaceController;
+    PendingOpen() = default;
+    // The engine and its output format, or the failure; on whichever thread runs it.
+    void Load();
+
+    std::string path_;
+    std::string sessionId_;
+    bool newSession_ = true;
+    QString folder_;
+    std::unique_ptr<App::SessionFolderLock> lock_;
+    IGlimraCore::Initializer init_;
+    EngineFactory factory_;
+    Core::Property outputColorSpace_;
+    GlimraCorePtr engine_;
+    std::exception_ptr failure_;
+    bool loaded_ = false;
+    std::thread thread_;
+  };
+  // Begins the open of path in a new session at once, beside what the caller does meanwhile
+  // (the decode is the longest step of an open); Create with it finishes the open.
+  static std::unique_ptr<PendingOpen> BeginOpen(IStatisticsEventHandler* handler, const std::string& path,
+                                                const EngineFactory& factory = EngineFactory());
+  // Waits for the pending open and finishes it as the other Create does, failures alike; handler
+  // is the one BeginOpen had.
+  static Pointer Create(IStatisticsEventHandler* handler, std::unique_ptr<PendingOpen> open);
   static void ClearEarlierSessions();
   // A fresh temporary base name (no folder, no suffix), for the engine's swap files.
   static std::string GetTemporaryName();
@@ -75,6 +114,10 @@ class WorkspaceController : public RefCounted<IWorkspaceController>,
 
  private:
   class SaveWatch;
+
+  // An open's steps before the engine, on the calling thread.
+  static std::unique_ptr<PendingOpen> Prepare(IStatisticsEventHandler* handler, const std::string& path,
+                                              std::string sessionId, const EngineFactory& factory);
 
   void WritePreview() const;
 

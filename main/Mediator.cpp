@@ -54,11 +54,35 @@ const App::ILinksManager& Links() {
 
 }  // namespace
 
-Mediator::Mediator(int argc, char** argv, MainWindow& mainWindow) : mainWindow_(mainWindow) {
+Mediator::Start::Start() = default;
+Mediator::Start::Start(Start&&) noexcept = default;
+Mediator::Start::~Start() = default;
+
+Mediator::Start Mediator::BeginStart(int argc, char** argv, const WorkspaceController::EngineFactory& factory) {
+  Start start;
+  start.statistics = std::make_unique<StatisticsEventHandler>();
+  std::string file;
+  std::string help;
+  if (!ParseCommandLine(argc, argv, file, help) || file.empty()) return start;
+  try {
+    start.open = WorkspaceController::BeginOpen(start.statistics.get(), file, factory);
+  } catch (...) {
+    // The open at the window's show does it all again and reports what fails.
+    LOG(WARNING) << "Cannot begin to open " << file << ": " << boost::current_exception_diagnostic_information();
+  }
+  return start;
+}
+
+Mediator::Mediator(int argc, char** argv, MainWindow& mainWindow) : Mediator(argc, argv, mainWindow, Start()) {}
+
+Mediator::Mediator(int argc, char** argv, MainWindow& mainWindow, Start start)
+    : mainWindow_(mainWindow),
+      statisticsEventHandler_(start.statistics ? std::move(start.statistics)
+                                               : std::make_unique<StatisticsEventHandler>()),
+      pendingOpen_(std::move(start.open)) {
   App::Application* application = App::Application::Instance();
   if (application) customization_ = application->GetCustomizationManager();
 
-  statisticsEventHandler_ = std::make_unique<StatisticsEventHandler>();
   printScreenHook_ = std::make_unique<Core::HookerPrintScreen>(&Mediator::HookPrintScreenStatistics);
 
   connect(&mainWindow_, &MainWindow::openFile, this, &Mediator::AddFileToOpen);
@@ -91,6 +115,7 @@ Mediator::~Mediator() {
   // controller and engine (with its threads) report to it.
   mainWindow_.UnregisterEventHandler(statisticsEventHandler_.get());
   mainWindow_.ReleaseWorkspaceController();
+  pendingOpen_.reset();
   printScreenHook_.reset();
   statisticsEventHandler_.reset();
   customization_.reset();
@@ -101,7 +126,9 @@ void Mediator::HookPrintScreenStatistics() {
     s_statisticsEventHandler->TrackEventStringInternal(IStatisticsEventHandler::NAME_GET_SCREENSHOT, {});
 }
 
-void Mediator::ProcessCommandLine(int argc, char** argv) {
+void Mediator::ProcessCommandLine(int argc, char** argv) { ParseCommandLine(argc, argv, fileToOpen_, helpText_); }
+
+bool Mediator::ParseCommandLine(int argc, char** argv, std::string& file, std::string& help) {
   std::vector<std::string> files;
   po::options_description description(tr("Allowed options").toStdString());
   description.add_options()("help,?", tr("show this message").toStdString().c_str())(
@@ -112,7 +139,7 @@ void Mediator::ProcessCommandLine(int argc, char** argv) {
   const auto keepHelp = [&] {
     std::ostringstream text;
     text << description;
-    helpText_ = text.str();
+    help = text.str();
   };
   try {
     po::variables_map variables;
@@ -133,15 +160,16 @@ void Mediator::ProcessCommandLine(int argc, char** argv) {
     VLOG(21) << "Unknown command line parameter: " << e.get_option_name();
   } catch (const std::exception& e) {
     LOG(WARNING) << e.what();
-    return;
+    return false;
   }
 
   for (const std::string& word : files) {
     if (ExtensionFormatHelper::CanOpenFile(QFile::decodeName(QByteArray::fromStdString(word)))) {
-      fileToOpen_ = word;
+      file = word;
       break;
     }
   }
+  return true;
 }
 
 void Mediator::HandleMainWindowShow() {
@@ -217,8 +245,12 @@ void Mediator::Open(const std::string& path, const std::string& sessionId) {
   bool taken = false;
   bool openedAfresh = false;
   {
+    std::unique_ptr<WorkspaceController::PendingOpen> pending = std::move(pendingOpen_);
+    const bool begun = pending && sessionId.empty() && pending->Path() == path && !engineFactory_;
+    if (!begun) pending.reset();
     const WorkspaceController::Pointer controller =
-        WorkspaceController::Create(statisticsEventHandler_.get(), path, sessionId, engineFactory_);
+        begun ? WorkspaceController::Create(statisticsEventHandler_.get(), std::move(pending))
+              : WorkspaceController::Create(statisticsEventHandler_.get(), path, sessionId, engineFactory_);
     taken = mainWindow_.SetWorkspaceController(controller);
     // The last session stays the kept document's when the user refused the new one.
     if (taken) controller->RememberAsLastSession();

@@ -27,7 +27,23 @@ class Mediator : public QObject {
   Q_OBJECT
 
  public:
+  // What a start makes before its window: the usage handler, and the open of the command line's
+  // image under way, so that its load goes on while the window is built.
+  struct Start {
+    Start();
+    Start(Start&&) noexcept;
+    ~Start();
+    std::unique_ptr<StatisticsEventHandler> statistics;
+    // Goes before the handler it reports to.
+    std::unique_ptr<WorkspaceController::PendingOpen> open;
+  };
+  // An empty factory means the real engine.
+  static Start BeginStart(int argc, char** argv,
+                          const WorkspaceController::EngineFactory& factory = WorkspaceController::EngineFactory());
+
   Mediator(int argc, char** argv, MainWindow& mainWindow);
+  // With the start's handler; its open finishes when the window shows.
+  Mediator(int argc, char** argv, MainWindow& mainWindow, Start start);
   ~Mediator() override;
 
   void ProcessCommandLine(int argc, char** argv);
@@ -62,12 +78,17 @@ class Mediator : public QObject {
   void OpenLink(int linkId);
   // The command line's file opens once the window is shown and the help asked for was read.
   void OpenCommandLineFileWhenDue();
+  // The command line's image and help text, in the file system's encoding; help is empty unless
+  // asked for or an option is unknown.
+  static bool ParseCommandLine(int argc, char** argv, std::string& file, std::string& help);
 
   MainWindow& mainWindow_;
   App::CustomizationManagerPtr customization_;
   // The hook comes after the handler and goes before it: a key press never finds it gone.
   std::unique_ptr<StatisticsEventHandler> statisticsEventHandler_;
   std::unique_ptr<Core::HookerPrintScreen> printScreenHook_;
+  // The start's open of the command line's image; the first open takes or drops it.
+  std::unique_ptr<WorkspaceController::PendingOpen> pendingOpen_;
   // As the command line gave it: in the file system's encoding.
   std::string fileToOpen_;
   std::string helpText_;

@@ -13,6 +13,7 @@
 #include <glog/logging.h>
 
 #include <memory>
+#include <utility>
 
 namespace Zentor {
 namespace Glimra {
@@ -34,8 +35,10 @@ int Program::Run(int& argc, char** argv, const StartHook& started) {
 
   int code = 1;
   try {
+    // The command line's image loads while the window is built.
+    Mediator::Start start = Mediator::BeginStart(argc, argv);
     MainWindow mainWindow(nullptr, Qt::WindowFlags());
-    Mediator mediator(argc, argv, mainWindow);
+    Mediator mediator(argc, argv, mainWindow, std::move(start));
     ApplicationEventFilter eventFilter(nullptr, mediator);
     application->installEventFilter(&eventFilter);
     LOG(INFO) << "Main window built";

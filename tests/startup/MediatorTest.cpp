@@ -169,6 +169,32 @@ TEST_F(MediatorTest, CommandLineOpensItsFirstImageOnTheFirstShowOnly) {
   EXPECT_TRUE(TestSupport::Alerts().empty());
 }
 
+TEST_F(MediatorTest, AnImageBegunBeforeTheWindowOpensOnTheShowAndItsFailureShowsTheUsualError) {
+  char name[] = "glimra";
+  GlimraCorePtr early = Engine();
+  std::vector<std::string> loaded;  // by the start's thread, read after the open joined it
+  const auto showWith = [&](std::string word, const WorkspaceController::EngineFactory& engine) {
+    char* argv[] = {name, word.data(), nullptr};
+    Mediator mediator(2, argv, window_, Mediator::BeginStart(2, argv, [&](const IGlimraCore::Initializer& init) {
+                        loaded.push_back(init.filePath);
+                        return engine(init);
+                      }));
+    window_.show();
+    window_.hide();
+    return early->GetRefCount();
+  };
+  EXPECT_GT(showWith("/pictures/early.jpg", [&](const IGlimraCore::Initializer&) { return early; }), 1u)
+      << "the window shows the engine the start made";
+  EXPECT_EQ(loaded, std::vector<std::string>{"/pictures/early.jpg"}) << "made once";
+  EXPECT_TRUE(TestSupport::Alerts().empty());
+
+  showWith("/pictures/broken.jpg", [](const IGlimraCore::Initializer&) -> GlimraCorePtr {
+    throw std::runtime_error("bad");
+  });
+  EXPECT_EQ(loaded.size(), 2u);
+  EXPECT_EQ(AlertTexts(), std::vector<QString>{OPEN_ERROR.arg(QStringLiteral("broken.jpg"))});
+}
+
 TEST_F(MediatorTest, NamesThatAreNoValidUtf8ReachTheEngineByteForByte) {
   const std::string latin1 = "/pictures/caf\xe9 \xff.jpg";
   {
