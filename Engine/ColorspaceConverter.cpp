@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <system_error>
 #include <thread>
+#include <utility>
 #include <vector>
 
 namespace Zentor {
@@ -70,14 +71,22 @@ namespace {
 constexpr qsizetype BAND_PIXELS = 1 << 20;
 
 // The 32-bit picture of a large RGB24 one, converted in bands on several threads (one thread
-// takes about 45 ms for 24 megapixels); a null image for a small or other picture.
-QImage ConvertLargeRgb888(const QImage& image) {
+// takes about 45 ms for 24 megapixels), into reuse when it has the size and no other holder; a
+// null image for a small or other picture.
+QImage ConvertLargeRgb888(const QImage& image, QImage* reuse) {
+  // Let go of at once when it does not fit: two large pictures at once would double the memory.
+  QImage out = reuse ? std::exchange(*reuse, QImage()) : QImage();
   const int width = image.width();
   const int height = image.height();
   const qsizetype pixels = qsizetype(width) * height;
   const int threads = int(std::min<qsizetype>(std::max(1u, std::thread::hardware_concurrency()), pixels / BAND_PIXELS));
   if (image.format() != QImage::Format_RGB888 || threads < 2) return QImage();
-  QImage out(width, height, QImage::Format_RGB32);
+  // A fresh picture of this size costs about as much again as the conversion: the system
+  // clears every page of it on first touch.
+  if (!out.isDetached() || out.size() != image.size() || out.format() != QImage::Format_RGB32) {
+    out = QImage();
+    out = QImage(width, height, QImage::Format_RGB32);
+  }
   if (out.isNull()) return QImage();
   const int rowsPerBand = int(std::max<qsizetype>(1, BAND_PIXELS / width));
   // Rows are found from the start address: the non-const scan line accessor is not thread-safe.
@@ -107,12 +116,16 @@ QImage ConvertLargeRgb888(const QImage& image) {
 
 }  // namespace
 
-QPixmap ColorspaceConverter::FrameToPixmap(const Proc::DataVideoPtr& frame) {
+QPixmap ColorspaceConverter::FrameToPixmap(const Proc::DataVideoPtr& frame, QImage* reuse) {
   const QImage image = FrameToImage(frame);
   if (image.isNull()) return QPixmap();
-  QImage converted = ConvertLargeRgb888(image);
-  // Taken over by the pixmap as it is: it is in the display's own format.
-  if (!converted.isNull()) return QPixmap::fromImage(std::move(converted));
+  QImage converted = ConvertLargeRgb888(image, reuse);
+  if (!converted.isNull()) {
+    if (!reuse) return QPixmap::fromImage(std::move(converted));
+    // The pixmap shares the memory where it can: it is in the display's own format.
+    *reuse = std::move(converted);
+    return QPixmap::fromImage(*reuse);
+  }
   // A pixmap in the display's own format keeps the image's memory, which is the frame's; only
   // then is a copy needed, every other format is converted into memory of the pixmap's own.
   QPixmap pixmap = QPixmap::fromImage(image);

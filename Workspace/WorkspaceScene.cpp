@@ -22,7 +22,7 @@ WorkspaceScene::WorkspaceScene(IGlimraDrawer& drawer, QObject* parent)
   // Items come and go with every stroke step and are never looked up by position.
   setItemIndexMethod(QGraphicsScene::NoIndex);
   const Proc::DataVideoPtr frame = drawer.GetVideo();
-  pixmapItem_ = addPixmap(ColorspaceConverter::FrameToPixmap(frame));
+  pixmapItem_ = addPixmap(ColorspaceConverter::FrameToPixmap(frame, &shown_));
   shownFormat_ = frameFormat_ = FormatOf(frame);
   if (frame) setSceneRect(0, 0, frame->GetWidth(), frame->GetHeight());
 }
@@ -109,7 +109,7 @@ void WorkspaceScene::RemoveAllPatches() {
   // The old picture goes first: two full-size pictures at once would double the program's share
   // of the memory for a moment.
   pixmapItem_->setPixmap(QPixmap());
-  pixmapItem_->setPixmap(ColorspaceConverter::FrameToPixmap(frame));
+  pixmapItem_->setPixmap(ColorspaceConverter::FrameToPixmap(frame, &shown_));
   shownFormat_ = FormatOf(frame);
   maxPatchArea_ = std::max(maxPatchArea_, patchArea_);
   maxPatchCount_ = std::max(maxPatchCount_, patchCount_);

@@ -8,6 +8,7 @@
 
 #include <QEvent>
 #include <QGraphicsScene>
+#include <QImage>
 
 #include <array>
 #include <cstdint>
@@ -62,6 +63,9 @@ class WorkspaceScene : public QGraphicsScene, public virtual DrawerEventHandlerU
   // The shown picture's format; the scene keeps only the picture's converted copy, not the frame.
   FrameFormat shownFormat_;
   QGraphicsPixmapItem* pixmapItem_;
+  // The memory of a large picture, shared with the shown pixmap: the next picture of its size is
+  // converted into it.
+  QImage shown_;
   std::vector<QGraphicsItem*> patches_;
   uint64_t patchArea_ = 0;
   uint64_t patchCount_ = 0;

@@ -2,6 +2,7 @@
 
 #include "Engine/ErrorPath.h"
 
+#include <glog/logging.h>
 #include <QCoreApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
