@@ -2,7 +2,6 @@
 
 #include "Engine/ErrorPath.h"
 
-#include <glog/logging.h>
 #include <QCoreApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
