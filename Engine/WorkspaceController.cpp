@@ -27,6 +27,7 @@
 #include <sstream>
 #include <system_error>
 #include <thread>
+#include <utility>
 
 namespace Zentor {
 namespace Glimra {
@@ -130,9 +131,13 @@ std::unique_ptr<WorkspaceController::PendingOpen> WorkspaceController::Prepare(I
 void WorkspaceController::PendingOpen::Load() {
   try {
     engine_ = factory_ ? factory_(init_) : IGlimraCore::Create(init_);
-    if (engine_) engine_->SetOutputColorSpace(outputColorSpace_);
+    if (engine_) {
+      engine_->SetOutputColorSpace(outputColorSpace_);
+      converted_ = ColorspaceConverter::LargeFrameToImage(engine_->GetVideo());
+    }
   } catch (...) {
     engine_.reset();
+    converted_ = QImage();
     failure_ = std::current_exception();
   }
   loaded_ = true;
@@ -157,6 +162,7 @@ std::unique_ptr<WorkspaceController::PendingOpen> WorkspaceController::BeginOpen
 WorkspaceController::Pointer WorkspaceController::Create(IStatisticsEventHandler* handler,
                                                    std::unique_ptr<PendingOpen> open) {
   BusyCursor busy;
+  LOG(INFO) << "Finishing the open";
   if (open->thread_.joinable()) open->thread_.join();
   if (!open->loaded_) open->Load();
   const QFileInfo file(QString::fromStdString(open->path_));
@@ -186,7 +192,8 @@ WorkspaceController::Pointer WorkspaceController::Create(IStatisticsEventHandler
   }
 
   Pointer controller(
-      new WorkspaceController(handler, engine, QDir(open->folder_).absolutePath(), std::move(open->lock_)));
+      new WorkspaceController(handler, engine, QDir(open->folder_).absolutePath(), std::move(open->lock_),
+                              std::exchange(open->converted_, QImage())));
   controller->file_ = file.absoluteFilePath();
   controller->sessionId_ = open->sessionId_;
   if (open->newSession_) ClearEarlierSessions();
@@ -215,11 +222,12 @@ void WorkspaceController::SendCreateErrorStat(IStatisticsEventHandler* handler, 
 }
 
 WorkspaceController::WorkspaceController(IStatisticsEventHandler* handler, const GlimraCorePtr& engine,
-                                         const QString& folder, std::unique_ptr<App::SessionFolderLock> lock)
+                                         const QString& folder, std::unique_ptr<App::SessionFolderLock> lock,
+                                         QImage converted)
     : lock_(lock ? std::move(lock) : std::make_unique<App::SessionFolderLock>(folder)),
       engine_(engine),
       previewPath_(folder + QDir::separator() + QLatin1String(PREVIEW_NAME)),
-      scene_(new WorkspaceScene(*engine_)),
+      scene_(new WorkspaceScene(*engine_, nullptr, std::move(converted))),
       paintTools_(new PaintTools(*engine_)),
       saveReplaceSettings_(Settings::FORMAT_SAVE_SETTINGS),
       saveWatch_(std::make_unique<SaveWatch>()) {
