@@ -116,12 +116,6 @@ QImage ConvertLargeRgb888(const QImage& image, QImage* reuse) {
 
 }  // namespace
 
-QImage ColorspaceConverter::LargeFrameToImage(const Proc::DataVideoPtr& frame) {
-  if (!frame || frame->GetPixelFormat() != AV_PIX_FMT_RGB24) return QImage();
-  const QImage image = FrameToImage(frame);
-  return image.isNull() ? QImage() : ConvertLargeRgb888(image, nullptr);
-}
-
 QPixmap ColorspaceConverter::FrameToPixmap(const Proc::DataVideoPtr& frame, QImage* reuse) {
   const QImage image = FrameToImage(frame);
   if (image.isNull()) return QPixmap();

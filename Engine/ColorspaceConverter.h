@@ -13,7 +13,7 @@
 namespace Zentor {
 namespace Glimra {
 
-// GUI thread only, but for LargeFrameToImage.
+// GUI thread only.
 class ColorspaceConverter {
  public:
   // The pixel formats (FFmpeg numbering) that convert without a pixel copy, ascending.
@@ -30,9 +30,6 @@ class ColorspaceConverter {
   // large picture is converted into reuse's memory when it fits and nothing else holds it (the
   // caller lets go of the earlier pixmap first), and reuse keeps the converted picture.
   static QPixmap FrameToPixmap(const Proc::DataVideoPtr& frame, QImage* reuse = nullptr);
-  // The picture FrameToPixmap makes the pixmap of a large RGB24 frame of, on any thread; a null
-  // image for other frames.
-  static QImage LargeFrameToImage(const Proc::DataVideoPtr& frame);
 
  private:
   static const std::map<int, QImage::Format> s_colorspaceMapping;

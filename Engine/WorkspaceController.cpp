@@ -27,7 +27,6 @@
 #include <sstream>
 #include <system_error>
 #include <thread>
-#include <utility>
 
 namespace Zentor {
 namespace Glimra {
@@ -131,13 +130,9 @@ std::unique_ptr<WorkspaceController::PendingOpen> WorkspaceController::Prepare(I
 void WorkspaceController::PendingOpen::Load() {
   try {
     engine_ = factory_ ? factory_(init_) : IGlimraCore::Create(init_);
-    if (engine_) {
-      engine_->SetOutputColorSpace(outputColorSpace_);
-      converted_ = ColorspaceConverter::LargeFrameToImage(engine_->GetVideo());
-    }
+    if (engine_) engine_->SetOutputColorSpace(outputColorSpace_);
   } catch (...) {
     engine_.reset();
-    converted_ = QImage();
     failure_ = std::current_exception();
   }
   loaded_ = true;
@@ -192,8 +187,7 @@ WorkspaceController::Pointer WorkspaceController::Create(IStatisticsEventHandler
   }
 
   Pointer controller(
-      new WorkspaceController(handler, engine, QDir(open->folder_).absolutePath(), std::move(open->lock_),
-                              std::exchange(open->converted_, QImage())));
+      new WorkspaceController(handler, engine, QDir(open->folder_).absolutePath(), std::move(open->lock_)));
   controller->file_ = file.absoluteFilePath();
   controller->sessionId_ = open->sessionId_;
   if (open->newSession_) ClearEarlierSessions();
@@ -222,12 +216,11 @@ void WorkspaceController::SendCreateErrorStat(IStatisticsEventHandler* handler, 
 }
 
 WorkspaceController::WorkspaceController(IStatisticsEventHandler* handler, const GlimraCorePtr& engine,
-                                         const QString& folder, std::unique_ptr<App::SessionFolderLock> lock,
-                                         QImage converted)
+                                         const QString& folder, std::unique_ptr<App::SessionFolderLock> lock)
     : lock_(lock ? std::move(lock) : std::make_unique<App::SessionFolderLock>(folder)),
       engine_(engine),
       previewPath_(folder + QDir::separator() + QLatin1String(PREVIEW_NAME)),
-      scene_(new WorkspaceScene(*engine_, nullptr, std::move(converted))),
+      scene_(new WorkspaceScene(*engine_)),
       paintTools_(new PaintTools(*engine_)),
       saveReplaceSettings_(Settings::FORMAT_SAVE_SETTINGS),
       saveWatch_(std::make_unique<SaveWatch>()) {

@@ -6,7 +6,6 @@
 #include "Engine/IWorkspaceController.h"
 
 #include <QCoreApplication>
-#include <QImage>
 #include <QString>
 
 #include <exception>
@@ -52,8 +51,7 @@ class WorkspaceController : public RefCounted<IWorkspaceController>,
    private:
     friend class WorkspaceController;
     PendingOpen() = default;
-    // The engine with its output format and its picture converted for the display, or the
-    // failure; on whichever thread runs it.
+    // The engine and its output format, or the failure; on whichever thread runs it.
     void Load();
 
     std::string path_;
@@ -65,7 +63,6 @@ class WorkspaceController : public RefCounted<IWorkspaceController>,
     EngineFactory factory_;
     Core::Property outputColorSpace_;
     GlimraCorePtr engine_;
-    QImage converted_;
     std::exception_ptr failure_;
     bool loaded_ = false;
     std::thread thread_;
@@ -85,9 +82,8 @@ class WorkspaceController : public RefCounted<IWorkspaceController>,
 
   // folder: the session folder. Without a lock the controller locks the folder itself; either way
   // the folder stays locked while the controller lives.
-  // converted: as for the scene.
   WorkspaceController(IStatisticsEventHandler* handler, const GlimraCorePtr& engine, const QString& folder,
-                      std::unique_ptr<App::SessionFolderLock> lock = nullptr, QImage converted = QImage());
+                      std::unique_ptr<App::SessionFolderLock> lock = nullptr);
   ~WorkspaceController() override;
 
   // Stores the opened file, its folder and the session id as the last session ("OpenFile",

@@ -13,23 +13,16 @@
 #include <glog/logging.h>
 
 #include <algorithm>
-#include <utility>
 
 namespace Zentor {
 namespace Glimra {
 
-WorkspaceScene::WorkspaceScene(IGlimraDrawer& drawer, QObject* parent, QImage converted)
+WorkspaceScene::WorkspaceScene(IGlimraDrawer& drawer, QObject* parent)
     : QGraphicsScene(parent), drawer_(drawer) {
   // Items come and go with every stroke step and are never looked up by position.
   setItemIndexMethod(QGraphicsScene::NoIndex);
   const Proc::DataVideoPtr frame = drawer.GetVideo();
-  if (frame && !converted.isNull() && converted.size() == QSize(int(frame->GetWidth()), int(frame->GetHeight()))) {
-    shown_ = std::move(converted);
-    pixmapItem_ = addPixmap(QPixmap::fromImage(shown_));
-  } else {
-    converted = QImage();
-    pixmapItem_ = addPixmap(ColorspaceConverter::FrameToPixmap(frame, &shown_));
-  }
+  pixmapItem_ = addPixmap(ColorspaceConverter::FrameToPixmap(frame, &shown_));
   shownFormat_ = frameFormat_ = FormatOf(frame);
   if (frame) setSceneRect(0, 0, frame->GetWidth(), frame->GetHeight());
 }

@@ -31,9 +31,8 @@ class WorkspaceScene : public QGraphicsScene, public virtual DrawerEventHandlerU
   // it bounds the memory a long stroke holds in patch pixmaps.
   static constexpr uint64_t MAX_PATCH_AREA = 50000000;
 
-  // The drawer must outlive the scene. converted, when not null, is the drawer's current picture
-  // as ColorspaceConverter::LargeFrameToImage made it.
-  WorkspaceScene(IGlimraDrawer& drawer, QObject* parent = nullptr, QImage converted = QImage());
+  // The drawer must outlive the scene.
+  WorkspaceScene(IGlimraDrawer& drawer, QObject* parent = nullptr);
   ~WorkspaceScene() override;
 
   // Whether a view of the scene is in a hand-drag mode.
