@@ -34,6 +34,10 @@ constexpr int REACH_FACTOR = 2;
 constexpr double VOTE_SCALE = 0.25;
 // ...and the spread (pixels) of the weight by the distance of a patch's centre from the pixel.
 constexpr float VOTE_SPREAD = 2.f;
+// A candidate whose patch is smoother or grainier than its target's pays this much per byte of
+// the difference of their mean grain, squared, a patch byte: a fill so far smoother than the
+// truth otherwise draws smooth sources, and fur, grass and gravel become smudges.
+constexpr double GRAIN_PENALTY = 2.0;
 // The border's colours count as two surfaces when the squared distance of their two groups'
 // means is this many times the groups' variances together...
 constexpr double SURFACE_SEPARATION = 4.0;
@@ -165,6 +169,14 @@ struct Level {
   // On the coarsest level, where the holes' border shows two distinct surfaces: 1 or 2 a pixel
   // (for hole pixels, the surface the border around them has); see FindSurfaces. Else empty.
   std::vector<uint8_t> surface;
+  // On the full-size level once its last pass copied whole pixels: the offset each hole pixel
+  // was copied from (INT32_MIN where none). Else empty.
+  std::vector<int32_t> copied;
+  // On the coarsest level, where the sources are chosen (finer levels inherit them): the grain of
+  // each pixel (the steps of its brightness to its neighbours; for hole pixels, what their matches
+  // say) and its sum over the patch of each centre. Else empty.
+  std::vector<uint8_t> grain;
+  std::vector<int32_t> grainSum;
 
   bool Agree(int target, int candidate) const {
     return surface.empty() || surface[size_t(target)] == surface[size_t(candidate)];
@@ -208,7 +220,59 @@ struct Level {
 
   int PatchDistance(int centre, int candidate, int limit) const {
     const size_t corner = size_t(r) * w + r;
-    return Distance(&px[centre - corner], &px[candidate - corner], &trust[centre - corner], w, 2 * r + 1, limit);
+    const int penalty = GrainPenalty(centre, candidate);
+    if (penalty >= limit) return penalty;
+    return penalty +
+           Distance(&px[centre - corner], &px[candidate - corner], &trust[centre - corner], w, 2 * r + 1, limit - penalty);
+  }
+
+  // Colours averaged from misaligned matches lose their grain, but the grain averaged from those
+  // matches keeps it: the difference in mean grain tells a smooth source from a grainy one where
+  // the colours of a smoothed fill would prefer the smooth one.
+  int GrainPenalty(int centre, int candidate) const {
+    if (grainSum.empty()) return 0;
+    const double side = 2 * r + 1;
+    const double d = double(grainSum[size_t(centre)] - grainSum[size_t(candidate)]) / (side * side);
+    return static_cast<int>(std::min(double(INT_MAX / 2), GRAIN_PENALTY * 3.0 * side * side * d * d));
+  }
+
+  // The grain of the known pixels (0 for hole pixels).
+  void MeasureGrain() {
+    grain.assign(px.size(), 0);
+    auto luma = [&](size_t i) { return int(px[i] & 0xFF) + 2 * int((px[i] >> 8) & 0xFF) + int((px[i] >> 16) & 0xFF); };
+    for (int y = 0; y < h; ++y) {
+      for (int x = 0; x < w; ++x) {
+        const size_t i = size_t(y) * w + x;
+        if (hole[i]) continue;
+        const int l = luma(i);
+        int g = 0, n = 0;
+        if (x + 1 < w && !hole[i + 1]) g += std::abs(luma(i + 1) - l), ++n;
+        else if (x > 0 && !hole[i - 1]) g += std::abs(luma(i - 1) - l), ++n;
+        if (y + 1 < h && !hole[i + w]) g += std::abs(luma(i + w) - l), ++n;
+        else if (y > 0 && !hole[i - w]) g += std::abs(luma(i - w) - l), ++n;
+        // The mean step in bytes (the luma is four times them).
+        grain[i] = static_cast<uint8_t>(std::min(255, n ? (g * 2 / n + 4) / 8 : 0));
+      }
+    }
+  }
+
+  // The patch sums of the grain, for every centre.
+  void SumGrain() {
+    std::vector<int32_t> sum(size_t(w + 1) * (h + 1), 0);
+    for (int y = 0; y < h; ++y) {
+      int32_t row = 0;
+      for (int x = 0; x < w; ++x) {
+        row += grain[size_t(y) * w + x];
+        sum[size_t(y + 1) * (w + 1) + x + 1] = sum[size_t(y) * (w + 1) + x + 1] + row;
+      }
+    }
+    grainSum.assign(px.size(), 0);
+    for (int y = r; y < h - r; ++y) {
+      for (int x = r; x < w - r; ++x) {
+        grainSum[size_t(y) * w + x] = sum[size_t(y + r + 1) * (w + 1) + x + r + 1] - sum[size_t(y - r) * (w + 1) + x + r + 1] -
+                                      sum[size_t(y + r + 1) * (w + 1) + x - r] + sum[size_t(y - r) * (w + 1) + x - r];
+      }
+    }
   }
 
   // Distance weights: known pixels count KNOWN_WEIGHT times, hole pixels nearer than `reach` to a
@@ -562,6 +626,7 @@ void KnitSeams(Level& level, unsigned threads) {
   auto channel = [&](size_t i, int k) { return float((level.px[i] >> (8 * k)) & 0xFF); };
   // Where a hole pixel was copied from: its match's offset, if it has one.
   auto source = [&](size_t i) -> long {
+    if (!level.copied.empty()) return level.copied[i] == INT32_MIN ? LONG_MIN : long(level.copied[i]);
     return level.target[i] && level.match[i] >= 0 ? long(level.match[i]) - long(i) : LONG_MIN;
   };
   // steps[d][3 * cell + k]: the wanted value of the right (d 0) or lower (d 1) neighbour less the cell's.
@@ -723,6 +788,20 @@ void FindSurfaces(Level& level) {
   }
 }
 
+// The holes' grain on the coarsest level, before any match: the smooth fill of the border's.
+void SmoothGrain(Level& level) {
+  Level copy;
+  copy.w = level.w;
+  copy.h = level.h;
+  copy.hole = level.hole;
+  copy.px.resize(level.px.size());
+  for (size_t i = 0; i < level.px.size(); ++i) copy.px[i] = uint32_t(level.grain[i]) * 0x010101u;
+  SmoothFill(copy);
+  for (size_t i = 0; i < level.px.size(); ++i) {
+    if (level.hole[i]) level.grain[i] = static_cast<uint8_t>(copy.px[i] & 0xFF);
+  }
+}
+
 class Filler {
  public:
   Filler(unsigned threads, const std::function<void(double)>& progress, const std::function<bool()>& stopAsked)
@@ -736,6 +815,11 @@ class Filler {
       Level& level = levels[l];
       if (l + 1 == levels.size()) {
         SmoothFill(level);
+        if (GRAIN_PENALTY > 0) {
+          level.MeasureGrain();
+          SmoothGrain(level);
+          level.SumGrain();
+        }
         ForBands(level, [&](int y0, int y1) { RandomMatches(level, l, y0, y1); });
       } else {
         const Level& coarse = levels[l + 1];
@@ -746,6 +830,7 @@ class Filler {
           InheritMatches(coarse, level, l, y0, y1);
         });
         ForBands(level, [&](int y0, int y1) { Vote(level, true, y0, y1); });
+        if (!level.grain.empty()) level.SumGrain();
       }
       const int rounds = Rounds(l, levels.size());
       for (int round = 0; round < rounds; ++round) {
@@ -770,8 +855,15 @@ class Filler {
         }
         Weigh(level);
         // The last vote too favours close matches and patches centred near the pixel: counting
-        // every patch alike would average the grain of fur, grass and gravel away.
-        ForBands(level, [&](int y0, int y1) { Vote(level, true, y0, y1); });
+        // every patch alike would average the grain of fur, grass and gravel away. At full size
+        // the last round copies instead: any mean of misaligned grain is smoother than the grain.
+        if (l == 0 && round + 1 == rounds) {
+          level.copied.assign(level.px.size(), INT32_MIN);
+          ForBands(level, [&](int y0, int y1) { CopyBest(level, y0, y1); });
+        } else {
+          ForBands(level, [&](int y0, int y1) { Vote(level, true, y0, y1); });
+          if (!level.grain.empty()) level.SumGrain();
+        }
         done_ += double(level.targets) * (passes + 1);
       }
     }
@@ -984,22 +1076,60 @@ class Filler {
         // Not reached yet by a fill that grows inwards: the smooth start stays. Matches that agree
         // only on the known rim would else paste whatever their patches hold into the middle.
         if (!level.trust.empty() && level.trust[i] == 0) continue;
-        float sum[3] = {0.f, 0.f, 0.f}, total = 0.f;
+        float sum[3] = {0.f, 0.f, 0.f}, total = 0.f, grain = 0.f;
+        const bool grainy = !level.grain.empty();
         for (int cy = std::max(r, y - r); cy <= std::min(level.h - 1 - r, y + r); ++cy) {
           for (int cx = std::max(r, x - r); cx <= std::min(w - 1 - r, x + r); ++cx) {
             const size_t c = size_t(cy) * w + cx;
             const float weight = level.weight[c] * near[size_t(y - cy + r) * side + (x - cx + r)];
-            const uint32_t p = level.px[size_t(level.match[c] + (y - cy) * w + (x - cx))];
+            const size_t from = size_t(level.match[c] + (y - cy) * w + (x - cx));
+            const uint32_t p = level.px[from];
             sum[0] += weight * float(p & 0xFF);
             sum[1] += weight * float((p >> 8) & 0xFF);
             sum[2] += weight * float((p >> 16) & 0xFF);
+            if (grainy) grain += weight * float(level.grain[from]);
             total += weight;
           }
         }
         if (total <= 0.f) continue;
+        if (grainy) level.grain[i] = static_cast<uint8_t>(std::min(255L, std::lround(grain / total)));
         uint32_t p = 0;
         for (int k = 0; k < 3; ++k) p |= uint32_t(std::min(255L, std::lround(sum[k] / total))) << (8 * k);
         level.px[i] = p;
+      }
+    }
+  }
+
+  // Each hole pixel is copied from the one patch over it that its vote weighs most (Wexler's
+  // choice of the best-supported patch); KnitSeams then joins the pieces.
+  static void CopyBest(Level& level, int y0, int y1) {
+    const int w = level.w, r = level.r, side = 2 * r + 1;
+    std::vector<float> near(size_t(side) * side);
+    for (int j = -r; j <= r; ++j) {
+      for (int i = -r; i <= r; ++i) {
+        near[size_t(j + r) * side + i + r] = std::exp(-float(i * i + j * j) / (2.f * VOTE_SPREAD * VOTE_SPREAD));
+      }
+    }
+    for (int y = y0; y < y1; ++y) {
+      for (int x = 0; x < w; ++x) {
+        const size_t i = size_t(y) * w + x;
+        if (!level.hole[i]) continue;
+        float best = -1.f;
+        int32_t from = INT32_MIN;
+        for (int cy = std::max(r, y - r); cy <= std::min(level.h - 1 - r, y + r); ++cy) {
+          for (int cx = std::max(r, x - r); cx <= std::min(w - 1 - r, x + r); ++cx) {
+            const size_t c = size_t(cy) * w + cx;
+            if (level.match[c] < 0) continue;
+            const float weight = level.weight[c] * near[size_t(y - cy + r) * side + (x - cx + r)];
+            if (weight > best) {
+              best = weight;
+              from = level.match[c] - static_cast<int32_t>(c);
+            }
+          }
+        }
+        if (from == INT32_MIN) continue;
+        level.copied[i] = from;
+        level.px[i] = level.px[size_t(long(i) + from)];
       }
     }
   }

@@ -183,6 +183,42 @@ TEST(InpaintPatchFill, PatchFillGivesTheSameBytesOnAnyNumberOfThreads) {
   }
 }
 
+TEST(InpaintPatchFill, PatchFillKeepsTheGrainAroundTheHole) {
+  // Gravel (fine random grain) below a smooth surface of the same mean colour, the hole in the
+  // gravel: a fill smoother than the gravel draws the smooth sources and leaves a smudge.
+  PatchFillArea area;
+  area.width = 240;
+  area.height = 180;
+  uint64_t state = 0x2545F4914F6CDD1Dull;
+  auto grain = [&state] {
+    state ^= state << 13;
+    state ^= state >> 7;
+    state ^= state << 17;
+    return static_cast<int>(state % 61) - 30;
+  };
+  for (int y = 0; y < area.height; ++y) {
+    for (int x = 0; x < area.width; ++x) {
+      const int v = 110 + (y < 60 ? 0 : grain());
+      area.pixels.push_back(uint32_t(v) | uint32_t(v - 5) << 8 | uint32_t(v - 15) << 16);
+      area.holes.push_back(std::hypot((x - 120.0) / 1.6, y - 115.0) < 30 ? 1 : 0);
+    }
+  }
+  ASSERT_TRUE(PatchFill(area, 9, 4, nullptr, nullptr));
+  // Mean step of the green byte to the right neighbour, inside the hole and in the gravel around.
+  double inside = 0, outside = 0;
+  int in = 0, out = 0;
+  for (int y = 70; y < area.height; ++y) {
+    for (int x = 0; x + 1 < area.width; ++x) {
+      const size_t i = size_t(y) * area.width + x;
+      const double step = std::abs(int((area.pixels[i] >> 8) & 0xFF) - int((area.pixels[i + 1] >> 8) & 0xFF));
+      if (area.holes[i] && area.holes[i + 1]) inside += step, ++in;
+      else if (!area.holes[i] && !area.holes[i + 1]) outside += step, ++out;
+    }
+  }
+  ASSERT_GT(in, 1000);
+  EXPECT_GT(inside / in, 0.6 * (outside / out)) << inside / in << " against " << outside / out;
+}
+
 TEST(InpaintPatchFill, FillsWhereNoPatchFits) {
   // A picture smaller than a patch, and one wholly selected but for a column: every hole pixel
   // still gets a colour from what is there.
