@@ -613,6 +613,14 @@ void BlendIntoBorder(Level& level, unsigned threads) {
   }
 }
 
+// Whether a pixel and its right (d 0) or lower (d 1) neighbour lie in the level, both known.
+bool Known(const Level& level, long i, int d) {
+  if (i < 0 || i >= long(level.px.size()) || level.hole[size_t(i)]) return false;
+  const long j = d == 0 ? i + 1 : i + level.w;
+  if (d == 0 ? i % level.w + 1 >= level.w : j >= long(level.px.size())) return false;
+  return !level.hole[size_t(j)];
+}
+
 // Where neighbouring hole pixels were copied from different places, the step between them is
 // taken as the mean of what the two sources show there, elsewhere as the fill has it; the holes
 // are then made to follow those steps from their border on (a Poisson solve, started from the
@@ -651,11 +659,13 @@ void KnitSeams(Level& level, unsigned threads) {
         }
         int views = 0;
         for (const long o : {si, sj}) {
-          if (o == LONG_MIN) continue;
+          // A pixel copied from the edge of its source patch: the step beyond it shows what lies
+          // next to the patch, which may be a hole or off the level.
+          if (o == LONG_MIN || !Known(level, long(i) + o, d)) continue;
           ++views;
           for (int k = 0; k < 3; ++k) step[k] += channel(size_t(long(j) + o), k) - channel(size_t(long(i) + o), k);
         }
-        for (int k = 0; k < 3; ++k) step[k] /= float(views);
+        for (int k = 0; k < 3; ++k) step[k] = views ? step[k] / float(views) : channel(j, k) - channel(i, k);
       }
     }
   }
