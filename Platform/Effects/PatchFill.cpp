@@ -34,10 +34,10 @@ constexpr int REACH_FACTOR = 2;
 constexpr double VOTE_SCALE = 0.25;
 // ...and the spread (pixels) of the weight by the distance of a patch's centre from the pixel.
 constexpr float VOTE_SPREAD = 2.f;
-// A candidate whose patch is smoother or grainier than its target's pays this much per byte of
-// the difference of their mean grain, squared, a patch byte: a fill so far smoother than the
-// truth otherwise draws smooth sources, and fur, grass and gravel become smudges.
-constexpr double GRAIN_PENALTY = 2.0;
+// A candidate pays this much, a patch byte, for the square of the difference between its mean
+// grain and the grain expected at its target: a fill so far smoother than the truth otherwise
+// draws smooth sources, and fur, grass and gravel become smudges.
+constexpr double GRAIN_PENALTY = 1.0;
 // The border's colours count as two surfaces when the squared distance of their two groups'
 // means is this many times the groups' variances together...
 constexpr double SURFACE_SEPARATION = 4.0;
@@ -172,9 +172,9 @@ struct Level {
   // On the full-size level once its last pass copied whole pixels: the offset each hole pixel
   // was copied from (INT32_MIN where none). Else empty.
   std::vector<int32_t> copied;
-  // On the coarsest level, where the sources are chosen (finer levels inherit them): the grain of
-  // each pixel (the steps of its brightness to its neighbours; for hole pixels, what their matches
-  // say) and its sum over the patch of each centre. Else empty.
+  // The grain of each pixel (on the full-size level the steps of its brightness to its neighbours,
+  // on a coarser one the mean of its finer pixels'; for hole pixels the smooth fill of the grain
+  // around the holes) and its sum over the patch of each centre; see GrainPenalty.
   std::vector<uint8_t> grain;
   std::vector<int32_t> grainSum;
 
@@ -226,9 +226,9 @@ struct Level {
            Distance(&px[centre - corner], &px[candidate - corner], &trust[centre - corner], w, 2 * r + 1, limit - penalty);
   }
 
-  // Colours averaged from misaligned matches lose their grain, but the grain averaged from those
-  // matches keeps it: the difference in mean grain tells a smooth source from a grainy one where
-  // the colours of a smoothed fill would prefer the smooth one.
+  // A fill's colours so far are smoother than the truth, the grain of the holes' surroundings is
+  // not: the difference in mean grain tells a smooth source from a grainy one where the colours
+  // alone would prefer the smooth one.
   int GrainPenalty(int centre, int candidate) const {
     if (grainSum.empty()) return 0;
     const double side = 2 * r + 1;
@@ -236,7 +236,7 @@ struct Level {
     return static_cast<int>(std::min(double(INT_MAX / 2), GRAIN_PENALTY * 3.0 * side * side * d * d));
   }
 
-  // The grain of the known pixels (0 for hole pixels).
+  // The grain of the known pixels (0 for hole pixels) of the full-size level.
   void MeasureGrain() {
     grain.assign(px.size(), 0);
     auto luma = [&](size_t i) { return int(px[i] & 0xFF) + 2 * int((px[i] >> 8) & 0xFF) + int((px[i] >> 16) & 0xFF); };
@@ -798,17 +798,74 @@ void FindSurfaces(Level& level) {
   }
 }
 
-// The holes' grain on the coarsest level, before any match: the smooth fill of the border's.
+// The grain of a coarser level's known pixels: the mean of its four finer ones', so that a grain
+// too fine to show on the coarse pixels still counts there, and the levels' grains compare.
+void ShrinkGrain(const Level& fine, Level& coarse) {
+  coarse.grain.assign(coarse.px.size(), 0);
+  for (int y = 0; y < coarse.h; ++y) {
+    for (int x = 0; x < coarse.w; ++x) {
+      const size_t i = size_t(y) * coarse.w + x;
+      if (coarse.hole[i]) continue;
+      int sum = 0, n = 0;
+      for (int j = 0; j < 2; ++j) {
+        for (int k = 0; k < 2; ++k) {
+          const int fx = 2 * x + k, fy = 2 * y + j;
+          if (fx >= fine.w || fy >= fine.h) continue;
+          sum += fine.grain[size_t(fy) * fine.w + fx];
+          ++n;
+        }
+      }
+      coarse.grain[i] = static_cast<uint8_t>((sum + n / 2) / std::max(1, n));
+    }
+  }
+}
+
+// The grain of a finer level's hole pixels, bilinearly enlarged from the coarser level's.
+void EnlargeGrain(const Level& coarse, Level& fine) {
+  for (int y = 0; y < fine.h; ++y) {
+    const float sy = std::clamp((y + 0.5f) * 0.5f - 0.5f, 0.f, float(coarse.h - 1));
+    const int y0 = static_cast<int>(sy), y1 = std::min(y0 + 1, coarse.h - 1);
+    const float fy = sy - y0;
+    for (int x = 0; x < fine.w; ++x) {
+      const size_t i = size_t(y) * fine.w + x;
+      if (!fine.hole[i]) continue;
+      const float sx = std::clamp((x + 0.5f) * 0.5f - 0.5f, 0.f, float(coarse.w - 1));
+      const int x0 = static_cast<int>(sx), x1 = std::min(x0 + 1, coarse.w - 1);
+      const float fx = sx - x0;
+      const uint8_t* g = coarse.grain.data();
+      const float top = g[size_t(y0) * coarse.w + x0] * (1 - fx) + g[size_t(y0) * coarse.w + x1] * fx;
+      const float bottom = g[size_t(y1) * coarse.w + x0] * (1 - fx) + g[size_t(y1) * coarse.w + x1] * fx;
+      fine.grain[i] = static_cast<uint8_t>(std::lround(top * (1 - fy) + bottom * fy));
+    }
+  }
+}
+
+// The grain of the hole pixels on the coarsest level: the smooth fill of the grain around them,
+// on the holes' bounds (and a margin for the fill's reach) only.
 void SmoothGrain(Level& level) {
-  Level copy;
-  copy.w = level.w;
-  copy.h = level.h;
-  copy.hole = level.hole;
-  copy.px.resize(level.px.size());
-  for (size_t i = 0; i < level.px.size(); ++i) copy.px[i] = uint32_t(level.grain[i]) * 0x010101u;
-  SmoothFill(copy);
-  for (size_t i = 0; i < level.px.size(); ++i) {
-    if (level.hole[i]) level.grain[i] = static_cast<uint8_t>(copy.px[i] & 0xFF);
+  constexpr int MARGIN = 4;
+  const HoleBounds bounds = FindHoleBounds(level);
+  if (bounds.right < 0) return;
+  const int left = std::max(0, bounds.left - MARGIN), top = std::max(0, bounds.top - MARGIN);
+  const int right = std::min(level.w - 1, bounds.right + MARGIN), bottom = std::min(level.h - 1, bounds.bottom + MARGIN);
+  Level part;
+  part.w = right - left + 1;
+  part.h = bottom - top + 1;
+  part.px.resize(size_t(part.w) * part.h);
+  part.hole.resize(part.px.size());
+  for (int y = top; y <= bottom; ++y) {
+    for (int x = left; x <= right; ++x) {
+      const size_t i = size_t(y) * level.w + x, p = size_t(y - top) * part.w + (x - left);
+      part.px[p] = uint32_t(level.grain[i]) * 0x010101u;
+      part.hole[p] = level.hole[i];
+    }
+  }
+  SmoothFill(part);
+  for (int y = top; y <= bottom; ++y) {
+    for (int x = left; x <= right; ++x) {
+      const size_t i = size_t(y) * level.w + x;
+      if (level.hole[i]) level.grain[i] = static_cast<uint8_t>(part.px[size_t(y - top) * part.w + (x - left)] & 0xFF);
+    }
   }
 }
 
@@ -821,15 +878,22 @@ class Filler {
     double total = 0;
     for (size_t l = 0; l < levels.size(); ++l) total += double(levels[l].targets) * Rounds(l, levels.size()) * (Passes(l) + 1);
     perUnit_ = total > 0 ? 1.0 / total : 0.0;
+    if (GRAIN_PENALTY > 0) {
+      levels[0].MeasureGrain();
+      for (size_t l = 1; l < levels.size(); ++l) ShrinkGrain(levels[l - 1], levels[l]);
+    }
     for (size_t l = levels.size(); l-- > 0;) {
       Level& level = levels[l];
+      if (!level.grain.empty()) {
+        if (l + 1 == levels.size()) {
+          SmoothGrain(level);
+        } else {
+          EnlargeGrain(levels[l + 1], level);
+        }
+        level.SumGrain();
+      }
       if (l + 1 == levels.size()) {
         SmoothFill(level);
-        if (GRAIN_PENALTY > 0) {
-          level.MeasureGrain();
-          SmoothGrain(level);
-          level.SumGrain();
-        }
         ForBands(level, [&](int y0, int y1) { RandomMatches(level, l, y0, y1); });
       } else {
         const Level& coarse = levels[l + 1];
@@ -840,7 +904,6 @@ class Filler {
           InheritMatches(coarse, level, l, y0, y1);
         });
         ForBands(level, [&](int y0, int y1) { Vote(level, true, y0, y1); });
-        if (!level.grain.empty()) level.SumGrain();
       }
       const int rounds = Rounds(l, levels.size());
       for (int round = 0; round < rounds; ++round) {
@@ -872,7 +935,6 @@ class Filler {
           ForBands(level, [&](int y0, int y1) { CopyBest(level, y0, y1); });
         } else {
           ForBands(level, [&](int y0, int y1) { Vote(level, true, y0, y1); });
-          if (!level.grain.empty()) level.SumGrain();
         }
         done_ += double(level.targets) * (passes + 1);
       }
@@ -1086,23 +1148,19 @@ class Filler {
         // Not reached yet by a fill that grows inwards: the smooth start stays. Matches that agree
         // only on the known rim would else paste whatever their patches hold into the middle.
         if (!level.trust.empty() && level.trust[i] == 0) continue;
-        float sum[3] = {0.f, 0.f, 0.f}, total = 0.f, grain = 0.f;
-        const bool grainy = !level.grain.empty();
+        float sum[3] = {0.f, 0.f, 0.f}, total = 0.f;
         for (int cy = std::max(r, y - r); cy <= std::min(level.h - 1 - r, y + r); ++cy) {
           for (int cx = std::max(r, x - r); cx <= std::min(w - 1 - r, x + r); ++cx) {
             const size_t c = size_t(cy) * w + cx;
             const float weight = level.weight[c] * near[size_t(y - cy + r) * side + (x - cx + r)];
-            const size_t from = size_t(level.match[c] + (y - cy) * w + (x - cx));
-            const uint32_t p = level.px[from];
+            const uint32_t p = level.px[size_t(level.match[c] + (y - cy) * w + (x - cx))];
             sum[0] += weight * float(p & 0xFF);
             sum[1] += weight * float((p >> 8) & 0xFF);
             sum[2] += weight * float((p >> 16) & 0xFF);
-            if (grainy) grain += weight * float(level.grain[from]);
             total += weight;
           }
         }
         if (total <= 0.f) continue;
-        if (grainy) level.grain[i] = static_cast<uint8_t>(std::min(255L, std::lround(grain / total)));
         uint32_t p = 0;
         for (int k = 0; k < 3; ++k) p |= uint32_t(std::min(255L, std::lround(sum[k] / total))) << (8 * k);
         level.px[i] = p;
