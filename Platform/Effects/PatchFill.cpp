@@ -40,6 +40,9 @@ constexpr float VOTE_SPREAD = 2.f;
 constexpr double SURFACE_SEPARATION = 4.0;
 // ...and a source of the other surface than its target's must be this much closer to be taken.
 constexpr double SURFACE_FACTOR = 2.0;
+// The smooth start of a hole pixel with a surface is this many percent the fill from that
+// surface's own known pixels, the rest the fill from all.
+constexpr int SURFACE_START = 30;
 // Where the holes' rim changes surface, the surfaces' boundary is taken to continue: runs of one
 // surface along the rim shorter than this many patch radii are taken for noise...
 constexpr int JOIN_SMOOTH = 1;
@@ -376,6 +379,37 @@ void SmoothFill(Level& level) {
     for (int x = 0; x < level.w; ++x) {
       const size_t i = size_t(y) * level.w + x;
       if (level.hole[i]) level.px[i] = uint32_t(c[3 * x]) | uint32_t(c[3 * x + 1]) << 8 | uint32_t(c[3 * x + 2]) << 16;
+    }
+  }
+}
+
+// Where the holes have surfaces, the smooth first fill is moved towards one of each surface's hole
+// pixels from that surface's known pixels only: the start then already parts the surfaces where
+// their labels do, and still hedges where the labels are wrong.
+void SmoothFillBySurface(Level& level) {
+  if (level.surface.empty()) return;
+  for (const uint8_t side : {uint8_t(1), uint8_t(2)}) {
+    Level alone;
+    alone.w = level.w;
+    alone.h = level.h;
+    alone.px = level.px;
+    alone.hole.resize(level.hole.size());
+    size_t known = 0;
+    for (size_t i = 0; i < level.hole.size(); ++i) {
+      alone.hole[i] = level.hole[i] || level.surface[i] != side ? 1 : 0;
+      known += !alone.hole[i];
+    }
+    if (!known) continue;
+    SmoothFill(alone);
+    for (size_t i = 0; i < level.hole.size(); ++i) {
+      if (level.hole[i] && level.surface[i] == side) {
+        uint32_t p = 0;
+        for (int k = 0; k < 3; ++k) {
+          const int both = (level.px[i] >> (8 * k)) & 0xFF, own = (alone.px[i] >> (8 * k)) & 0xFF;
+          p |= uint32_t((both * (100 - SURFACE_START) + own * SURFACE_START + 50) / 100) << (8 * k);
+        }
+        level.px[i] = p;
+      }
     }
   }
 }
@@ -910,6 +944,7 @@ class Filler {
       Level& level = levels[l];
       if (l + 1 == levels.size()) {
         SmoothFill(level);
+        SmoothFillBySurface(level);
         ForBands(level, [&](int y0, int y1) { RandomMatches(level, l, y0, y1); });
       } else {
         const Level& coarse = levels[l + 1];
