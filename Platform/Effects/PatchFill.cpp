@@ -1,6 +1,7 @@
 #include "Platform/Effects/PatchFill.h"
 
 #include <opencv2/core.hpp>
+#include <opencv2/imgproc.hpp>
 #include <opencv2/photo.hpp>
 
 #include <emmintrin.h>
@@ -43,6 +44,19 @@ constexpr double GRAIN_PENALTY = 1.0;
 constexpr double SURFACE_SEPARATION = 4.0;
 // ...and a source of the other surface than its target's must be this much closer to be taken.
 constexpr double SURFACE_FACTOR = 2.0;
+// The smooth start of a hole pixel with a surface is this many percent the fill from that
+// surface's own known pixels, the rest the fill from all.
+constexpr int SURFACE_START = 30;
+// Where the holes' rim changes surface, the surfaces' boundary is taken to continue: runs of one
+// surface along the rim shorter than this many patch radii are taken for noise...
+constexpr int JOIN_SMOOTH = 1;
+// ...the boundary's direction is taken from the known pixels within this many patch radii...
+constexpr int JOIN_REACH = 3;
+// ...and counts only where it enters the hole at least this steeply (the cosine of its angle to the
+// rim's inward normal); four crossings are paired by these directions where the two ways of pairing
+// them differ by more than this (the sum of two cosines each), else by distance.
+constexpr double JOIN_MIN_ENTRY = 0.2;
+constexpr double JOIN_PAIR_MARGIN = 0.5;
 // The tone correction is relaxed on each of its grids, coarse to fine, in this many sweeps of
 // successive over-relaxation, by this factor.
 constexpr int SETTLE_SWEEPS = 16;
@@ -167,7 +181,8 @@ struct Level {
   std::vector<float> weight;
   size_t targets = 0;
   // On the coarsest level, where the holes' border shows two distinct surfaces: 1 or 2 a pixel
-  // (for hole pixels, the surface the border around them has); see FindSurfaces. Else empty.
+  // (for hole pixels, the surface the border around them has; 0 where either may be); see
+  // FindSurfaces. Else empty.
   std::vector<uint8_t> surface;
   // On the full-size level once its last pass copied whole pixels: the offset each hole pixel
   // was copied from (INT32_MIN where none). Else empty.
@@ -179,7 +194,9 @@ struct Level {
   std::vector<int32_t> grainSum;
 
   bool Agree(int target, int candidate) const {
-    return surface.empty() || surface[size_t(target)] == surface[size_t(candidate)];
+    if (surface.empty()) return true;
+    const uint8_t t = surface[size_t(target)], c = surface[size_t(candidate)];
+    return t == 0 || c == 0 || t == c;
   }
 
   int Bands() const { return (h + BAND - 1) / BAND; }
@@ -426,6 +443,37 @@ void SmoothFill(Level& level) {
     for (int x = 0; x < level.w; ++x) {
       const size_t i = size_t(y) * level.w + x;
       if (level.hole[i]) level.px[i] = uint32_t(c[3 * x]) | uint32_t(c[3 * x + 1]) << 8 | uint32_t(c[3 * x + 2]) << 16;
+    }
+  }
+}
+
+// Where the holes have surfaces, the smooth first fill is moved towards one of each surface's hole
+// pixels from that surface's known pixels only: the start then already parts the surfaces where
+// their labels do, and still hedges where the labels are wrong.
+void SmoothFillBySurface(Level& level) {
+  if (level.surface.empty()) return;
+  for (const uint8_t side : {uint8_t(1), uint8_t(2)}) {
+    Level alone;
+    alone.w = level.w;
+    alone.h = level.h;
+    alone.px = level.px;
+    alone.hole.resize(level.hole.size());
+    size_t known = 0;
+    for (size_t i = 0; i < level.hole.size(); ++i) {
+      alone.hole[i] = level.hole[i] || level.surface[i] != side ? 1 : 0;
+      known += !alone.hole[i];
+    }
+    if (!known) continue;
+    SmoothFill(alone);
+    for (size_t i = 0; i < level.hole.size(); ++i) {
+      if (level.hole[i] && level.surface[i] == side) {
+        uint32_t p = 0;
+        for (int k = 0; k < 3; ++k) {
+          const int both = (level.px[i] >> (8 * k)) & 0xFF, own = (alone.px[i] >> (8 * k)) & 0xFF;
+          p |= uint32_t((both * (100 - SURFACE_START) + own * SURFACE_START + 50) / 100) << (8 * k);
+        }
+        level.px[i] = p;
+      }
     }
   }
 }
@@ -707,10 +755,169 @@ void KnitSeams(Level& level, unsigned threads) {
   }
 }
 
+// The surface of each hole pixel from the boundary between the two surfaces, continued across the
+// holes: where the rim's surface changes (a crossing), paired crossings are joined by a straight
+// line, and each part of the holes the lines cut off takes the surface of the rim it lies against.
+// An edge that enters a hole thus continues along its line, a band across it stays whole, and a
+// surface touching a short part of the rim keeps to the sliver beside it. False, with the holes'
+// labels unwritten, where the crossings cannot be paired. Needs the known pixels' surfaces.
+bool JoinCrossings(Level& level) {
+  const int w = level.w, h = level.h;
+  cv::Mat mask(h, w, CV_8UC1);
+  for (int y = 0; y < h; ++y) {
+    uint8_t* m = mask.ptr<uint8_t>(y);
+    for (int x = 0; x < w; ++x) m[x] = level.hole[size_t(y) * w + x] ? 255 : 0;
+  }
+  std::vector<std::vector<cv::Point>> contours;
+  cv::findContours(mask, contours, cv::RETR_EXTERNAL, cv::CHAIN_APPROX_NONE);
+  // The surface a count has more of (1 or 2), 0 on a tie.
+  auto more = [](const int* count) { return count[1] > count[2] ? 1 : count[2] > count[1] ? 2 : 0; };
+  const int smooth = std::max(2, JOIN_SMOOTH * level.r);
+  const int reach = std::max(4, JOIN_REACH * level.r);
+  std::vector<uint8_t> cut(size_t(w) * h, 0);
+  for (const std::vector<cv::Point>& contour : contours) {
+    const int n = static_cast<int>(contour.size());
+    if (n < 4 * smooth) continue;
+    // The rim's surface at each contour point: the more frequent among the known pixels next to
+    // it, then along the rim the more frequent within `smooth` points either side.
+    std::vector<int> raw(size_t(n), 0), rim(size_t(n), 0);
+    for (int k = 0; k < n; ++k) {
+      int count[3] = {0, 0, 0};
+      for (int dy = -1; dy <= 1; ++dy) {
+        for (int dx = -1; dx <= 1; ++dx) {
+          const int x = contour[k].x + dx, y = contour[k].y + dy;
+          if (x >= 0 && y >= 0 && x < w && y < h && !level.hole[size_t(y) * w + x]) ++count[level.surface[size_t(y) * w + x]];
+        }
+      }
+      raw[k] = more(count);
+    }
+    int last = 0;
+    for (int k = 0; k < n; ++k) {
+      int count[3] = {0, 0, 0};
+      for (int j = -smooth; j <= smooth; ++j) ++count[raw[size_t(((k + j) % n + n) % n)]];
+      rim[k] = more(count);
+      if (rim[k]) last = rim[k];
+    }
+    if (!last) continue;
+    // Undecided points take the surface before them, the first ones the last.
+    for (int k = 0; k < n; ++k) last = rim[k] = rim[k] ? rim[k] : last;
+    // Runs shorter than `smooth` join the run before them, until all are longer.
+    std::vector<int> changes;
+    for (bool merged = true; merged;) {
+      merged = false;
+      changes.clear();
+      for (int k = 0; k < n; ++k) {
+        if (rim[k] != rim[(k + n - 1) % n]) changes.push_back(k);
+      }
+      for (size_t c = 0; c < changes.size() && !merged; ++c) {
+        const int begin = changes[c], end = changes[(c + 1) % changes.size()];
+        if (((end - begin) % n + n) % n >= smooth) continue;
+        for (int k = begin; k != end; k = (k + 1) % n) rim[k] = rim[(begin + n - 1) % n];
+        merged = true;
+      }
+    }
+    if (changes.empty()) continue;
+    if (changes.size() > 4) return false;
+    // A crossing's place and the direction the boundary takes into the hole there: across from the
+    // mean place of the one surface's known pixels around it to the other's; none where it runs
+    // along the rim.
+    struct Crossing {
+      cv::Point2d at, along;
+    };
+    std::vector<Crossing> crossings;
+    for (int k : changes) {
+      Crossing c{cv::Point2d(contour[size_t(k)]), cv::Point2d(0, 0)};
+      cv::Point2d mean[3], inward(0, 0);
+      int count[3] = {0, 0, 0};
+      for (int dy = -reach; dy <= reach; ++dy) {
+        for (int dx = -reach; dx <= reach; ++dx) {
+          const int x = contour[size_t(k)].x + dx, y = contour[size_t(k)].y + dy;
+          if (x < 0 || y < 0 || x >= w || y >= h || dx * dx + dy * dy > reach * reach) continue;
+          const size_t i = size_t(y) * w + x;
+          if (level.hole[i]) {
+            inward += cv::Point2d(dx, dy);
+          } else {
+            mean[level.surface[i]] += cv::Point2d(dx, dy);
+            ++count[level.surface[i]];
+          }
+        }
+      }
+      const double depth = std::hypot(inward.x, inward.y);
+      if (count[1] && count[2] && depth > 0) {
+        const cv::Point2d across = mean[2] / count[2] - mean[1] / count[1];
+        const double length = std::hypot(across.x, across.y);
+        if (length > 0) {
+          const cv::Point2d along(-across.y / length, across.x / length);
+          const double into = along.dot(inward) / depth;
+          if (std::abs(into) >= JOIN_MIN_ENTRY) c.along = into > 0 ? along : -along;
+        }
+      }
+      crossings.push_back(c);
+    }
+    // Crossings next to each other along the rim are paired, the way whose joins better follow the
+    // directions the boundary enters by (a band across the hole stays whole), else the way that
+    // joins them closer.
+    auto gap = [&](size_t a, size_t b) { return cv::norm(crossings[b].at - crossings[a].at); };
+    auto follow = [&](size_t a, size_t b) {
+      const cv::Point2d join = crossings[b].at - crossings[a].at;
+      const double length = std::hypot(join.x, join.y);
+      return length > 0 ? (crossings[a].along.dot(join) - crossings[b].along.dot(join)) / length : 0.0;
+    };
+    std::vector<std::pair<size_t, size_t>> pairs{{0, 1}};
+    if (crossings.size() == 4) {
+      const double first = follow(0, 1) + follow(2, 3), second = follow(1, 2) + follow(3, 0);
+      const bool byFirst = std::abs(first - second) > JOIN_PAIR_MARGIN ? first > second
+                                                                       : gap(0, 1) + gap(2, 3) <= gap(1, 2) + gap(3, 0);
+      pairs = byFirst ? std::vector<std::pair<size_t, size_t>>{{0, 1}, {2, 3}}
+                      : std::vector<std::pair<size_t, size_t>>{{1, 2}, {3, 0}};
+    }
+    for (const auto& [a, b] : pairs) {
+      const cv::Point2d from = crossings[a].at, to = crossings[b].at;
+      const int steps = std::max(2, static_cast<int>(4 * cv::norm(to - from)));
+      for (int step = 0; step <= steps; ++step) {
+        const cv::Point2d p = from + (to - from) * (double(step) / steps);
+        const int x = static_cast<int>(std::lround(p.x)), y = static_cast<int>(std::lround(p.y));
+        if (x >= 0 && y >= 0 && x < w && y < h) cut[size_t(y) * w + x] = 1;
+      }
+    }
+  }
+  // The parts of the holes between the lines, four-connected, and the rim's surface beside each;
+  // the lines themselves may be either.
+  std::vector<int32_t> part(size_t(w) * h, -1);
+  std::vector<uint8_t> partSurface;
+  std::vector<int> queue;
+  for (size_t start = 0; start < part.size(); ++start) {
+    if (!level.hole[start] || cut[start] || part[start] >= 0) continue;
+    const int32_t id = static_cast<int32_t>(partSurface.size());
+    int count[3] = {0, 0, 0};
+    queue.assign(1, static_cast<int>(start));
+    part[start] = id;
+    for (size_t q = 0; q < queue.size(); ++q) {
+      const int x = queue[q] % w, y = queue[q] / w;
+      const int nx[4] = {x - 1, x + 1, x, x}, ny[4] = {y, y, y - 1, y + 1};
+      for (int d = 0; d < 4; ++d) {
+        if (nx[d] < 0 || ny[d] < 0 || nx[d] >= w || ny[d] >= h) continue;
+        const size_t j = size_t(ny[d]) * w + nx[d];
+        if (!level.hole[j]) {
+          ++count[level.surface[j]];
+        } else if (!cut[j] && part[j] < 0) {
+          part[j] = id;
+          queue.push_back(static_cast<int>(j));
+        }
+      }
+    }
+    partSurface.push_back(static_cast<uint8_t>(more(count)));
+  }
+  for (size_t i = 0; i < part.size(); ++i) {
+    if (level.hole[i]) level.surface[i] = part[i] >= 0 ? partSurface[size_t(part[i])] : 0;
+  }
+  return true;
+}
+
 // Two surfaces on the holes' border, when its colours fall into two well-separated groups: each
-// known pixel gets the nearer group's number, each hole pixel that of the group whose border
-// pixels are nearer and more (inverse square distance). An edge entering a hole then continues
-// across it, and a surface touching a short part of the border stays near it.
+// known pixel gets the nearer group's number, each hole pixel one from the boundary between them
+// continued across the holes (see JoinCrossings), or where that fails the number of the group whose
+// border pixels are nearer and more (inverse square distance).
 void FindSurfaces(Level& level) {
   if (SURFACE_SEPARATION <= 0.0) return;
   const int w = level.w, h = level.h;
@@ -781,13 +988,14 @@ void FindSurfaces(Level& level) {
   for (size_t b = 0; b < border.size(); ++b) side[b] = nearer(border[b]);
   // Few border pixels suffice to place the surfaces; many make this slow.
   const size_t stride = std::max<size_t>(1, border.size() / 400);
+  for (size_t i = 0; i < level.surface.size(); ++i) {
+    if (!level.hole[i]) level.surface[i] = static_cast<uint8_t>(1 + nearer(static_cast<int>(i)));
+  }
+  if (JoinCrossings(level)) return;
   for (int y = 0; y < h; ++y) {
     for (int x = 0; x < w; ++x) {
       const size_t i = size_t(y) * w + x;
-      if (!level.hole[i]) {
-        level.surface[i] = static_cast<uint8_t>(1 + nearer(static_cast<int>(i)));
-        continue;
-      }
+      if (!level.hole[i]) continue;
       double vote[2] = {0, 0};
       for (size_t b = 0; b < border.size(); b += stride) {
         const double dx = border[b] % w - x, dy = border[b] / w - y;
@@ -894,6 +1102,7 @@ class Filler {
       }
       if (l + 1 == levels.size()) {
         SmoothFill(level);
+        SmoothFillBySurface(level);
         ForBands(level, [&](int y0, int y1) { RandomMatches(level, l, y0, y1); });
       } else {
         const Level& coarse = levels[l + 1];

@@ -219,6 +219,40 @@ TEST(InpaintPatchFill, PatchFillKeepsTheGrainAroundTheHole) {
   EXPECT_GT(inside / in, 0.6 * (outside / out)) << inside / in << " against " << outside / out;
 }
 
+TEST(InpaintPatchFill, ABandAcrossTheHoleContinuesAcrossIt) {
+  // A light band crosses a wide hole in grainy grass: the fill carries the band over from side to
+  // side, and the grass above and below stays grass.
+  PatchFillArea area;
+  area.width = 300;
+  area.height = 240;
+  const int bandTop = 108, bandBottom = 128;
+  for (int y = 0; y < area.height; ++y) {
+    for (int x = 0; x < area.width; ++x) {
+      const uint32_t grain = static_cast<uint32_t>((x * 2654435761u ^ y * 40503u) >> 27);
+      const bool band = y >= bandTop && y < bandBottom;
+      area.pixels.push_back(band ? (200 + grain) | (190 + grain) << 8 | (170 + grain) << 16
+                                 : (50 + grain) | (110 + grain) << 8 | (50 + grain) << 16);
+      area.holes.push_back(x >= 90 && x < 210 && y >= 68 && y < 168 ? 1 : 0);
+    }
+  }
+  ASSERT_TRUE(PatchFill(area, 9, 4, nullptr, nullptr));
+  int bandKept = 0, bandPixels = 0, grassKept = 0, grassPixels = 0;
+  for (int y = 68; y < 168; ++y) {
+    for (int x = 90; x < 210; ++x) {
+      const bool light = (area.pixels[size_t(y) * area.width + x] & 0xFF) > 125;
+      if (y >= bandTop + 3 && y < bandBottom - 3) {
+        ++bandPixels;
+        bandKept += light;
+      } else if (y < bandTop - 6 || y >= bandBottom + 6) {
+        ++grassPixels;
+        grassKept += !light;
+      }
+    }
+  }
+  EXPECT_GT(bandKept, bandPixels * 9 / 10);
+  EXPECT_GT(grassKept, grassPixels * 99 / 100);
+}
+
 TEST(InpaintPatchFill, FillsWhereNoPatchFits) {
   // A picture smaller than a patch, and one wholly selected but for a column: every hole pixel
   // still gets a colour from what is there.
