@@ -37,29 +37,8 @@ __attribute__((constructor)) void RestoreDefaultFloatingPointMode() {
   _mm_setcsr(_mm_getcsr() & ~(FLUSH_TO_ZERO | DENORMALS_ARE_ZERO));
 }
 
-
-constexpr int TILE = 32;
-constexpr size_t MAX_GROUPS = 512;
-constexpr int MIN_MARGIN = 64;
-constexpr double DEFAULT_LOOKUP = 15.0;
 constexpr unsigned RANDOM_SEED = 1234;
 constexpr int PROGRESS_MAXIMUM = 1000;
-
-Box Union(const Box& a, const Box& b) {
-  if (a.Empty()) return b;
-  if (b.Empty()) return a;
-  return {std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right), std::max(a.bottom, b.bottom)};
-}
-
-bool Intersect(const Box& a, const Box& b) {
-  return a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;
-}
-
-Box Grow(const Box& holes, double lookupSize, int width, int height) {
-  const int m = ContextMargin(holes, lookupSize);
-  return {std::max(0, holes.left - m), std::max(0, holes.top - m), std::min(width, holes.right + m),
-          std::min(height, holes.bottom + m)};
-}
 
 // Expected share of the work done when G'MIC's patch matching starts each of its scales (the
 // coarsest first). Scale k of n has 4^k times the pixels of the coarsest and
@@ -235,89 +214,6 @@ class RegionRun {
 };
 
 }  // namespace
-
-int ContextMargin(const Box& holes, double lookupSize) {
-  if (!(lookupSize > 0.0)) lookupSize = DEFAULT_LOOKUP;
-  const double factor = 1.0 + 3.0 * (std::clamp(lookupSize, DEFAULT_LOOKUP, 100.0) - DEFAULT_LOOKUP) / 85.0;
-  const double size = std::sqrt(double(holes.Width()) * double(holes.Height()));
-  return std::max(MIN_MARGIN, static_cast<int>(std::min(std::ceil(size * factor), double(INT_MAX / 4))));
-}
-
-std::vector<InpaintRegion> FindInpaintRegions(const IDataVideo& mask, double lookupSize) {
-  const int width = static_cast<int>(mask.GetWidth());
-  const int height = static_cast<int>(mask.GetHeight());
-  const int tilesX = (width + TILE - 1) / TILE;
-  const int tilesY = (height + TILE - 1) / TILE;
-  std::vector<Box> tiles(size_t(tilesX) * tilesY);
-  const Picture& mp = mask.GetPicture();
-  for (int y = 0; y < height; ++y) {
-    const uint8_t* row = mp.data[0] + size_t(y) * mp.linesize[0];
-    Box* tileRow = &tiles[size_t(y / TILE) * tilesX];
-    for (int x = 0; x < width; ++x) {
-      if (!row[x]) continue;
-      Box& t = tileRow[x / TILE];
-      if (t.Empty()) {
-        t = {x, y, x + 1, y + 1};
-      } else {
-        t.left = std::min(t.left, x);
-        t.right = std::max(t.right, x + 1);
-        t.bottom = y + 1;
-      }
-    }
-  }
-
-  // Holes: 8-connected groups of tiles that hold hole pixels.
-  std::vector<Box> holes;
-  std::vector<char> seen(tiles.size(), 0);
-  std::vector<int> stack;
-  for (size_t start = 0; start < tiles.size(); ++start) {
-    if (seen[start] || tiles[start].Empty()) continue;
-    Box box;
-    stack.assign(1, static_cast<int>(start));
-    seen[start] = 1;
-    while (!stack.empty()) {
-      const int i = stack.back();
-      stack.pop_back();
-      box = Union(box, tiles[i]);
-      const int tx = i % tilesX, ty = i / tilesX;
-      for (int dy = -1; dy <= 1; ++dy) {
-        for (int dx = -1; dx <= 1; ++dx) {
-          const int nx = tx + dx, ny = ty + dy;
-          if (nx < 0 || ny < 0 || nx >= tilesX || ny >= tilesY) continue;
-          const int n = ny * tilesX + nx;
-          if (!seen[n] && !tiles[n].Empty()) {
-            seen[n] = 1;
-            stack.push_back(n);
-          }
-        }
-      }
-    }
-    holes.push_back(box);
-  }
-  if (holes.size() > MAX_GROUPS) {
-    Box all;
-    for (const Box& b : holes) all = Union(all, b);
-    holes.assign(1, all);
-  }
-
-  // Regions whose context rectangles overlap are merged until none do.
-  std::vector<InpaintRegion> regions;
-  for (const Box& b : holes) regions.push_back({b, Grow(b, lookupSize, width, height)});
-  for (bool merged = true; merged;) {
-    merged = false;
-    for (size_t i = 0; i < regions.size() && !merged; ++i) {
-      for (size_t j = i + 1; j < regions.size(); ++j) {
-        if (!Intersect(regions[i].roi, regions[j].roi)) continue;
-        regions[i].holes = Union(regions[i].holes, regions[j].holes);
-        regions[i].roi = Grow(regions[i].holes, lookupSize, width, height);
-        regions.erase(regions.begin() + static_cast<long>(j));
-        merged = true;
-        break;
-      }
-    }
-  }
-  return regions;
-}
 
 void InpaintGmic::ReadSettings(const Core::Property& settings) {
   if (settings.ChildExists(PATCH_SIZE)) {

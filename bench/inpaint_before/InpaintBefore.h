@@ -2,6 +2,7 @@
 #pragma once
 
 #include "Platform/Effects/EffectBase.h"
+#include "Platform/Effects/InpaintPatchFill.h"
 #include "Proc/Interfaces/IEffectInpaint.h"
 
 #include <vector>
@@ -11,28 +12,6 @@ namespace Proc {
 namespace EffectsBefore {
 
 using namespace ::Zentor::Proc::Effects;
-
-// A pixel rectangle, right and bottom exclusive.
-struct Box {
-  int left = 0, top = 0, right = 0, bottom = 0;
-  int Width() const { return right - left; }
-  int Height() const { return bottom - top; }
-  bool Empty() const { return right <= left || bottom <= top; }
-};
-
-// A region handed to G'MIC: the holes it fills and the picture around them.
-struct InpaintRegion {
-  Box holes;  // bounding box of the hole pixels
-  Box roi;    // holes grown by the context margin, inside the picture
-};
-
-// Groups the hole pixels (non-zero mask bytes) into regions whose context rectangles do not
-// overlap. lookupSize scales the margin (see InpaintGmic). Empty when the mask has no hole.
-std::vector<InpaintRegion> FindInpaintRegions(const IDataVideo& mask, double lookupSize);
-
-// The context margin around a hole box: at least 64 pixels, else the hole's size (the geometric
-// mean of its sides) times 1 at LOOKUP_SIZE 15 or below, rising linearly to 4 at 100.
-int ContextMargin(const Box& holes, double lookupSize);
 
 // Picture: RGB24, BGRA or BGR0 (alpha and padding carried through). Second input: a GRAY8 mask of
 // the picture's size; non-zero bytes mark the pixels to fill. Only those pixels change. Each region
