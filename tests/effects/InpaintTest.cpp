@@ -266,7 +266,10 @@ TEST(InpaintPatchFill, ALineThatCrossesTheHoleIsContinuedOneThatEndsInItIsNot) {
         area.holes.push_back(std::hypot((x - 120) / 40.0, (y - 80) / 30.0) < 1.0 ? 1 : 0);
       }
     }
-    ASSERT_TRUE(PatchFill(area, 9, 4, nullptr, nullptr));
+    PatchFillArea single = area;
+    ASSERT_TRUE(PatchFill(area, 9, 8, nullptr, nullptr));
+    ASSERT_TRUE(PatchFill(single, 9, 1, nullptr, nullptr));
+    EXPECT_TRUE(single.pixels == area.pixels);
     // Mean brightness on the line's course through the hole's right half.
     double sum = 0;
     int count = 0;
