@@ -1,5 +1,7 @@
 #include "Platform/Effects/PatchFill.h"
 
+#include "Platform/Effects/LineContinuation.h"
+
 #include <opencv2/core.hpp>
 #include <opencv2/imgproc.hpp>
 #include <opencv2/photo.hpp>
@@ -1430,6 +1432,7 @@ bool PatchFill(PatchFillArea& area, int patchSize, unsigned threads, const std::
   levels[0].px = std::move(area.pixels);
   levels[0].hole.resize(area.holes.size());
   for (size_t i = 0; i < area.holes.size(); ++i) levels[0].hole[i] = area.holes[i] ? 1 : 0;
+  ContinueLines(levels[0].w, levels[0].h, levels[0].px, levels[0].hole, radius, threads);
   levels[0].Classify(radius);
 
   // The preparation of a large region takes a while too: a stop is looked for between its steps.

@@ -318,3 +318,42 @@ TEST(InpaintPatchFill, RegionsGrowWithTheHoleNotThePicture) {
   EXPECT_EQ(merged.bottom, 160);
   EXPECT_TRUE(FindInpaintRegions(*DataVideoFF::Create(AV_PIX_FMT_GRAY8, 50, 50), 15.0).empty());
 }
+
+TEST(InpaintPatchFill, ALineThatCrossesTheHoleIsContinuedOneThatEndsInItIsNot) {
+  // A dark line three pixels wide on grainy grey, slanted through an elliptic hole; once it runs on
+  // beyond the hole, once it stops at the hole's middle.
+  for (const bool through : {true, false}) {
+    SCOPED_TRACE(through ? "crossing" : "ending");
+    PatchFillArea area;
+    area.width = 240;
+    area.height = 160;
+    auto onLine = [&](int x, int y) { return std::abs(y - (0.5 * x + 20)) / std::hypot(1.0, 0.5) <= 1.5; };
+    for (int y = 0; y < area.height; ++y) {
+      for (int x = 0; x < area.width; ++x) {
+        const uint32_t grain = static_cast<uint32_t>((x * 37 + y * 91 + (x * y) % 13) % 21);
+        const uint32_t v = onLine(x, y) && (through || x < 120) ? 40 + grain / 2 : 140 + grain;
+        area.pixels.push_back(v | v << 8 | v << 16);
+        area.holes.push_back(std::hypot((x - 120) / 40.0, (y - 80) / 30.0) < 1.0 ? 1 : 0);
+      }
+    }
+    PatchFillArea single = area;
+    ASSERT_TRUE(PatchFill(area, 9, 8, nullptr, nullptr));
+    ASSERT_TRUE(PatchFill(single, 9, 1, nullptr, nullptr));
+    EXPECT_TRUE(single.pixels == area.pixels);
+    // Mean brightness on the line's course through the hole's right half.
+    double sum = 0;
+    int count = 0;
+    for (int x = 122; x < 156; ++x) {
+      const int y = static_cast<int>(std::lround(0.5 * x + 20));
+      if (!area.holes[size_t(y) * area.width + x]) continue;
+      sum += area.pixels[size_t(y) * area.width + x] & 0xFF;
+      ++count;
+    }
+    ASSERT_GT(count, 20);
+    if (through) {
+      EXPECT_LT(sum / count, 70.0);
+    } else {
+      EXPECT_GT(sum / count, 120.0);
+    }
+  }
+}
