@@ -62,9 +62,10 @@ struct Picture {
   // Bilinear, from known pixels only.
   bool Sample(float x, float y, float out[3]) const {
     const int x0 = static_cast<int>(std::floor(x)), y0 = static_cast<int>(std::floor(y));
-    if (!Known(x0, y0) || !Known(x0 + 1, y0) || !Known(x0, y0 + 1) || !Known(x0 + 1, y0 + 1)) return false;
-    const float fx = x - float(x0), fy = y - float(y0);
+    if (x0 < 0 || y0 < 0 || x0 + 1 >= w || y0 + 1 >= h) return false;
     const size_t i = size_t(y0) * w + x0;
+    if (hole[i] | hole[i + 1] | hole[i + w] | hole[i + w + 1]) return false;
+    const float fx = x - float(x0), fy = y - float(y0);
     const uint32_t a = px[i], b = px[i + 1], c = px[i + w], d = px[i + w + 1];
     for (int k = 0; k < 3; ++k) {
       const int s = 8 * k;
@@ -99,8 +100,10 @@ struct Side {
   bool valid = false;
 };
 
+// whole: only a profile over all the columns is wanted, so a column too short to take part ends
+// the measurement.
 Columns Measure(const Picture& picture, float x, float y, float ux, float uy, float nx, float ny, int half,
-                int halfWidth) {
+                int halfWidth, bool whole) {
   const int length = LENGTH_FACTOR * halfWidth;
   Columns columns;
   columns.half = half;
@@ -129,6 +132,7 @@ Columns Measure(const Picture& picture, float x, float y, float ux, float uy, fl
     }
     const size_t c = size_t(j + half);
     columns.count[c] = count;
+    if (whole && 2 * count < length) break;
     if (!count) continue;
     for (int k = 0; k < 3; ++k) {
       const double mean = sum[k] / count;
@@ -234,10 +238,26 @@ int ContinueLines(int width, int height, std::vector<uint32_t>& pixels, std::vec
   const int w = width, h = height;
   const Picture picture{w, h, pixels, holes};
 
-  // Known pixels beside a hole pixel.
+  // Known pixels beside a hole pixel, in raster order; a row holds them only between the first and
+  // the last hole pixel of it and of its neighbour rows.
+  std::vector<int> first(h, w), last(h, -1);
+  for (int y = 0; y < h; ++y) {
+    const auto row = holes.begin() + size_t(y) * w;
+    const auto one = std::find_if(row, row + w, [](uint8_t v) { return v != 0; });
+    if (one == row + w) continue;
+    first[y] = static_cast<int>(one - row);
+    last[y] = w - 1 - static_cast<int>(std::find_if(std::make_reverse_iterator(row + w), std::make_reverse_iterator(one),
+                                                    [](uint8_t v) { return v != 0; }) -
+                                       std::make_reverse_iterator(row + w));
+  }
   std::vector<int> border;
   for (int y = 0; y < h; ++y) {
-    for (int x = 0; x < w; ++x) {
+    int from = first[y] - 1, to = last[y] + 1;
+    for (int j = std::max(0, y - 1); j <= std::min(h - 1, y + 1); ++j) {
+      from = std::min(from, first[j]);
+      to = std::max(to, last[j]);
+    }
+    for (int x = std::max(0, from); x <= std::min(w - 1, to); ++x) {
       if (!picture.Known(x, y)) continue;
       const bool beside = (x > 0 && holes[size_t(y) * w + x - 1]) || (x + 1 < w && holes[size_t(y) * w + x + 1]) ||
                           (y > 0 && holes[size_t(y - 1) * w + x]) || (y + 1 < h && holes[size_t(y + 1) * w + x]);
@@ -251,38 +271,49 @@ int ContinueLines(int width, int height, std::vector<uint32_t>& pixels, std::vec
   // a straight structure (none where nothing does): the best of every fourth direction, then the
   // best near it.
   std::vector<float> dirX(border.size(), 0.f), dirY(border.size(), 0.f);
+  float cosines[DIRECTIONS], sines[DIRECTIONS];
+  for (int a = 0; a < DIRECTIONS; ++a) {
+    const double angle = 2 * pi * a / DIRECTIONS;
+    cosines[a] = static_cast<float>(std::cos(angle));
+    sines[a] = static_cast<float>(std::sin(angle));
+  }
   ParallelFor(border.size(), threads, [&](size_t b) {
     const int ex = border[b] % w, ey = border[b] / w;
     if (!Varied(picture, ex, ey, halfWidth)) return;
-    auto score = [&](int a, bool strict) {
-      const double angle = 2 * pi * ((a % DIRECTIONS + DIRECTIONS) % DIRECTIONS) / DIRECTIONS;
-      const float cx = static_cast<float>(std::cos(angle)), cy = static_cast<float>(std::sin(angle));
+    // Any profile's score, and that of a straight structure's (0 for others).
+    struct Score {
+      double any = 0, structure = 0;
+    };
+    auto score = [&](int a) {
+      a = (a % DIRECTIONS + DIRECTIONS) % DIRECTIONS;
+      const float cx = cosines[a], cy = sines[a];
       const int ix = static_cast<int>(std::lround(ex + 2 * cx)), iy = static_cast<int>(std::lround(ey + 2 * cy));
-      if (ix < 0 || iy < 0 || ix >= w || iy >= h || !holes[size_t(iy) * w + ix]) return 0.0;
+      if (ix < 0 || iy < 0 || ix >= w || iy >= h || !holes[size_t(iy) * w + ix]) return Score{};
       const Side side =
-          Slice(Measure(picture, float(ex), float(ey), -cx, -cy, -cy, cx, SUB * halfWidth, halfWidth), 0,
+          Slice(Measure(picture, float(ex), float(ey), -cx, -cy, -cy, cx, SUB * halfWidth, halfWidth, true), 0,
                 SUB * halfWidth, halfWidth);
-      if (!side.valid || (strict && !Structured(side))) return 0.0;
-      return side.contrast / (side.noise + 1.0);
+      if (!side.valid) return Score{};
+      const double s = side.contrast / (side.noise + 1.0);
+      return Score{s, Structured(side) ? s : 0.0};
     };
     int coarse = -1;
-    double bestScore = 0;
+    Score best;
     for (int a = 0; a < DIRECTIONS; a += COARSE_STEP) {
-      const double s = score(a, false);
-      if (s > bestScore) {
-        bestScore = s;
+      const Score s = score(a);
+      if (s.any > best.any) {
+        best = s;
         coarse = a;
       }
     }
     if (coarse < 0) return;
-    bestScore = 0;
+    double bestScore = 0;
     for (int a = coarse - COARSE_STEP + 1; a < coarse + COARSE_STEP; ++a) {
-      const double s = score(a, true);
+      const double s = a == coarse ? best.structure : score(a).structure;
       if (s > bestScore) {
         bestScore = s;
-        const double angle = 2 * pi * ((a % DIRECTIONS + DIRECTIONS) % DIRECTIONS) / DIRECTIONS;
-        dirX[b] = static_cast<float>(std::cos(angle));
-        dirY[b] = static_cast<float>(std::sin(angle));
+        const int d = (a % DIRECTIONS + DIRECTIONS) % DIRECTIONS;
+        dirX[b] = cosines[d];
+        dirY[b] = sines[d];
       }
     }
   });
@@ -315,11 +346,11 @@ int ContinueLines(int width, int height, std::vector<uint32_t>& pixels, std::vec
       if (length < 2.0) continue;
       const float ux = static_cast<float>((ox - ex) / length), uy = static_cast<float>((oy - ey) / length);
       if (ux * dx + uy * dy < MAX_TURN_COS) continue;
-      Side start = Slice(Measure(picture, float(ex), float(ey), -ux, -uy, -uy, ux, SUB * halfWidth, halfWidth), 0,
-                         SUB * halfWidth, halfWidth);
+      Side start = Slice(Measure(picture, float(ex), float(ey), -ux, -uy, -uy, ux, SUB * halfWidth, halfWidth, true),
+                         0, SUB * halfWidth, halfWidth);
       if (!Structured(start)) continue;
       const Columns ends =
-          Measure(picture, float(ox), float(oy), ux, uy, -uy, ux, SUB * (halfWidth + SHIFT), halfWidth);
+          Measure(picture, float(ox), float(oy), ux, uy, -uy, ux, SUB * (halfWidth + SHIFT), halfWidth, false);
       for (int shift = -SUB * SHIFT; shift <= SUB * SHIFT; ++shift) {
         Side end = Slice(ends, shift, SUB * halfWidth, halfWidth);
         if (!Structured(end)) continue;
@@ -355,8 +386,8 @@ int ContinueLines(int width, int height, std::vector<uint32_t>& pixels, std::vec
     if (!same) taken.push_back(&s);
   }
 
-  // Each strip across the holes: at each offset the two ends' profiles, blended along the way.
-  std::vector<uint8_t> drawn(holes.size(), 0);
+  // Each strip across the holes: at each offset the two ends' profiles, blended along the way. A
+  // pixel drawn leaves the holes at once, so a later strip does not draw it again.
   for (const Strip* s : taken) {
     const double fx = s->from % w, fy = s->from / w, tx = s->toX, ty = s->toY;
     const double length = std::hypot(tx - fx, ty - fy);
@@ -369,7 +400,7 @@ int ContinueLines(int width, int height, std::vector<uint32_t>& pixels, std::vec
     for (int y = top; y <= bottom; ++y) {
       for (int x = left; x <= right; ++x) {
         const size_t i = size_t(y) * w + x;
-        if (!holes[i] || drawn[i]) continue;
+        if (!holes[i]) continue;
         const double along = (x - fx) * ux + (y - fy) * uy, across = (x - fx) * nx + (y - fy) * ny;
         if (along < -halfWidth || along > length + halfWidth || std::abs(across) > halfWidth) continue;
         const double a = std::clamp(along / length, 0.0, 1.0);
@@ -383,12 +414,9 @@ int ContinueLines(int width, int height, std::vector<uint32_t>& pixels, std::vec
           p |= uint32_t(std::clamp(std::lround(first * (1 - a) + second * a), 0L, 255L)) << (8 * k);
         }
         pixels[i] = p;
-        drawn[i] = 1;
+        holes[i] = 0;
       }
     }
-  }
-  for (size_t i = 0; i < holes.size(); ++i) {
-    if (drawn[i]) holes[i] = 0;
   }
   return static_cast<int>(taken.size());
 }
