@@ -6,6 +6,10 @@
 #include <system_error>
 #include <thread>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace Zentor {
 namespace Proc {
 namespace Effects {
@@ -52,6 +56,15 @@ void ParallelFor(size_t n, unsigned threads, const Task& task) {
   for (std::thread& t : pool) t.join();
 }
 
+// A sample's channels; with SSE2 all four at once, with the same roundings as one at a time.
+#if defined(__SSE2__)
+using Colour = __m128;
+#else
+struct Colour {
+  float v[3];
+};
+#endif
+
 struct Picture {
   int w, h;
   const std::vector<uint32_t>& px;
@@ -60,21 +73,75 @@ struct Picture {
   bool Known(int x, int y) const { return x >= 0 && y >= 0 && x < w && y < h && !hole[size_t(y) * w + x]; }
 
   // Bilinear, from known pixels only.
-  bool Sample(float x, float y, float out[3]) const {
+  bool Sample(float x, float y, Colour& out) const {
     const int x0 = static_cast<int>(std::floor(x)), y0 = static_cast<int>(std::floor(y));
     if (x0 < 0 || y0 < 0 || x0 + 1 >= w || y0 + 1 >= h) return false;
     const size_t i = size_t(y0) * w + x0;
     if (hole[i] | hole[i + 1] | hole[i + w] | hole[i + w + 1]) return false;
     const float fx = x - float(x0), fy = y - float(y0);
+#if defined(__SSE2__)
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i upper = _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(&px[i])), zero);
+    const __m128i lower = _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(&px[i + w])), zero);
+    const __m128 gx = _mm_set1_ps(1 - fx), hx = _mm_set1_ps(fx);
+    const __m128 top = _mm_add_ps(_mm_mul_ps(_mm_cvtepi32_ps(_mm_unpacklo_epi16(upper, zero)), gx),
+                                  _mm_mul_ps(_mm_cvtepi32_ps(_mm_unpackhi_epi16(upper, zero)), hx));
+    const __m128 bottom = _mm_add_ps(_mm_mul_ps(_mm_cvtepi32_ps(_mm_unpacklo_epi16(lower, zero)), gx),
+                                     _mm_mul_ps(_mm_cvtepi32_ps(_mm_unpackhi_epi16(lower, zero)), hx));
+    out = _mm_add_ps(_mm_mul_ps(top, _mm_set1_ps(1 - fy)), _mm_mul_ps(bottom, _mm_set1_ps(fy)));
+#else
     const uint32_t a = px[i], b = px[i + 1], c = px[i + w], d = px[i + w + 1];
     for (int k = 0; k < 3; ++k) {
       const int s = 8 * k;
       const float top = float((a >> s) & 0xFF) * (1 - fx) + float((b >> s) & 0xFF) * fx;
       const float bottom = float((c >> s) & 0xFF) * (1 - fx) + float((d >> s) & 0xFF) * fx;
-      out[k] = top * (1 - fy) + bottom * fy;
+      out.v[k] = top * (1 - fy) + bottom * fy;
     }
+#endif
     return true;
   }
+};
+
+// The sums of a column's samples and of their squares, per channel, in double.
+struct Sums {
+#if defined(__SSE2__)
+  __m128d sum01 = _mm_setzero_pd(), sum23 = _mm_setzero_pd(), squares01 = _mm_setzero_pd(),
+          squares23 = _mm_setzero_pd();
+
+  void Add(Colour c) {
+    const __m128d c01 = _mm_cvtps_pd(c), c23 = _mm_cvtps_pd(_mm_movehl_ps(c, c));
+    sum01 = _mm_add_pd(sum01, c01);
+    sum23 = _mm_add_pd(sum23, c23);
+    squares01 = _mm_add_pd(squares01, _mm_mul_pd(c01, c01));
+    squares23 = _mm_add_pd(squares23, _mm_mul_pd(c23, c23));
+  }
+  void Get(double sum[3], double squares[3]) const {
+    double s[4], q[4];
+    _mm_storeu_pd(s, sum01);
+    _mm_storeu_pd(s + 2, sum23);
+    _mm_storeu_pd(q, squares01);
+    _mm_storeu_pd(q + 2, squares23);
+    for (int k = 0; k < 3; ++k) {
+      sum[k] = s[k];
+      squares[k] = q[k];
+    }
+  }
+#else
+  double s[3] = {0, 0, 0}, q[3] = {0, 0, 0};
+
+  void Add(const Colour& c) {
+    for (int k = 0; k < 3; ++k) {
+      s[k] += c.v[k];
+      q[k] += double(c.v[k]) * c.v[k];
+    }
+  }
+  void Get(double sum[3], double squares[3]) const {
+    for (int k = 0; k < 3; ++k) {
+      sum[k] = s[k];
+      squares[k] = q[k];
+    }
+  }
+#endif
 };
 
 // Samples a pixel across a structure, and how far (pixels) an exit's profile may lie beside the
@@ -113,23 +180,22 @@ Columns Measure(const Picture& picture, float x, float y, float ux, float uy, fl
   for (int j = -half; j <= half; ++j) {
     const float o = float(j) / SUB;
     const float sx = x + o * nx, sy = y + o * ny;
-    double sum[3] = {0, 0, 0}, squares[3] = {0, 0, 0};
+    Sums sums;
     int count = 0;
     bool started = false;
     // Columns beside a slanted border start inside the holes: their first known samples count.
     for (int t = 1; t <= length + 2 * halfWidth + 2 && count < length; ++t) {
-      float c[3];
+      Colour c;
       if (!picture.Sample(sx + float(t) * ux, sy + float(t) * uy, c)) {
         if (started) break;
         continue;
       }
       started = true;
       ++count;
-      for (int k = 0; k < 3; ++k) {
-        sum[k] += c[k];
-        squares[k] += double(c[k]) * c[k];
-      }
+      sums.Add(c);
     }
+    double sum[3], squares[3];
+    sums.Get(sum, squares);
     const size_t c = size_t(j + half);
     columns.count[c] = count;
     if (whole && 2 * count < length) break;
@@ -336,7 +402,12 @@ int ContinueLines(int width, int height, std::vector<uint32_t>& pixels, std::vec
     if (exit < 0) return;
     const double tolerance = 2.0 + EXIT_TOLERANCE * steps;
     Strip best{entry, -1, 0.f, 0.f, 0.0, {}, {}};
-    for (size_t c = 0; c < border.size(); ++c) {
+    // Border pixels are in raster order: those within the tolerance lie in the rows around the exit.
+    const int rows = static_cast<int>(tolerance), exitRow = exit / w;
+    const size_t low = std::lower_bound(border.begin(), border.end(), std::max(0, exitRow - rows) * w) - border.begin();
+    const size_t high =
+        std::lower_bound(border.begin(), border.end(), std::min(h, exitRow + rows + 1) * w) - border.begin();
+    for (size_t c = low; c < high; ++c) {
       // The other end shows a straight structure too (in some direction: a curve's turns).
       if (dirX[c] == 0.f && dirY[c] == 0.f) continue;
       const int other = border[c];
