@@ -1,6 +1,9 @@
 #include "Platform/Effects/PatchFill.h"
 
+#include "Platform/Effects/LineContinuation.h"
+
 #include <opencv2/core.hpp>
+#include <opencv2/imgproc.hpp>
 #include <opencv2/photo.hpp>
 
 #include <emmintrin.h>
@@ -34,11 +37,28 @@ constexpr int REACH_FACTOR = 2;
 constexpr double VOTE_SCALE = 0.25;
 // ...and the spread (pixels) of the weight by the distance of a patch's centre from the pixel.
 constexpr float VOTE_SPREAD = 2.f;
+// A candidate pays this much, a patch byte, for the square of the difference between its mean
+// grain and the grain expected at its target: a fill so far smoother than the truth otherwise
+// draws smooth sources, and fur, grass and gravel become smudges.
+constexpr double GRAIN_PENALTY = 1.0;
 // The border's colours count as two surfaces when the squared distance of their two groups'
 // means is this many times the groups' variances together...
 constexpr double SURFACE_SEPARATION = 4.0;
 // ...and a source of the other surface than its target's must be this much closer to be taken.
 constexpr double SURFACE_FACTOR = 2.0;
+// The smooth start of a hole pixel with a surface is this many percent the fill from that
+// surface's own known pixels, the rest the fill from all.
+constexpr int SURFACE_START = 30;
+// Where the holes' rim changes surface, the surfaces' boundary is taken to continue: runs of one
+// surface along the rim shorter than this many patch radii are taken for noise...
+constexpr int JOIN_SMOOTH = 1;
+// ...the boundary's direction is taken from the known pixels within this many patch radii...
+constexpr int JOIN_REACH = 3;
+// ...and counts only where it enters the hole at least this steeply (the cosine of its angle to the
+// rim's inward normal); four crossings are paired by these directions where the two ways of pairing
+// them differ by more than this (the sum of two cosines each), else by distance.
+constexpr double JOIN_MIN_ENTRY = 0.2;
+constexpr double JOIN_PAIR_MARGIN = 0.5;
 // The tone correction is relaxed on each of its grids, coarse to fine, in this many sweeps of
 // successive over-relaxation, by this factor.
 constexpr int SETTLE_SWEEPS = 16;
@@ -163,11 +183,22 @@ struct Level {
   std::vector<float> weight;
   size_t targets = 0;
   // On the coarsest level, where the holes' border shows two distinct surfaces: 1 or 2 a pixel
-  // (for hole pixels, the surface the border around them has); see FindSurfaces. Else empty.
+  // (for hole pixels, the surface the border around them has; 0 where either may be); see
+  // FindSurfaces. Else empty.
   std::vector<uint8_t> surface;
+  // On the full-size level once its last pass copied whole pixels: the offset each hole pixel
+  // was copied from (INT32_MIN where none). Else empty.
+  std::vector<int32_t> copied;
+  // The grain of each pixel (on the full-size level the steps of its brightness to its neighbours,
+  // on a coarser one the mean of its finer pixels'; for hole pixels the smooth fill of the grain
+  // around the holes) and its sum over the patch of each centre; see GrainPenalty.
+  std::vector<uint8_t> grain;
+  std::vector<int32_t> grainSum;
 
   bool Agree(int target, int candidate) const {
-    return surface.empty() || surface[size_t(target)] == surface[size_t(candidate)];
+    if (surface.empty()) return true;
+    const uint8_t t = surface[size_t(target)], c = surface[size_t(candidate)];
+    return t == 0 || c == 0 || t == c;
   }
 
   int Bands() const { return (h + BAND - 1) / BAND; }
@@ -208,7 +239,59 @@ struct Level {
 
   int PatchDistance(int centre, int candidate, int limit) const {
     const size_t corner = size_t(r) * w + r;
-    return Distance(&px[centre - corner], &px[candidate - corner], &trust[centre - corner], w, 2 * r + 1, limit);
+    const int penalty = GrainPenalty(centre, candidate);
+    if (penalty >= limit) return penalty;
+    return penalty +
+           Distance(&px[centre - corner], &px[candidate - corner], &trust[centre - corner], w, 2 * r + 1, limit - penalty);
+  }
+
+  // A fill's colours so far are smoother than the truth, the grain of the holes' surroundings is
+  // not: the difference in mean grain tells a smooth source from a grainy one where the colours
+  // alone would prefer the smooth one.
+  int GrainPenalty(int centre, int candidate) const {
+    if (grainSum.empty()) return 0;
+    const double side = 2 * r + 1;
+    const double d = double(grainSum[size_t(centre)] - grainSum[size_t(candidate)]) / (side * side);
+    return static_cast<int>(std::min(double(INT_MAX / 2), GRAIN_PENALTY * 3.0 * side * side * d * d));
+  }
+
+  // The grain of the known pixels (0 for hole pixels) of the full-size level.
+  void MeasureGrain() {
+    grain.assign(px.size(), 0);
+    auto luma = [&](size_t i) { return int(px[i] & 0xFF) + 2 * int((px[i] >> 8) & 0xFF) + int((px[i] >> 16) & 0xFF); };
+    for (int y = 0; y < h; ++y) {
+      for (int x = 0; x < w; ++x) {
+        const size_t i = size_t(y) * w + x;
+        if (hole[i]) continue;
+        const int l = luma(i);
+        int g = 0, n = 0;
+        if (x + 1 < w && !hole[i + 1]) g += std::abs(luma(i + 1) - l), ++n;
+        else if (x > 0 && !hole[i - 1]) g += std::abs(luma(i - 1) - l), ++n;
+        if (y + 1 < h && !hole[i + w]) g += std::abs(luma(i + w) - l), ++n;
+        else if (y > 0 && !hole[i - w]) g += std::abs(luma(i - w) - l), ++n;
+        // The mean step in bytes (the luma is four times them).
+        grain[i] = static_cast<uint8_t>(std::min(255, n ? (g * 2 / n + 4) / 8 : 0));
+      }
+    }
+  }
+
+  // The patch sums of the grain, for every centre.
+  void SumGrain() {
+    std::vector<int32_t> sum(size_t(w + 1) * (h + 1), 0);
+    for (int y = 0; y < h; ++y) {
+      int32_t row = 0;
+      for (int x = 0; x < w; ++x) {
+        row += grain[size_t(y) * w + x];
+        sum[size_t(y + 1) * (w + 1) + x + 1] = sum[size_t(y) * (w + 1) + x + 1] + row;
+      }
+    }
+    grainSum.assign(px.size(), 0);
+    for (int y = r; y < h - r; ++y) {
+      for (int x = r; x < w - r; ++x) {
+        grainSum[size_t(y) * w + x] = sum[size_t(y + r + 1) * (w + 1) + x + r + 1] - sum[size_t(y - r) * (w + 1) + x + r + 1] -
+                                      sum[size_t(y + r + 1) * (w + 1) + x - r] + sum[size_t(y - r) * (w + 1) + x - r];
+      }
+    }
   }
 
   // Distance weights: known pixels count KNOWN_WEIGHT times, hole pixels nearer than `reach` to a
@@ -362,6 +445,37 @@ void SmoothFill(Level& level) {
     for (int x = 0; x < level.w; ++x) {
       const size_t i = size_t(y) * level.w + x;
       if (level.hole[i]) level.px[i] = uint32_t(c[3 * x]) | uint32_t(c[3 * x + 1]) << 8 | uint32_t(c[3 * x + 2]) << 16;
+    }
+  }
+}
+
+// Where the holes have surfaces, the smooth first fill is moved towards one of each surface's hole
+// pixels from that surface's known pixels only: the start then already parts the surfaces where
+// their labels do, and still hedges where the labels are wrong.
+void SmoothFillBySurface(Level& level) {
+  if (level.surface.empty()) return;
+  for (const uint8_t side : {uint8_t(1), uint8_t(2)}) {
+    Level alone;
+    alone.w = level.w;
+    alone.h = level.h;
+    alone.px = level.px;
+    alone.hole.resize(level.hole.size());
+    size_t known = 0;
+    for (size_t i = 0; i < level.hole.size(); ++i) {
+      alone.hole[i] = level.hole[i] || level.surface[i] != side ? 1 : 0;
+      known += !alone.hole[i];
+    }
+    if (!known) continue;
+    SmoothFill(alone);
+    for (size_t i = 0; i < level.hole.size(); ++i) {
+      if (level.hole[i] && level.surface[i] == side) {
+        uint32_t p = 0;
+        for (int k = 0; k < 3; ++k) {
+          const int both = (level.px[i] >> (8 * k)) & 0xFF, own = (alone.px[i] >> (8 * k)) & 0xFF;
+          p |= uint32_t((both * (100 - SURFACE_START) + own * SURFACE_START + 50) / 100) << (8 * k);
+        }
+        level.px[i] = p;
+      }
     }
   }
 }
@@ -549,6 +663,14 @@ void BlendIntoBorder(Level& level, unsigned threads) {
   }
 }
 
+// Whether a pixel and its right (d 0) or lower (d 1) neighbour lie in the level, both known.
+bool Known(const Level& level, long i, int d) {
+  if (i < 0 || i >= long(level.px.size()) || level.hole[size_t(i)]) return false;
+  const long j = d == 0 ? i + 1 : i + level.w;
+  if (d == 0 ? i % level.w + 1 >= level.w : j >= long(level.px.size())) return false;
+  return !level.hole[size_t(j)];
+}
+
 // Where neighbouring hole pixels were copied from different places, the step between them is
 // taken as the mean of what the two sources show there, elsewhere as the fill has it; the holes
 // are then made to follow those steps from their border on (a Poisson solve, started from the
@@ -562,6 +684,7 @@ void KnitSeams(Level& level, unsigned threads) {
   auto channel = [&](size_t i, int k) { return float((level.px[i] >> (8 * k)) & 0xFF); };
   // Where a hole pixel was copied from: its match's offset, if it has one.
   auto source = [&](size_t i) -> long {
+    if (!level.copied.empty()) return level.copied[i] == INT32_MIN ? LONG_MIN : long(level.copied[i]);
     return level.target[i] && level.match[i] >= 0 ? long(level.match[i]) - long(i) : LONG_MIN;
   };
   // steps[d][3 * cell + k]: the wanted value of the right (d 0) or lower (d 1) neighbour less the cell's.
@@ -586,11 +709,13 @@ void KnitSeams(Level& level, unsigned threads) {
         }
         int views = 0;
         for (const long o : {si, sj}) {
-          if (o == LONG_MIN) continue;
+          // A pixel copied from the edge of its source patch: the step beyond it shows what lies
+          // next to the patch, which may be a hole or off the level.
+          if (o == LONG_MIN || !Known(level, long(i) + o, d)) continue;
           ++views;
           for (int k = 0; k < 3; ++k) step[k] += channel(size_t(long(j) + o), k) - channel(size_t(long(i) + o), k);
         }
-        for (int k = 0; k < 3; ++k) step[k] /= float(views);
+        for (int k = 0; k < 3; ++k) step[k] = views ? step[k] / float(views) : channel(j, k) - channel(i, k);
       }
     }
   }
@@ -632,10 +757,169 @@ void KnitSeams(Level& level, unsigned threads) {
   }
 }
 
+// The surface of each hole pixel from the boundary between the two surfaces, continued across the
+// holes: where the rim's surface changes (a crossing), paired crossings are joined by a straight
+// line, and each part of the holes the lines cut off takes the surface of the rim it lies against.
+// An edge that enters a hole thus continues along its line, a band across it stays whole, and a
+// surface touching a short part of the rim keeps to the sliver beside it. False, with the holes'
+// labels unwritten, where the crossings cannot be paired. Needs the known pixels' surfaces.
+bool JoinCrossings(Level& level) {
+  const int w = level.w, h = level.h;
+  cv::Mat mask(h, w, CV_8UC1);
+  for (int y = 0; y < h; ++y) {
+    uint8_t* m = mask.ptr<uint8_t>(y);
+    for (int x = 0; x < w; ++x) m[x] = level.hole[size_t(y) * w + x] ? 255 : 0;
+  }
+  std::vector<std::vector<cv::Point>> contours;
+  cv::findContours(mask, contours, cv::RETR_EXTERNAL, cv::CHAIN_APPROX_NONE);
+  // The surface a count has more of (1 or 2), 0 on a tie.
+  auto more = [](const int* count) { return count[1] > count[2] ? 1 : count[2] > count[1] ? 2 : 0; };
+  const int smooth = std::max(2, JOIN_SMOOTH * level.r);
+  const int reach = std::max(4, JOIN_REACH * level.r);
+  std::vector<uint8_t> cut(size_t(w) * h, 0);
+  for (const std::vector<cv::Point>& contour : contours) {
+    const int n = static_cast<int>(contour.size());
+    if (n < 4 * smooth) continue;
+    // The rim's surface at each contour point: the more frequent among the known pixels next to
+    // it, then along the rim the more frequent within `smooth` points either side.
+    std::vector<int> raw(size_t(n), 0), rim(size_t(n), 0);
+    for (int k = 0; k < n; ++k) {
+      int count[3] = {0, 0, 0};
+      for (int dy = -1; dy <= 1; ++dy) {
+        for (int dx = -1; dx <= 1; ++dx) {
+          const int x = contour[k].x + dx, y = contour[k].y + dy;
+          if (x >= 0 && y >= 0 && x < w && y < h && !level.hole[size_t(y) * w + x]) ++count[level.surface[size_t(y) * w + x]];
+        }
+      }
+      raw[k] = more(count);
+    }
+    int last = 0;
+    for (int k = 0; k < n; ++k) {
+      int count[3] = {0, 0, 0};
+      for (int j = -smooth; j <= smooth; ++j) ++count[raw[size_t(((k + j) % n + n) % n)]];
+      rim[k] = more(count);
+      if (rim[k]) last = rim[k];
+    }
+    if (!last) continue;
+    // Undecided points take the surface before them, the first ones the last.
+    for (int k = 0; k < n; ++k) last = rim[k] = rim[k] ? rim[k] : last;
+    // Runs shorter than `smooth` join the run before them, until all are longer.
+    std::vector<int> changes;
+    for (bool merged = true; merged;) {
+      merged = false;
+      changes.clear();
+      for (int k = 0; k < n; ++k) {
+        if (rim[k] != rim[(k + n - 1) % n]) changes.push_back(k);
+      }
+      for (size_t c = 0; c < changes.size() && !merged; ++c) {
+        const int begin = changes[c], end = changes[(c + 1) % changes.size()];
+        if (((end - begin) % n + n) % n >= smooth) continue;
+        for (int k = begin; k != end; k = (k + 1) % n) rim[k] = rim[(begin + n - 1) % n];
+        merged = true;
+      }
+    }
+    if (changes.empty()) continue;
+    if (changes.size() > 4) return false;
+    // A crossing's place and the direction the boundary takes into the hole there: across from the
+    // mean place of the one surface's known pixels around it to the other's; none where it runs
+    // along the rim.
+    struct Crossing {
+      cv::Point2d at, along;
+    };
+    std::vector<Crossing> crossings;
+    for (int k : changes) {
+      Crossing c{cv::Point2d(contour[size_t(k)]), cv::Point2d(0, 0)};
+      cv::Point2d mean[3], inward(0, 0);
+      int count[3] = {0, 0, 0};
+      for (int dy = -reach; dy <= reach; ++dy) {
+        for (int dx = -reach; dx <= reach; ++dx) {
+          const int x = contour[size_t(k)].x + dx, y = contour[size_t(k)].y + dy;
+          if (x < 0 || y < 0 || x >= w || y >= h || dx * dx + dy * dy > reach * reach) continue;
+          const size_t i = size_t(y) * w + x;
+          if (level.hole[i]) {
+            inward += cv::Point2d(dx, dy);
+          } else {
+            mean[level.surface[i]] += cv::Point2d(dx, dy);
+            ++count[level.surface[i]];
+          }
+        }
+      }
+      const double depth = std::hypot(inward.x, inward.y);
+      if (count[1] && count[2] && depth > 0) {
+        const cv::Point2d across = mean[2] / count[2] - mean[1] / count[1];
+        const double length = std::hypot(across.x, across.y);
+        if (length > 0) {
+          const cv::Point2d along(-across.y / length, across.x / length);
+          const double into = along.dot(inward) / depth;
+          if (std::abs(into) >= JOIN_MIN_ENTRY) c.along = into > 0 ? along : -along;
+        }
+      }
+      crossings.push_back(c);
+    }
+    // Crossings next to each other along the rim are paired, the way whose joins better follow the
+    // directions the boundary enters by (a band across the hole stays whole), else the way that
+    // joins them closer.
+    auto gap = [&](size_t a, size_t b) { return cv::norm(crossings[b].at - crossings[a].at); };
+    auto follow = [&](size_t a, size_t b) {
+      const cv::Point2d join = crossings[b].at - crossings[a].at;
+      const double length = std::hypot(join.x, join.y);
+      return length > 0 ? (crossings[a].along.dot(join) - crossings[b].along.dot(join)) / length : 0.0;
+    };
+    std::vector<std::pair<size_t, size_t>> pairs{{0, 1}};
+    if (crossings.size() == 4) {
+      const double first = follow(0, 1) + follow(2, 3), second = follow(1, 2) + follow(3, 0);
+      const bool byFirst = std::abs(first - second) > JOIN_PAIR_MARGIN ? first > second
+                                                                       : gap(0, 1) + gap(2, 3) <= gap(1, 2) + gap(3, 0);
+      pairs = byFirst ? std::vector<std::pair<size_t, size_t>>{{0, 1}, {2, 3}}
+                      : std::vector<std::pair<size_t, size_t>>{{1, 2}, {3, 0}};
+    }
+    for (const auto& [a, b] : pairs) {
+      const cv::Point2d from = crossings[a].at, to = crossings[b].at;
+      const int steps = std::max(2, static_cast<int>(4 * cv::norm(to - from)));
+      for (int step = 0; step <= steps; ++step) {
+        const cv::Point2d p = from + (to - from) * (double(step) / steps);
+        const int x = static_cast<int>(std::lround(p.x)), y = static_cast<int>(std::lround(p.y));
+        if (x >= 0 && y >= 0 && x < w && y < h) cut[size_t(y) * w + x] = 1;
+      }
+    }
+  }
+  // The parts of the holes between the lines, four-connected, and the rim's surface beside each;
+  // the lines themselves may be either.
+  std::vector<int32_t> part(size_t(w) * h, -1);
+  std::vector<uint8_t> partSurface;
+  std::vector<int> queue;
+  for (size_t start = 0; start < part.size(); ++start) {
+    if (!level.hole[start] || cut[start] || part[start] >= 0) continue;
+    const int32_t id = static_cast<int32_t>(partSurface.size());
+    int count[3] = {0, 0, 0};
+    queue.assign(1, static_cast<int>(start));
+    part[start] = id;
+    for (size_t q = 0; q < queue.size(); ++q) {
+      const int x = queue[q] % w, y = queue[q] / w;
+      const int nx[4] = {x - 1, x + 1, x, x}, ny[4] = {y, y, y - 1, y + 1};
+      for (int d = 0; d < 4; ++d) {
+        if (nx[d] < 0 || ny[d] < 0 || nx[d] >= w || ny[d] >= h) continue;
+        const size_t j = size_t(ny[d]) * w + nx[d];
+        if (!level.hole[j]) {
+          ++count[level.surface[j]];
+        } else if (!cut[j] && part[j] < 0) {
+          part[j] = id;
+          queue.push_back(static_cast<int>(j));
+        }
+      }
+    }
+    partSurface.push_back(static_cast<uint8_t>(more(count)));
+  }
+  for (size_t i = 0; i < part.size(); ++i) {
+    if (level.hole[i]) level.surface[i] = part[i] >= 0 ? partSurface[size_t(part[i])] : 0;
+  }
+  return true;
+}
+
 // Two surfaces on the holes' border, when its colours fall into two well-separated groups: each
-// known pixel gets the nearer group's number, each hole pixel that of the group whose border
-// pixels are nearer and more (inverse square distance). An edge entering a hole then continues
-// across it, and a surface touching a short part of the border stays near it.
+// known pixel gets the nearer group's number, each hole pixel one from the boundary between them
+// continued across the holes (see JoinCrossings), or where that fails the number of the group whose
+// border pixels are nearer and more (inverse square distance).
 void FindSurfaces(Level& level) {
   if (SURFACE_SEPARATION <= 0.0) return;
   const int w = level.w, h = level.h;
@@ -706,19 +990,91 @@ void FindSurfaces(Level& level) {
   for (size_t b = 0; b < border.size(); ++b) side[b] = nearer(border[b]);
   // Few border pixels suffice to place the surfaces; many make this slow.
   const size_t stride = std::max<size_t>(1, border.size() / 400);
+  for (size_t i = 0; i < level.surface.size(); ++i) {
+    if (!level.hole[i]) level.surface[i] = static_cast<uint8_t>(1 + nearer(static_cast<int>(i)));
+  }
+  if (JoinCrossings(level)) return;
   for (int y = 0; y < h; ++y) {
     for (int x = 0; x < w; ++x) {
       const size_t i = size_t(y) * w + x;
-      if (!level.hole[i]) {
-        level.surface[i] = static_cast<uint8_t>(1 + nearer(static_cast<int>(i)));
-        continue;
-      }
+      if (!level.hole[i]) continue;
       double vote[2] = {0, 0};
       for (size_t b = 0; b < border.size(); b += stride) {
         const double dx = border[b] % w - x, dy = border[b] / w - y;
         vote[side[b]] += 1.0 / (dx * dx + dy * dy);
       }
       level.surface[i] = static_cast<uint8_t>(vote[1] > vote[0] ? 2 : 1);
+    }
+  }
+}
+
+// The grain of a coarser level's known pixels: the mean of its four finer ones', so that a grain
+// too fine to show on the coarse pixels still counts there, and the levels' grains compare.
+void ShrinkGrain(const Level& fine, Level& coarse) {
+  coarse.grain.assign(coarse.px.size(), 0);
+  for (int y = 0; y < coarse.h; ++y) {
+    for (int x = 0; x < coarse.w; ++x) {
+      const size_t i = size_t(y) * coarse.w + x;
+      if (coarse.hole[i]) continue;
+      int sum = 0, n = 0;
+      for (int j = 0; j < 2; ++j) {
+        for (int k = 0; k < 2; ++k) {
+          const int fx = 2 * x + k, fy = 2 * y + j;
+          if (fx >= fine.w || fy >= fine.h) continue;
+          sum += fine.grain[size_t(fy) * fine.w + fx];
+          ++n;
+        }
+      }
+      coarse.grain[i] = static_cast<uint8_t>((sum + n / 2) / std::max(1, n));
+    }
+  }
+}
+
+// The grain of a finer level's hole pixels, bilinearly enlarged from the coarser level's.
+void EnlargeGrain(const Level& coarse, Level& fine) {
+  for (int y = 0; y < fine.h; ++y) {
+    const float sy = std::clamp((y + 0.5f) * 0.5f - 0.5f, 0.f, float(coarse.h - 1));
+    const int y0 = static_cast<int>(sy), y1 = std::min(y0 + 1, coarse.h - 1);
+    const float fy = sy - y0;
+    for (int x = 0; x < fine.w; ++x) {
+      const size_t i = size_t(y) * fine.w + x;
+      if (!fine.hole[i]) continue;
+      const float sx = std::clamp((x + 0.5f) * 0.5f - 0.5f, 0.f, float(coarse.w - 1));
+      const int x0 = static_cast<int>(sx), x1 = std::min(x0 + 1, coarse.w - 1);
+      const float fx = sx - x0;
+      const uint8_t* g = coarse.grain.data();
+      const float top = g[size_t(y0) * coarse.w + x0] * (1 - fx) + g[size_t(y0) * coarse.w + x1] * fx;
+      const float bottom = g[size_t(y1) * coarse.w + x0] * (1 - fx) + g[size_t(y1) * coarse.w + x1] * fx;
+      fine.grain[i] = static_cast<uint8_t>(std::lround(top * (1 - fy) + bottom * fy));
+    }
+  }
+}
+
+// The grain of the hole pixels on the coarsest level: the smooth fill of the grain around them,
+// on the holes' bounds (and a margin for the fill's reach) only.
+void SmoothGrain(Level& level) {
+  constexpr int MARGIN = 4;
+  const HoleBounds bounds = FindHoleBounds(level);
+  if (bounds.right < 0) return;
+  const int left = std::max(0, bounds.left - MARGIN), top = std::max(0, bounds.top - MARGIN);
+  const int right = std::min(level.w - 1, bounds.right + MARGIN), bottom = std::min(level.h - 1, bounds.bottom + MARGIN);
+  Level part;
+  part.w = right - left + 1;
+  part.h = bottom - top + 1;
+  part.px.resize(size_t(part.w) * part.h);
+  part.hole.resize(part.px.size());
+  for (int y = top; y <= bottom; ++y) {
+    for (int x = left; x <= right; ++x) {
+      const size_t i = size_t(y) * level.w + x, p = size_t(y - top) * part.w + (x - left);
+      part.px[p] = uint32_t(level.grain[i]) * 0x010101u;
+      part.hole[p] = level.hole[i];
+    }
+  }
+  SmoothFill(part);
+  for (int y = top; y <= bottom; ++y) {
+    for (int x = left; x <= right; ++x) {
+      const size_t i = size_t(y) * level.w + x;
+      if (level.hole[i]) level.grain[i] = static_cast<uint8_t>(part.px[size_t(y - top) * part.w + (x - left)] & 0xFF);
     }
   }
 }
@@ -732,10 +1088,23 @@ class Filler {
     double total = 0;
     for (size_t l = 0; l < levels.size(); ++l) total += double(levels[l].targets) * Rounds(l, levels.size()) * (Passes(l) + 1);
     perUnit_ = total > 0 ? 1.0 / total : 0.0;
+    if (GRAIN_PENALTY > 0) {
+      levels[0].MeasureGrain();
+      for (size_t l = 1; l < levels.size(); ++l) ShrinkGrain(levels[l - 1], levels[l]);
+    }
     for (size_t l = levels.size(); l-- > 0;) {
       Level& level = levels[l];
+      if (!level.grain.empty()) {
+        if (l + 1 == levels.size()) {
+          SmoothGrain(level);
+        } else {
+          EnlargeGrain(levels[l + 1], level);
+        }
+        level.SumGrain();
+      }
       if (l + 1 == levels.size()) {
         SmoothFill(level);
+        SmoothFillBySurface(level);
         ForBands(level, [&](int y0, int y1) { RandomMatches(level, l, y0, y1); });
       } else {
         const Level& coarse = levels[l + 1];
@@ -770,8 +1139,14 @@ class Filler {
         }
         Weigh(level);
         // The last vote too favours close matches and patches centred near the pixel: counting
-        // every patch alike would average the grain of fur, grass and gravel away.
-        ForBands(level, [&](int y0, int y1) { Vote(level, true, y0, y1); });
+        // every patch alike would average the grain of fur, grass and gravel away. At full size
+        // the last round copies instead: any mean of misaligned grain is smoother than the grain.
+        if (l == 0 && round + 1 == rounds) {
+          level.copied.assign(level.px.size(), INT32_MIN);
+          ForBands(level, [&](int y0, int y1) { CopyBest(level, y0, y1); });
+        } else {
+          ForBands(level, [&](int y0, int y1) { Vote(level, true, y0, y1); });
+        }
         done_ += double(level.targets) * (passes + 1);
       }
     }
@@ -1004,6 +1379,40 @@ class Filler {
     }
   }
 
+  // Each hole pixel is copied from the one patch over it that its vote weighs most (Wexler's
+  // choice of the best-supported patch); KnitSeams then joins the pieces.
+  static void CopyBest(Level& level, int y0, int y1) {
+    const int w = level.w, r = level.r, side = 2 * r + 1;
+    std::vector<float> near(size_t(side) * side);
+    for (int j = -r; j <= r; ++j) {
+      for (int i = -r; i <= r; ++i) {
+        near[size_t(j + r) * side + i + r] = std::exp(-float(i * i + j * j) / (2.f * VOTE_SPREAD * VOTE_SPREAD));
+      }
+    }
+    for (int y = y0; y < y1; ++y) {
+      for (int x = 0; x < w; ++x) {
+        const size_t i = size_t(y) * w + x;
+        if (!level.hole[i]) continue;
+        float best = -1.f;
+        int32_t from = INT32_MIN;
+        for (int cy = std::max(r, y - r); cy <= std::min(level.h - 1 - r, y + r); ++cy) {
+          for (int cx = std::max(r, x - r); cx <= std::min(w - 1 - r, x + r); ++cx) {
+            const size_t c = size_t(cy) * w + cx;
+            if (level.match[c] < 0) continue;
+            const float weight = level.weight[c] * near[size_t(y - cy + r) * side + (x - cx + r)];
+            if (weight > best) {
+              best = weight;
+              from = level.match[c] - static_cast<int32_t>(c);
+            }
+          }
+        }
+        if (from == INT32_MIN) continue;
+        level.copied[i] = from;
+        level.px[i] = level.px[size_t(long(i) + from)];
+      }
+    }
+  }
+
   const unsigned threads_;
   const std::function<void(double)>& progress_;
   const std::function<bool()>& stopAsked_;
@@ -1023,6 +1432,7 @@ bool PatchFill(PatchFillArea& area, int patchSize, unsigned threads, const std::
   levels[0].px = std::move(area.pixels);
   levels[0].hole.resize(area.holes.size());
   for (size_t i = 0; i < area.holes.size(); ++i) levels[0].hole[i] = area.holes[i] ? 1 : 0;
+  ContinueLines(levels[0].w, levels[0].h, levels[0].px, levels[0].hole, radius, threads);
   levels[0].Classify(radius);
 
   // The preparation of a large region takes a while too: a stop is looked for between its steps.

@@ -183,6 +183,76 @@ TEST(InpaintPatchFill, PatchFillGivesTheSameBytesOnAnyNumberOfThreads) {
   }
 }
 
+TEST(InpaintPatchFill, PatchFillKeepsTheGrainAroundTheHole) {
+  // Gravel (fine random grain) below a smooth surface of the same mean colour, the hole in the
+  // gravel: a fill smoother than the gravel draws the smooth sources and leaves a smudge.
+  PatchFillArea area;
+  area.width = 240;
+  area.height = 180;
+  uint64_t state = 0x2545F4914F6CDD1Dull;
+  auto grain = [&state] {
+    state ^= state << 13;
+    state ^= state >> 7;
+    state ^= state << 17;
+    return static_cast<int>(state % 61) - 30;
+  };
+  for (int y = 0; y < area.height; ++y) {
+    for (int x = 0; x < area.width; ++x) {
+      const int v = 110 + (y < 60 ? 0 : grain());
+      area.pixels.push_back(uint32_t(v) | uint32_t(v - 5) << 8 | uint32_t(v - 15) << 16);
+      area.holes.push_back(std::hypot((x - 120.0) / 1.6, y - 115.0) < 30 ? 1 : 0);
+    }
+  }
+  ASSERT_TRUE(PatchFill(area, 9, 4, nullptr, nullptr));
+  // Mean step of the green byte to the right neighbour, inside the hole and in the gravel around.
+  double inside = 0, outside = 0;
+  int in = 0, out = 0;
+  for (int y = 70; y < area.height; ++y) {
+    for (int x = 0; x + 1 < area.width; ++x) {
+      const size_t i = size_t(y) * area.width + x;
+      const double step = std::abs(int((area.pixels[i] >> 8) & 0xFF) - int((area.pixels[i + 1] >> 8) & 0xFF));
+      if (area.holes[i] && area.holes[i + 1]) inside += step, ++in;
+      else if (!area.holes[i] && !area.holes[i + 1]) outside += step, ++out;
+    }
+  }
+  ASSERT_GT(in, 1000);
+  EXPECT_GT(inside / in, 0.6 * (outside / out)) << inside / in << " against " << outside / out;
+}
+
+TEST(InpaintPatchFill, ABandAcrossTheHoleContinuesAcrossIt) {
+  // A light band crosses a wide hole in grainy grass: the fill carries the band over from side to
+  // side, and the grass above and below stays grass.
+  PatchFillArea area;
+  area.width = 300;
+  area.height = 240;
+  const int bandTop = 108, bandBottom = 128;
+  for (int y = 0; y < area.height; ++y) {
+    for (int x = 0; x < area.width; ++x) {
+      const uint32_t grain = static_cast<uint32_t>((x * 2654435761u ^ y * 40503u) >> 27);
+      const bool band = y >= bandTop && y < bandBottom;
+      area.pixels.push_back(band ? (200 + grain) | (190 + grain) << 8 | (170 + grain) << 16
+                                 : (50 + grain) | (110 + grain) << 8 | (50 + grain) << 16);
+      area.holes.push_back(x >= 90 && x < 210 && y >= 68 && y < 168 ? 1 : 0);
+    }
+  }
+  ASSERT_TRUE(PatchFill(area, 9, 4, nullptr, nullptr));
+  int bandKept = 0, bandPixels = 0, grassKept = 0, grassPixels = 0;
+  for (int y = 68; y < 168; ++y) {
+    for (int x = 90; x < 210; ++x) {
+      const bool light = (area.pixels[size_t(y) * area.width + x] & 0xFF) > 125;
+      if (y >= bandTop + 3 && y < bandBottom - 3) {
+        ++bandPixels;
+        bandKept += light;
+      } else if (y < bandTop - 6 || y >= bandBottom + 6) {
+        ++grassPixels;
+        grassKept += !light;
+      }
+    }
+  }
+  EXPECT_GT(bandKept, bandPixels * 9 / 10);
+  EXPECT_GT(grassKept, grassPixels * 99 / 100);
+}
+
 TEST(InpaintPatchFill, FillsWhereNoPatchFits) {
   // A picture smaller than a patch, and one wholly selected but for a column: every hole pixel
   // still gets a colour from what is there.
@@ -247,4 +317,43 @@ TEST(InpaintPatchFill, RegionsGrowWithTheHoleNotThePicture) {
   EXPECT_EQ(merged.right, 310);
   EXPECT_EQ(merged.bottom, 160);
   EXPECT_TRUE(FindInpaintRegions(*DataVideoFF::Create(AV_PIX_FMT_GRAY8, 50, 50), 15.0).empty());
+}
+
+TEST(InpaintPatchFill, ALineThatCrossesTheHoleIsContinuedOneThatEndsInItIsNot) {
+  // A dark line three pixels wide on grainy grey, slanted through an elliptic hole; once it runs on
+  // beyond the hole, once it stops at the hole's middle.
+  for (const bool through : {true, false}) {
+    SCOPED_TRACE(through ? "crossing" : "ending");
+    PatchFillArea area;
+    area.width = 240;
+    area.height = 160;
+    auto onLine = [&](int x, int y) { return std::abs(y - (0.5 * x + 20)) / std::hypot(1.0, 0.5) <= 1.5; };
+    for (int y = 0; y < area.height; ++y) {
+      for (int x = 0; x < area.width; ++x) {
+        const uint32_t grain = static_cast<uint32_t>((x * 37 + y * 91 + (x * y) % 13) % 21);
+        const uint32_t v = onLine(x, y) && (through || x < 120) ? 40 + grain / 2 : 140 + grain;
+        area.pixels.push_back(v | v << 8 | v << 16);
+        area.holes.push_back(std::hypot((x - 120) / 40.0, (y - 80) / 30.0) < 1.0 ? 1 : 0);
+      }
+    }
+    PatchFillArea single = area;
+    ASSERT_TRUE(PatchFill(area, 9, 8, nullptr, nullptr));
+    ASSERT_TRUE(PatchFill(single, 9, 1, nullptr, nullptr));
+    EXPECT_TRUE(single.pixels == area.pixels);
+    // Mean brightness on the line's course through the hole's right half.
+    double sum = 0;
+    int count = 0;
+    for (int x = 122; x < 156; ++x) {
+      const int y = static_cast<int>(std::lround(0.5 * x + 20));
+      if (!area.holes[size_t(y) * area.width + x]) continue;
+      sum += area.pixels[size_t(y) * area.width + x] & 0xFF;
+      ++count;
+    }
+    ASSERT_GT(count, 20);
+    if (through) {
+      EXPECT_LT(sum / count, 70.0);
+    } else {
+      EXPECT_GT(sum / count, 120.0);
+    }
+  }
 }
