@@ -1,6 +1,7 @@
 #include "Platform/Effects/PatchFill.h"
 
 #include "Platform/Effects/LineContinuation.h"
+#include "Platform/Effects/WorkerPool.h"
 
 #include <opencv2/core.hpp>
 #include <opencv2/imgproc.hpp>
@@ -95,12 +96,20 @@ class Random {
   uint64_t state_;
 };
 
-// Runs task(i) for i in [0, tasks) on up to `threads` threads (the caller's among them).
+// The threads of the fill under way on this thread, if any.
+thread_local WorkerPool* activePool = nullptr;
+
+// Runs task(i) for i in [0, tasks) on up to `threads` threads (the caller's among them): those of
+// the fill under way, else threads started for it.
 template <class Task>
 void ParallelFor(int tasks, unsigned threads, const Task& task) {
   threads = std::min<unsigned>(threads, static_cast<unsigned>(std::max(1, tasks)));
   if (threads <= 1) {
     for (int i = 0; i < tasks; ++i) task(i);
+    return;
+  }
+  if (activePool && !activePool->Running()) {
+    activePool->Run(tasks, task);
     return;
   }
   std::atomic<int> next{0};
@@ -676,7 +685,7 @@ bool Known(const Level& level, long i, int d) {
 // are then made to follow those steps from their border on (a Poisson solve, started from the
 // fill). Patches from sources of a slightly different tone then meet with no seam.
 void KnitSeams(Level& level, unsigned threads) {
-  const int w = level.w, h = level.h;
+  const int w = level.w;
   const HoleBounds bounds = FindHoleBounds(level);
   if (bounds.right < 0) return;
   const int left = bounds.left, top = bounds.top, right = bounds.right, bottom = bounds.bottom;
@@ -1424,6 +1433,11 @@ class Filler {
 
 bool PatchFill(PatchFillArea& area, int patchSize, unsigned threads, const std::function<void(double)>& progress,
                const std::function<bool()>& stopAsked) {
+  WorkerPool pool(std::max(1u, threads));
+  activePool = &pool;
+  struct Release {
+    ~Release() { activePool = nullptr; }
+  } release;
   const int radius = std::max(1, patchSize / 2);
   const int side = 2 * radius + 1;
   std::vector<Level> levels(1);
