@@ -1039,24 +1039,35 @@ void ShrinkGrain(const Level& fine, Level& coarse) {
   }
 }
 
-// The grain of a finer level's hole pixels, bilinearly enlarged from the coarser level's.
-void EnlargeGrain(const Level& coarse, Level& fine) {
-  for (int y = 0; y < fine.h; ++y) {
+// Calls at(i, corners, fx, fy) for each hole pixel i in rows [y0, y1) of the finer level: corners
+// are the coarser level's four pixels around it (top left, top right, bottom left, bottom right),
+// fx and fy its place between them.
+template <class At>
+void ForEnlargedHoles(const Level& coarse, const Level& fine, int y0, int y1, const At& at) {
+  for (int y = y0; y < y1; ++y) {
     const float sy = std::clamp((y + 0.5f) * 0.5f - 0.5f, 0.f, float(coarse.h - 1));
-    const int y0 = static_cast<int>(sy), y1 = std::min(y0 + 1, coarse.h - 1);
-    const float fy = sy - y0;
+    const int cy0 = static_cast<int>(sy), cy1 = std::min(cy0 + 1, coarse.h - 1);
+    const float fy = sy - cy0;
     for (int x = 0; x < fine.w; ++x) {
       const size_t i = size_t(y) * fine.w + x;
       if (!fine.hole[i]) continue;
       const float sx = std::clamp((x + 0.5f) * 0.5f - 0.5f, 0.f, float(coarse.w - 1));
-      const int x0 = static_cast<int>(sx), x1 = std::min(x0 + 1, coarse.w - 1);
-      const float fx = sx - x0;
-      const uint8_t* g = coarse.grain.data();
-      const float top = g[size_t(y0) * coarse.w + x0] * (1 - fx) + g[size_t(y0) * coarse.w + x1] * fx;
-      const float bottom = g[size_t(y1) * coarse.w + x0] * (1 - fx) + g[size_t(y1) * coarse.w + x1] * fx;
-      fine.grain[i] = static_cast<uint8_t>(std::lround(top * (1 - fy) + bottom * fy));
+      const int cx0 = static_cast<int>(sx), cx1 = std::min(cx0 + 1, coarse.w - 1);
+      const size_t corners[4] = {size_t(cy0) * coarse.w + cx0, size_t(cy0) * coarse.w + cx1,
+                                 size_t(cy1) * coarse.w + cx0, size_t(cy1) * coarse.w + cx1};
+      at(i, corners, sx - cx0, fy);
     }
   }
+}
+
+// The grain of a finer level's hole pixels, bilinearly enlarged from the coarser level's.
+void EnlargeGrain(const Level& coarse, Level& fine) {
+  const uint8_t* g = coarse.grain.data();
+  ForEnlargedHoles(coarse, fine, 0, fine.h, [&](size_t i, const size_t* c, float fx, float fy) {
+    const float top = g[c[0]] * (1 - fx) + g[c[1]] * fx;
+    const float bottom = g[c[2]] * (1 - fx) + g[c[3]] * fx;
+    fine.grain[i] = static_cast<uint8_t>(std::lround(top * (1 - fy) + bottom * fy));
+  });
 }
 
 // The grain of the hole pixels on the coarsest level: the smooth fill of the grain around them,
@@ -1200,28 +1211,17 @@ class Filler {
 
   // The coarse fill, bilinearly enlarged, as the start of this level's holes.
   static void Enlarge(const Level& coarse, Level& fine, int y0, int y1) {
-    for (int y = y0; y < y1; ++y) {
-      const float sy = std::clamp((y + 0.5f) * 0.5f - 0.5f, 0.f, float(coarse.h - 1));
-      const int cy0 = static_cast<int>(sy), cy1 = std::min(cy0 + 1, coarse.h - 1);
-      const float fy = sy - cy0;
-      for (int x = 0; x < fine.w; ++x) {
-        const size_t i = size_t(y) * fine.w + x;
-        if (!fine.hole[i]) continue;
-        const float sx = std::clamp((x + 0.5f) * 0.5f - 0.5f, 0.f, float(coarse.w - 1));
-        const int cx0 = static_cast<int>(sx), cx1 = std::min(cx0 + 1, coarse.w - 1);
-        const float fx = sx - cx0;
-        const uint32_t a = coarse.px[size_t(cy0) * coarse.w + cx0], b = coarse.px[size_t(cy0) * coarse.w + cx1];
-        const uint32_t c = coarse.px[size_t(cy1) * coarse.w + cx0], d = coarse.px[size_t(cy1) * coarse.w + cx1];
-        uint32_t p = 0;
-        for (int k = 0; k < 3; ++k) {
-          const int s = 8 * k;
-          const float top = ((a >> s) & 0xFF) * (1 - fx) + ((b >> s) & 0xFF) * fx;
-          const float bottom = ((c >> s) & 0xFF) * (1 - fx) + ((d >> s) & 0xFF) * fx;
-          p |= uint32_t(std::lround(top * (1 - fy) + bottom * fy)) << s;
-        }
-        fine.px[i] = p;
+    ForEnlargedHoles(coarse, fine, y0, y1, [&](size_t i, const size_t* c, float fx, float fy) {
+      const uint32_t a = coarse.px[c[0]], b = coarse.px[c[1]], cc = coarse.px[c[2]], d = coarse.px[c[3]];
+      uint32_t p = 0;
+      for (int k = 0; k < 3; ++k) {
+        const int s = 8 * k;
+        const float top = ((a >> s) & 0xFF) * (1 - fx) + ((b >> s) & 0xFF) * fx;
+        const float bottom = ((cc >> s) & 0xFF) * (1 - fx) + ((d >> s) & 0xFF) * fx;
+        p |= uint32_t(std::lround(top * (1 - fy) + bottom * fy)) << s;
       }
-    }
+      fine.px[i] = p;
+    });
   }
 
   // Each target starts from the match of its coarse counterpart, twice as far away.
