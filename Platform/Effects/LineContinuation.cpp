@@ -1,10 +1,9 @@
 #include "Platform/Effects/LineContinuation.h"
 
+#include "Platform/Effects/WorkerPool.h"
+
 #include <algorithm>
-#include <atomic>
 #include <cmath>
-#include <system_error>
-#include <thread>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -37,24 +36,6 @@ constexpr double EXIT_TOLERANCE = 0.1;
 constexpr double MAX_TURN_COS = 0.985;
 // More strips than this are not drawn into one area.
 constexpr size_t MAX_STRIPS = 24;
-
-// Runs task(i) for i in [0, n) on up to `threads` threads, the caller's among them.
-template <class Task>
-void ParallelFor(size_t n, unsigned threads, const Task& task) {
-  threads = static_cast<unsigned>(std::min<size_t>(std::max(1u, threads), std::max<size_t>(1, n / 64)));
-  std::atomic<size_t> next{0};
-  auto work = [&] {
-    for (size_t i; (i = next.fetch_add(1, std::memory_order_relaxed)) < n;) task(i);
-  };
-  std::vector<std::thread> pool;
-  try {
-    for (unsigned t = 1; t < threads; ++t) pool.emplace_back(work);
-  } catch (const std::system_error&) {
-    // No more threads to be had: the work left runs on those there are.
-  }
-  work();
-  for (std::thread& t : pool) t.join();
-}
 
 // A sample's channels; with SSE2 all four at once, with the same roundings as one at a time.
 #if defined(__SSE2__)
@@ -343,7 +324,10 @@ int ContinueLines(int width, int height, std::vector<uint32_t>& pixels, std::vec
     cosines[a] = static_cast<float>(std::cos(angle));
     sines[a] = static_cast<float>(std::sin(angle));
   }
-  ParallelFor(border.size(), threads, [&](size_t b) {
+  // Few border pixels are not worth more threads: a thread for every 64 at the most.
+  const int borders = static_cast<int>(border.size());
+  const unsigned borderThreads = std::min<unsigned>(std::max(1u, threads), std::max(1, borders / 64));
+  ParallelFor(borders, borderThreads, [&](size_t b) {
     const int ex = border[b] % w, ey = border[b] / w;
     if (!Varied(picture, ex, ey, halfWidth)) return;
     // Any profile's score, and that of a straight structure's (0 for others).
@@ -384,7 +368,7 @@ int ContinueLines(int width, int height, std::vector<uint32_t>& pixels, std::vec
     }
   });
   std::vector<Strip> found(border.size());
-  ParallelFor(border.size(), threads, [&](size_t b) {
+  ParallelFor(borders, borderThreads, [&](size_t b) {
     const int entry = border[b], ex = entry % w, ey = entry / w;
     const float dx = dirX[b], dy = dirY[b];
     if (dx == 0.f && dy == 0.f) return;

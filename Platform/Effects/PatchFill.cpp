@@ -10,12 +10,9 @@
 #include <emmintrin.h>
 
 #include <algorithm>
-#include <atomic>
 #include <climits>
 #include <cmath>
 #include <cstring>
-#include <system_error>
-#include <thread>
 
 namespace Zentor {
 namespace Proc {
@@ -95,37 +92,6 @@ class Random {
  private:
   uint64_t state_;
 };
-
-// The threads of the fill under way on this thread, if any.
-thread_local WorkerPool* activePool = nullptr;
-
-// Runs task(i) for i in [0, tasks) on up to `threads` threads (the caller's among them): those of
-// the fill under way, else threads started for it.
-template <class Task>
-void ParallelFor(int tasks, unsigned threads, const Task& task) {
-  threads = std::min<unsigned>(threads, static_cast<unsigned>(std::max(1, tasks)));
-  if (threads <= 1) {
-    for (int i = 0; i < tasks; ++i) task(i);
-    return;
-  }
-  if (activePool && !activePool->Running()) {
-    activePool->Run(tasks, task);
-    return;
-  }
-  std::atomic<int> next{0};
-  auto work = [&] {
-    for (int i; (i = next.fetch_add(1, std::memory_order_relaxed)) < tasks;) task(i);
-  };
-  std::vector<std::thread> pool;
-  pool.reserve(threads - 1);
-  try {
-    for (unsigned t = 1; t < threads; ++t) pool.emplace_back(work);
-  } catch (const std::system_error&) {
-    // No more threads to be had: the tasks left run on those there are.
-  }
-  work();
-  for (std::thread& t : pool) t.join();
-}
 
 // The weights of two pixels, each repeated for its four bytes.
 inline __m128i PairWeights(const int16_t* weights) {
@@ -1349,18 +1315,25 @@ class Filler {
     });
   }
 
+  // A patch's weight by the distance of its centre from the pixel, row by row over the patch
+  // side: all 1 without spread.
+  static std::vector<float> NearWeights(int r, bool spread) {
+    const int side = 2 * r + 1;
+    std::vector<float> near(size_t(side) * side, 1.f);
+    if (!spread) return near;
+    for (int j = -r; j <= r; ++j) {
+      for (int i = -r; i <= r; ++i) {
+        near[size_t(j + r) * side + i + r] = std::exp(-float(i * i + j * j) / (2.f * VOTE_SPREAD * VOTE_SPREAD));
+      }
+    }
+    return near;
+  }
+
   // Each hole pixel becomes the weighted mean of what the matches of the patches over it say.
   // With spread, a patch counts less the farther its centre lies from the pixel.
   static void Vote(Level& level, bool spread, int y0, int y1) {
     const int w = level.w, r = level.r, side = 2 * r + 1;
-    std::vector<float> near(size_t(side) * side, 1.f);
-    if (spread) {
-      for (int j = -r; j <= r; ++j) {
-        for (int i = -r; i <= r; ++i) {
-          near[size_t(j + r) * side + i + r] = std::exp(-float(i * i + j * j) / (2.f * VOTE_SPREAD * VOTE_SPREAD));
-        }
-      }
-    }
+    const std::vector<float> near = NearWeights(r, spread);
     for (int y = y0; y < y1; ++y) {
       for (int x = 0; x < w; ++x) {
         const size_t i = size_t(y) * w + x;
@@ -1392,12 +1365,7 @@ class Filler {
   // choice of the best-supported patch); KnitSeams then joins the pieces.
   static void CopyBest(Level& level, int y0, int y1) {
     const int w = level.w, r = level.r, side = 2 * r + 1;
-    std::vector<float> near(size_t(side) * side);
-    for (int j = -r; j <= r; ++j) {
-      for (int i = -r; i <= r; ++i) {
-        near[size_t(j + r) * side + i + r] = std::exp(-float(i * i + j * j) / (2.f * VOTE_SPREAD * VOTE_SPREAD));
-      }
-    }
+    const std::vector<float> near = NearWeights(r, true);
     for (int y = y0; y < y1; ++y) {
       for (int x = 0; x < w; ++x) {
         const size_t i = size_t(y) * w + x;
@@ -1434,10 +1402,7 @@ class Filler {
 bool PatchFill(PatchFillArea& area, int patchSize, unsigned threads, const std::function<void(double)>& progress,
                const std::function<bool()>& stopAsked) {
   WorkerPool pool(std::max(1u, threads));
-  activePool = &pool;
-  struct Release {
-    ~Release() { activePool = nullptr; }
-  } release;
+  const WorkerPool::Active active(pool);
   const int radius = std::max(1, patchSize / 2);
   const int side = 2 * radius + 1;
   std::vector<Level> levels(1);

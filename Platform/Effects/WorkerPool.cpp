@@ -6,6 +6,8 @@ namespace Zentor {
 namespace Proc {
 namespace Effects {
 
+thread_local WorkerPool* WorkerPool::current_ = nullptr;
+
 WorkerPool::WorkerPool(unsigned threads) {
   if (threads > 1) workers_.reserve(threads - 1);
   try {

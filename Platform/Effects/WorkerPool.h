@@ -2,9 +2,11 @@
 // each instead of starting and joining threads.
 #pragma once
 
+#include <algorithm>
 #include <atomic>
 #include <condition_variable>
 #include <mutex>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -23,6 +25,17 @@ class WorkerPool {
   unsigned Threads() const { return static_cast<unsigned>(workers_.size()) + 1; }
   // True while a Run is under way: a task that asks for parallel work gets none of the pool's.
   bool Running() const { return running_; }
+
+  // The pool of the fill under way on the calling thread, if any: set for as long as an Active
+  // lives.
+  static WorkerPool* Current() { return current_; }
+  class Active {
+   public:
+    explicit Active(WorkerPool& pool) { current_ = &pool; }
+    ~Active() { current_ = nullptr; }
+    Active(const Active&) = delete;
+    Active& operator=(const Active&) = delete;
+  };
 
   // Runs task(i) once for every i in [0, tasks), on the helpers and the calling thread, and
   // returns when all have run. Which thread runs which i is left to chance.
@@ -51,7 +64,36 @@ class WorkerPool {
   unsigned busy_ = 0;
   bool stop_ = false;
   bool running_ = false;
+  static thread_local WorkerPool* current_;
 };
+
+// Runs task(i) for i in [0, tasks) on up to `threads` threads (the caller's among them): those of
+// the pool under way, else threads started for it.
+template <class Task>
+void ParallelFor(int tasks, unsigned threads, const Task& task) {
+  threads = std::min<unsigned>(threads, static_cast<unsigned>(std::max(1, tasks)));
+  if (threads <= 1) {
+    for (int i = 0; i < tasks; ++i) task(i);
+    return;
+  }
+  if (WorkerPool* pool = WorkerPool::Current(); pool && !pool->Running()) {
+    pool->Run(tasks, task);
+    return;
+  }
+  std::atomic<int> next{0};
+  auto work = [&] {
+    for (int i; (i = next.fetch_add(1, std::memory_order_relaxed)) < tasks;) task(i);
+  };
+  std::vector<std::thread> helpers;
+  helpers.reserve(threads - 1);
+  try {
+    for (unsigned t = 1; t < threads; ++t) helpers.emplace_back(work);
+  } catch (const std::system_error&) {
+    // No more threads to be had: the tasks left run on those there are.
+  }
+  work();
+  for (std::thread& t : helpers) t.join();
+}
 
 }  // namespace Effects
 }  // namespace Proc
