@@ -8,40 +8,39 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <chrono>
-#include <condition_variable>
-#include <mutex>
 #include <thread>
 
 class FifoWatchdog {
  public:
   explicit FifoWatchdog(const QString& fifo) : path_(QFile::encodeName(fifo)) {
+    // Polls a flag instead of a timed condition wait, which ThreadSanitizer misreads here.
     watcher_ = std::thread([this] {
-      std::unique_lock<std::mutex> lock(mutex_);
-      if (done_.wait_for(lock, std::chrono::seconds(5), [this] { return finished_; })) return;
-      fired_ = true;
-      const int writer = ::open(path_.constData(), O_WRONLY | O_NONBLOCK);
-      if (writer >= 0) ::close(writer);
+      const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+      while (!finished_.load()) {
+        if (std::chrono::steady_clock::now() >= deadline) {
+          fired_ = true;
+          const int writer = ::open(path_.constData(), O_WRONLY | O_NONBLOCK);
+          if (writer >= 0) ::close(writer);
+          return;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+      }
     });
   }
   ~FifoWatchdog() { Stop(); }
 
   // True when the reader had to be let go.
   bool Stop() {
-    {
-      std::lock_guard<std::mutex> lock(mutex_);
-      finished_ = true;
-    }
-    done_.notify_all();
+    finished_ = true;
     if (watcher_.joinable()) watcher_.join();
     return fired_;
   }
 
  private:
   QByteArray path_;
-  std::mutex mutex_;
-  std::condition_variable done_;
-  bool finished_ = false;
-  bool fired_ = false;
+  std::atomic<bool> finished_{false};
+  std::atomic<bool> fired_{false};
   std::thread watcher_;
 };
