@@ -138,6 +138,49 @@ inline int Distance(const uint32_t* a, const uint32_t* b, const int16_t* weights
   return total;
 }
 
+// The threads of the fill under way, 1 outside one.
+unsigned PoolThreads() {
+  const WorkerPool* pool = WorkerPool::Current();
+  return pool ? pool->Threads() : 1u;
+}
+
+// Runs body(y0, y1) over the rows [0, h) in bands of BAND rows, on the fill's threads. The bands do
+// not depend on the number of threads.
+template <class Body>
+void ForRows(int h, const Body& body) {
+  ParallelFor((h + BAND - 1) / BAND, PoolThreads(), [&](int band) { body(band * BAND, std::min(h, (band + 1) * BAND)); });
+}
+
+// The sums of value(i) over the patch of each centre whose patch lies wholly in the w x h picture,
+// into out (0 for the other centres): a row's sums along it, then those of 2r + 1 rows.
+template <class Value>
+void PatchSums(int w, int h, int r, const Value& value, std::vector<int32_t>& out) {
+  out.assign(size_t(w) * h, 0);
+  if (w <= 2 * r || h <= 2 * r) return;
+  std::vector<int32_t> along(size_t(w) * h);
+  ForRows(h, [&](int y0, int y1) {
+    for (int y = y0; y < y1; ++y) {
+      const size_t row = size_t(y) * w;
+      int32_t sum = 0;
+      for (int x = 0; x < 2 * r; ++x) sum += value(row + x);
+      for (int x = r; x < w - r; ++x) {
+        sum += value(row + x + r);
+        along[row + x] = sum;
+        sum -= value(row + x - r);
+      }
+    }
+  });
+  ForRows(h, [&](int y0, int y1) {
+    for (int y = std::max(y0, r); y < std::min(y1, h - r); ++y) {
+      int32_t* o = &out[size_t(y) * w];
+      for (int j = -r; j <= r; ++j) {
+        const int32_t* a = &along[size_t(y + j) * w];
+        for (int x = r; x < w - r; ++x) o[x] += a[x];
+      }
+    }
+  });
+}
+
 // One scale of the picture. Patches are named by their centre pixel; only centres whose patch
 // lies inside the level take part. A target is a centre whose patch holds a hole pixel (it gets a
 // match), a source one whose patch holds none (it can be a match).
@@ -181,31 +224,32 @@ struct Level {
   void Classify(int radius) {
     r = radius;
     const size_t n = size_t(w) * h;
-    std::vector<int32_t> sum(size_t(w + 1) * (h + 1), 0);
-    for (int y = 0; y < h; ++y) {
-      int32_t row = 0;
-      for (int x = 0; x < w; ++x) {
-        row += hole[size_t(y) * w + x] ? 1 : 0;
-        sum[size_t(y + 1) * (w + 1) + x + 1] = sum[size_t(y) * (w + 1) + x + 1] + row;
-      }
-    }
+    std::vector<int32_t> count;
+    PatchSums(w, h, r, [&](size_t i) { return int32_t(hole[i] ? 1 : 0); }, count);
     target.assign(n, 0);
     source.assign(n, 0);
-    sources = 0;
-    targets = 0;
-    for (int y = r; y < h - r; ++y) {
-      for (int x = r; x < w - r; ++x) {
-        const int32_t count = sum[size_t(y + r + 1) * (w + 1) + x + r + 1] - sum[size_t(y - r) * (w + 1) + x + r + 1] -
-                              sum[size_t(y + r + 1) * (w + 1) + x - r] + sum[size_t(y - r) * (w + 1) + x - r];
-        const size_t i = size_t(y) * w + x;
-        if (count) {
-          target[i] = 1;
-          ++targets;
-        } else {
-          source[i] = 1;
-          ++sources;
+    std::vector<size_t> bandTargets(size_t(Bands()), 0), bandSources(size_t(Bands()), 0);
+    ForRows(h, [&](int y0, int y1) {
+      size_t& t = bandTargets[size_t(y0 / BAND)];
+      size_t& s = bandSources[size_t(y0 / BAND)];
+      for (int y = std::max(y0, r); y < std::min(y1, h - r); ++y) {
+        for (int x = r; x < w - r; ++x) {
+          const size_t i = size_t(y) * w + x;
+          if (count[i]) {
+            target[i] = 1;
+            ++t;
+          } else {
+            source[i] = 1;
+            ++s;
+          }
         }
       }
+    });
+    sources = 0;
+    targets = 0;
+    for (size_t b = 0; b < bandTargets.size(); ++b) {
+      targets += bandTargets[b];
+      sources += bandSources[b];
     }
     match.assign(n, -1);
     dist.assign(n, INT_MAX);
@@ -234,40 +278,26 @@ struct Level {
   void MeasureGrain() {
     grain.assign(px.size(), 0);
     auto luma = [&](size_t i) { return int(px[i] & 0xFF) + 2 * int((px[i] >> 8) & 0xFF) + int((px[i] >> 16) & 0xFF); };
-    for (int y = 0; y < h; ++y) {
-      for (int x = 0; x < w; ++x) {
-        const size_t i = size_t(y) * w + x;
-        if (hole[i]) continue;
-        const int l = luma(i);
-        int g = 0, n = 0;
-        if (x + 1 < w && !hole[i + 1]) g += std::abs(luma(i + 1) - l), ++n;
-        else if (x > 0 && !hole[i - 1]) g += std::abs(luma(i - 1) - l), ++n;
-        if (y + 1 < h && !hole[i + w]) g += std::abs(luma(i + w) - l), ++n;
-        else if (y > 0 && !hole[i - w]) g += std::abs(luma(i - w) - l), ++n;
-        // The mean step in bytes (the luma is four times them).
-        grain[i] = static_cast<uint8_t>(std::min(255, n ? (g * 2 / n + 4) / 8 : 0));
+    ForRows(h, [&](int y0, int y1) {
+      for (int y = y0; y < y1; ++y) {
+        for (int x = 0; x < w; ++x) {
+          const size_t i = size_t(y) * w + x;
+          if (hole[i]) continue;
+          const int l = luma(i);
+          int g = 0, n = 0;
+          if (x + 1 < w && !hole[i + 1]) g += std::abs(luma(i + 1) - l), ++n;
+          else if (x > 0 && !hole[i - 1]) g += std::abs(luma(i - 1) - l), ++n;
+          if (y + 1 < h && !hole[i + w]) g += std::abs(luma(i + w) - l), ++n;
+          else if (y > 0 && !hole[i - w]) g += std::abs(luma(i - w) - l), ++n;
+          // The mean step in bytes (the luma is four times them).
+          grain[i] = static_cast<uint8_t>(std::min(255, n ? (g * 2 / n + 4) / 8 : 0));
+        }
       }
-    }
+    });
   }
 
   // The patch sums of the grain, for every centre.
-  void SumGrain() {
-    std::vector<int32_t> sum(size_t(w + 1) * (h + 1), 0);
-    for (int y = 0; y < h; ++y) {
-      int32_t row = 0;
-      for (int x = 0; x < w; ++x) {
-        row += grain[size_t(y) * w + x];
-        sum[size_t(y + 1) * (w + 1) + x + 1] = sum[size_t(y) * (w + 1) + x + 1] + row;
-      }
-    }
-    grainSum.assign(px.size(), 0);
-    for (int y = r; y < h - r; ++y) {
-      for (int x = r; x < w - r; ++x) {
-        grainSum[size_t(y) * w + x] = sum[size_t(y + r + 1) * (w + 1) + x + r + 1] - sum[size_t(y - r) * (w + 1) + x + r + 1] -
-                                      sum[size_t(y + r + 1) * (w + 1) + x - r] + sum[size_t(y - r) * (w + 1) + x - r];
-      }
-    }
-  }
+  void SumGrain() { PatchSums(w, h, r, [&](size_t i) { return int32_t(grain[i]); }, grainSum); }
 
   // Distance weights: known pixels count KNOWN_WEIGHT times, hole pixels nearer than `reach` to a
   // known one once, the others not at all.
@@ -275,9 +305,11 @@ struct Level {
     if (reach == trustReach && !trust.empty()) return;
     trustReach = reach;
     trust.resize(px.size());
-    for (size_t i = 0; i < px.size(); ++i) {
-      trust[i] = hole[i] ? (reach == INT_MAX || depth[i] < reach ? 1 : 0) : KNOWN_WEIGHT;
-    }
+    ForRows(h, [&](int y0, int y1) {
+      for (size_t i = size_t(y0) * w; i < size_t(y1) * w; ++i) {
+        trust[i] = hole[i] ? (reach == INT_MAX || depth[i] < reach ? 1 : 0) : KNOWN_WEIGHT;
+      }
+    });
   }
 
   bool Far(int a, int b) const {
@@ -320,33 +352,35 @@ Level Shrink(const Level& fine) {
   coarse.h = (fine.h + 1) / 2;
   coarse.px.assign(size_t(coarse.w) * coarse.h, 0);
   coarse.hole.assign(size_t(coarse.w) * coarse.h, 0);
-  for (int y = 0; y < coarse.h; ++y) {
-    for (int x = 0; x < coarse.w; ++x) {
-      int sum[3] = {0, 0, 0}, known = 0;
-      bool hole = false;
-      for (int j = 0; j < 2; ++j) {
-        for (int i = 0; i < 2; ++i) {
-          const int fx = 2 * x + i, fy = 2 * y + j;
-          if (fx >= fine.w || fy >= fine.h) continue;
-          const size_t f = size_t(fy) * fine.w + fx;
-          if (fine.hole[f]) {
-            hole = true;
-            continue;
+  ForRows(coarse.h, [&](int y0, int y1) {
+    for (int y = y0; y < y1; ++y) {
+      for (int x = 0; x < coarse.w; ++x) {
+        int sum[3] = {0, 0, 0}, known = 0;
+        bool hole = false;
+        for (int j = 0; j < 2; ++j) {
+          for (int i = 0; i < 2; ++i) {
+            const int fx = 2 * x + i, fy = 2 * y + j;
+            if (fx >= fine.w || fy >= fine.h) continue;
+            const size_t f = size_t(fy) * fine.w + fx;
+            if (fine.hole[f]) {
+              hole = true;
+              continue;
+            }
+            const uint32_t p = fine.px[f];
+            for (int c = 0; c < 3; ++c) sum[c] += (p >> (8 * c)) & 0xFF;
+            ++known;
           }
-          const uint32_t p = fine.px[f];
-          for (int c = 0; c < 3; ++c) sum[c] += (p >> (8 * c)) & 0xFF;
-          ++known;
+        }
+        const size_t i = size_t(y) * coarse.w + x;
+        coarse.hole[i] = hole ? 1 : 0;
+        if (known) {
+          uint32_t p = 0;
+          for (int c = 0; c < 3; ++c) p |= uint32_t((sum[c] + known / 2) / known) << (8 * c);
+          coarse.px[i] = p;
         }
       }
-      const size_t i = size_t(y) * coarse.w + x;
-      coarse.hole[i] = hole ? 1 : 0;
-      if (known) {
-        uint32_t p = 0;
-        for (int c = 0; c < 3; ++c) p |= uint32_t((sum[c] + known / 2) / known) << (8 * c);
-        coarse.px[i] = p;
-      }
     }
-  }
+  });
   return coarse;
 }
 
@@ -1029,10 +1063,12 @@ void ForEnlargedHoles(const Level& coarse, const Level& fine, int y0, int y1, co
 // The grain of a finer level's hole pixels, bilinearly enlarged from the coarser level's.
 void EnlargeGrain(const Level& coarse, Level& fine) {
   const uint8_t* g = coarse.grain.data();
-  ForEnlargedHoles(coarse, fine, 0, fine.h, [&](size_t i, const size_t* c, float fx, float fy) {
-    const float top = g[c[0]] * (1 - fx) + g[c[1]] * fx;
-    const float bottom = g[c[2]] * (1 - fx) + g[c[3]] * fx;
-    fine.grain[i] = static_cast<uint8_t>(std::lround(top * (1 - fy) + bottom * fy));
+  ForRows(fine.h, [&](int y0, int y1) {
+    ForEnlargedHoles(coarse, fine, y0, y1, [&](size_t i, const size_t* c, float fx, float fy) {
+      const float top = g[c[0]] * (1 - fx) + g[c[1]] * fx;
+      const float bottom = g[c[2]] * (1 - fx) + g[c[3]] * fx;
+      fine.grain[i] = static_cast<uint8_t>(std::lround(top * (1 - fy) + bottom * fy));
+    });
   });
 }
 
@@ -1298,11 +1334,17 @@ class Filler {
         }
       }
     });
+    // The median's value does not depend on the order the errors are gathered in.
+    std::vector<std::vector<float>> bands(size_t(level.Bands()));
+    ForBands(level, [&](int y0, int y1) {
+      std::vector<float>& some = bands[size_t(y0 / BAND)];
+      for (size_t i = size_t(y0) * w; i < size_t(y1) * w; ++i) {
+        if (level.target[i] && error[i] >= 0.f) some.push_back(error[i]);
+      }
+    });
     std::vector<float> all;
     all.reserve(level.targets);
-    for (size_t i = 0; i < error.size(); ++i) {
-      if (level.target[i] && error[i] >= 0.f) all.push_back(error[i]);
-    }
+    for (const std::vector<float>& some : bands) all.insert(all.end(), some.begin(), some.end());
     if (all.empty()) all.push_back(1.f);
     auto middle = all.begin() + static_cast<long>(all.size() / 2);
     std::nth_element(all.begin(), middle, all.end());
