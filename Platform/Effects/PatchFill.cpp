@@ -563,39 +563,48 @@ struct Spread {
     coarse.h = (h + 1) / 2;
     coarse.v.assign(size_t(coarse.w) * coarse.h * 3, 0.f);
     coarse.weight.assign(size_t(coarse.w) * coarse.h, 0.f);
-    for (int y = 0; y < h; ++y) {
-      for (int x = 0; x < w; ++x) {
-        const size_t i = size_t(y) * w + x, c = size_t(y / 2) * coarse.w + x / 2;
-        coarse.weight[c] += weight[i];
-        for (int k = 0; k < 3; ++k) coarse.v[3 * c + k] += weight[i] * v[3 * i + k];
-      }
-    }
-    for (size_t c = 0; c < coarse.weight.size(); ++c) {
-      if (coarse.weight[c] > 0.f) {
-        for (int k = 0; k < 3; ++k) coarse.v[3 * c + k] /= coarse.weight[c];
-      }
-      coarse.weight[c] = std::min(1.f, coarse.weight[c]);
-    }
-    coarse.Fill(threads);
-    for (int y = 0; y < h; ++y) {
-      const float sy = std::clamp((y + 0.5f) * 0.5f - 0.5f, 0.f, float(coarse.h - 1));
-      const int y0 = static_cast<int>(sy), y1 = std::min(y0 + 1, coarse.h - 1);
-      const float fy = sy - y0;
-      for (int x = 0; x < w; ++x) {
-        const size_t i = size_t(y) * w + x;
-        if (weight[i] >= 1.f) continue;
-        const float sx = std::clamp((x + 0.5f) * 0.5f - 0.5f, 0.f, float(coarse.w - 1));
-        const int x0 = static_cast<int>(sx), x1 = std::min(x0 + 1, coarse.w - 1);
-        const float fx = sx - x0;
-        for (int k = 0; k < 3; ++k) {
-          const float top = coarse.v[3 * (size_t(y0) * coarse.w + x0) + k] * (1 - fx) +
-                            coarse.v[3 * (size_t(y0) * coarse.w + x1) + k] * fx;
-          const float bottom = coarse.v[3 * (size_t(y1) * coarse.w + x0) + k] * (1 - fx) +
-                               coarse.v[3 * (size_t(y1) * coarse.w + x1) + k] * fx;
-          v[3 * i + k] = weight[i] * v[3 * i + k] + (1 - weight[i]) * (top * (1 - fy) + bottom * fy);
+    if (size_t(w) * h < SETTLE_PARALLEL_CELLS) threads = 1;
+    // A coarse row from its two fine rows: each cell sums its four in the same order on any
+    // number of threads.
+    ParallelFor((coarse.h + BAND - 1) / BAND, threads, [&](int band) {
+      for (int cy = band * BAND; cy < std::min(coarse.h, (band + 1) * BAND); ++cy) {
+        for (int y = 2 * cy; y < std::min(h, 2 * cy + 2); ++y) {
+          for (int x = 0; x < w; ++x) {
+            const size_t i = size_t(y) * w + x, c = size_t(y / 2) * coarse.w + x / 2;
+            coarse.weight[c] += weight[i];
+            for (int k = 0; k < 3; ++k) coarse.v[3 * c + k] += weight[i] * v[3 * i + k];
+          }
+        }
+        for (size_t c = size_t(cy) * coarse.w; c < size_t(cy + 1) * coarse.w; ++c) {
+          if (coarse.weight[c] > 0.f) {
+            for (int k = 0; k < 3; ++k) coarse.v[3 * c + k] /= coarse.weight[c];
+          }
+          coarse.weight[c] = std::min(1.f, coarse.weight[c]);
         }
       }
-    }
+    });
+    coarse.Fill(threads);
+    ParallelFor((h + BAND - 1) / BAND, threads, [&](int band) {
+      for (int y = band * BAND; y < std::min(h, (band + 1) * BAND); ++y) {
+        const float sy = std::clamp((y + 0.5f) * 0.5f - 0.5f, 0.f, float(coarse.h - 1));
+        const int y0 = static_cast<int>(sy), y1 = std::min(y0 + 1, coarse.h - 1);
+        const float fy = sy - y0;
+        for (int x = 0; x < w; ++x) {
+          const size_t i = size_t(y) * w + x;
+          if (weight[i] >= 1.f) continue;
+          const float sx = std::clamp((x + 0.5f) * 0.5f - 0.5f, 0.f, float(coarse.w - 1));
+          const int x0 = static_cast<int>(sx), x1 = std::min(x0 + 1, coarse.w - 1);
+          const float fx = sx - x0;
+          for (int k = 0; k < 3; ++k) {
+            const float top = coarse.v[3 * (size_t(y0) * coarse.w + x0) + k] * (1 - fx) +
+                              coarse.v[3 * (size_t(y0) * coarse.w + x1) + k] * fx;
+            const float bottom = coarse.v[3 * (size_t(y1) * coarse.w + x0) + k] * (1 - fx) +
+                                 coarse.v[3 * (size_t(y1) * coarse.w + x1) + k] * fx;
+            v[3 * i + k] = weight[i] * v[3 * i + k] + (1 - weight[i]) * (top * (1 - fy) + bottom * fy);
+          }
+        }
+      }
+    });
     Settle(threads);
   }
 };
@@ -608,15 +617,25 @@ struct HoleBounds {
 
 HoleBounds FindHoleBounds(const Level& level) {
   const int w = level.w, h = level.h;
-  HoleBounds b{w, h, -1, -1};
-  for (int y = 0; y < h; ++y) {
-    for (int x = 0; x < w; ++x) {
-      if (!level.hole[size_t(y) * w + x]) continue;
-      b.left = std::min(b.left, x);
-      b.right = std::max(b.right, x);
-      b.top = std::min(b.top, y);
-      b.bottom = std::max(b.bottom, y);
+  std::vector<HoleBounds> bands(size_t(level.Bands()), HoleBounds{w, h, -1, -1});
+  ForRows(h, [&](int y0, int y1) {
+    HoleBounds& b = bands[size_t(y0 / BAND)];
+    for (int y = y0; y < y1; ++y) {
+      for (int x = 0; x < w; ++x) {
+        if (!level.hole[size_t(y) * w + x]) continue;
+        b.left = std::min(b.left, x);
+        b.right = std::max(b.right, x);
+        b.top = std::min(b.top, y);
+        b.bottom = std::max(b.bottom, y);
+      }
     }
+  });
+  HoleBounds b{w, h, -1, -1};
+  for (const HoleBounds& band : bands) {
+    b.left = std::min(b.left, band.left);
+    b.right = std::max(b.right, band.right);
+    b.top = std::min(b.top, band.top);
+    b.bottom = std::max(b.bottom, band.bottom);
   }
   if (b.right < 0) return b;
   return {std::max(0, b.left - 1), std::max(0, b.top - 1), std::min(w - 1, b.right + 1), std::min(h - 1, b.bottom + 1)};
@@ -636,40 +655,46 @@ void BlendIntoBorder(Level& level, unsigned threads) {
   spread.h = bottom - top + 1;
   spread.v.assign(size_t(spread.w) * spread.h * 3, 0.f);
   spread.weight.assign(size_t(spread.w) * spread.h, 0.f);
-  for (int y = top; y <= bottom; ++y) {
-    for (int x = left; x <= right; ++x) {
-      const size_t i = size_t(y) * w + x;
-      if (level.hole[i]) continue;
-      bool border = false;
-      for (int dy = -1; dy <= 1 && !border; ++dy) {
-        for (int dx = -1; dx <= 1 && !border; ++dx) {
-          const int nx = x + dx, ny = y + dy;
-          border = nx >= 0 && ny >= 0 && nx < w && ny < h && level.hole[size_t(ny) * w + nx];
+  const int bands = (spread.h + BAND - 1) / BAND;
+  const unsigned bandThreads = size_t(spread.w) * spread.h < SETTLE_PARALLEL_CELLS ? 1 : threads;
+  ParallelFor(bands, bandThreads, [&](int band) {
+    for (int y = top + band * BAND; y <= std::min(bottom, top + (band + 1) * BAND - 1); ++y) {
+      for (int x = left; x <= right; ++x) {
+        const size_t i = size_t(y) * w + x;
+        if (level.hole[i]) continue;
+        bool border = false;
+        for (int dy = -1; dy <= 1 && !border; ++dy) {
+          for (int dx = -1; dx <= 1 && !border; ++dx) {
+            const int nx = x + dx, ny = y + dy;
+            border = nx >= 0 && ny >= 0 && nx < w && ny < h && level.hole[size_t(ny) * w + nx];
+          }
         }
+        if (!border) continue;
+        float said[3];
+        Said(level, x, y, said);
+        if (said[0] < 0.f) continue;
+        const size_t s = size_t(y - top) * spread.w + (x - left);
+        spread.weight[s] = 1.f;
+        for (int k = 0; k < 3; ++k) spread.v[3 * s + k] = float((level.px[i] >> (8 * k)) & 0xFF) - said[k];
       }
-      if (!border) continue;
-      float said[3];
-      Said(level, x, y, said);
-      if (said[0] < 0.f) continue;
-      const size_t s = size_t(y - top) * spread.w + (x - left);
-      spread.weight[s] = 1.f;
-      for (int k = 0; k < 3; ++k) spread.v[3 * s + k] = float((level.px[i] >> (8 * k)) & 0xFF) - said[k];
     }
-  }
+  });
   spread.Fill(threads);
-  for (int y = top; y <= bottom; ++y) {
-    for (int x = left; x <= right; ++x) {
-      const size_t i = size_t(y) * w + x;
-      if (!level.hole[i]) continue;
-      const size_t s = size_t(y - top) * spread.w + (x - left);
-      uint32_t p = 0;
-      for (int k = 0; k < 3; ++k) {
-        const long value = std::lround(float((level.px[i] >> (8 * k)) & 0xFF) + spread.v[3 * s + k]);
-        p |= uint32_t(std::clamp(value, 0L, 255L)) << (8 * k);
+  ParallelFor(bands, bandThreads, [&](int band) {
+    for (int y = top + band * BAND; y <= std::min(bottom, top + (band + 1) * BAND - 1); ++y) {
+      for (int x = left; x <= right; ++x) {
+        const size_t i = size_t(y) * w + x;
+        if (!level.hole[i]) continue;
+        const size_t s = size_t(y - top) * spread.w + (x - left);
+        uint32_t p = 0;
+        for (int k = 0; k < 3; ++k) {
+          const long value = std::lround(float((level.px[i] >> (8 * k)) & 0xFF) + spread.v[3 * s + k]);
+          p |= uint32_t(std::clamp(value, 0L, 255L)) << (8 * k);
+        }
+        level.px[i] = p;
       }
-      level.px[i] = p;
     }
-  }
+  });
 }
 
 // Whether a pixel and its right (d 0) or lower (d 1) neighbour lie in the level, both known.
@@ -700,36 +725,38 @@ void KnitSeams(Level& level, unsigned threads) {
   std::vector<float> steps[2] = {std::vector<float>(size_t(bw) * bh * 3, 0.f),
                                  std::vector<float>(size_t(bw) * bh * 3, 0.f)};
   std::vector<float> f(size_t(bw) * bh * 3);
-  for (int y = top; y <= bottom; ++y) {
-    for (int x = left; x <= right; ++x) {
-      const size_t i = size_t(y) * w + x, c = size_t(y - top) * bw + (x - left);
-      for (int k = 0; k < 3; ++k) f[3 * c + k] = channel(i, k);
-      for (int d = 0; d < 2; ++d) {
-        const int nx = x + (d == 0), ny = y + (d == 1);
-        if (nx > right || ny > bottom) continue;
-        const size_t j = size_t(ny) * w + nx;
-        if (!level.hole[i] && !level.hole[j]) continue;
-        const long si = level.hole[i] ? source(i) : LONG_MIN, sj = level.hole[j] ? source(j) : LONG_MIN;
-        float* step = &steps[d][3 * c];
-        const bool seam = (si != LONG_MIN || sj != LONG_MIN) && si != sj;
-        if (!seam) {
-          for (int k = 0; k < 3; ++k) step[k] = channel(j, k) - channel(i, k);
-          continue;
-        }
-        int views = 0;
-        for (const long o : {si, sj}) {
-          // A pixel copied from the edge of its source patch: the step beyond it shows what lies
-          // next to the patch, which may be a hole or off the level.
-          if (o == LONG_MIN || !Known(level, long(i) + o, d)) continue;
-          ++views;
-          for (int k = 0; k < 3; ++k) step[k] += channel(size_t(long(j) + o), k) - channel(size_t(long(i) + o), k);
-        }
-        for (int k = 0; k < 3; ++k) step[k] = views ? step[k] / float(views) : channel(j, k) - channel(i, k);
-      }
-    }
-  }
   const int bands = (bh + BAND - 1) / BAND;
   if (size_t(bw) * bh < SETTLE_PARALLEL_CELLS) threads = 1;
+  ParallelFor(bands, threads, [&](int band) {
+    for (int y = top + band * BAND; y <= std::min(bottom, top + (band + 1) * BAND - 1); ++y) {
+      for (int x = left; x <= right; ++x) {
+        const size_t i = size_t(y) * w + x, c = size_t(y - top) * bw + (x - left);
+        for (int k = 0; k < 3; ++k) f[3 * c + k] = channel(i, k);
+        for (int d = 0; d < 2; ++d) {
+          const int nx = x + (d == 0), ny = y + (d == 1);
+          if (nx > right || ny > bottom) continue;
+          const size_t j = size_t(ny) * w + nx;
+          if (!level.hole[i] && !level.hole[j]) continue;
+          const long si = level.hole[i] ? source(i) : LONG_MIN, sj = level.hole[j] ? source(j) : LONG_MIN;
+          float* step = &steps[d][3 * c];
+          const bool seam = (si != LONG_MIN || sj != LONG_MIN) && si != sj;
+          if (!seam) {
+            for (int k = 0; k < 3; ++k) step[k] = channel(j, k) - channel(i, k);
+            continue;
+          }
+          int views = 0;
+          for (const long o : {si, sj}) {
+            // A pixel copied from the edge of its source patch: the step beyond it shows what lies
+            // next to the patch, which may be a hole or off the level.
+            if (o == LONG_MIN || !Known(level, long(i) + o, d)) continue;
+            ++views;
+            for (int k = 0; k < 3; ++k) step[k] += channel(size_t(long(j) + o), k) - channel(size_t(long(i) + o), k);
+          }
+          for (int k = 0; k < 3; ++k) step[k] = views ? step[k] / float(views) : channel(j, k) - channel(i, k);
+        }
+      }
+    }
+  });
   for (int sweep = 0; sweep < KNIT_SWEEPS; ++sweep) {
     for (int colour = 0; colour < 2; ++colour) {
       ParallelFor(bands, threads, [&](int band) {
@@ -755,15 +782,17 @@ void KnitSeams(Level& level, unsigned threads) {
       });
     }
   }
-  for (int y = top; y <= bottom; ++y) {
-    for (int x = left; x <= right; ++x) {
-      const size_t i = size_t(y) * w + x, c = size_t(y - top) * bw + (x - left);
-      if (!level.hole[i]) continue;
-      uint32_t p = 0;
-      for (int k = 0; k < 3; ++k) p |= uint32_t(std::clamp(std::lround(f[3 * c + k]), 0L, 255L)) << (8 * k);
-      level.px[i] = p;
+  ParallelFor(bands, threads, [&](int band) {
+    for (int y = top + band * BAND; y <= std::min(bottom, top + (band + 1) * BAND - 1); ++y) {
+      for (int x = left; x <= right; ++x) {
+        const size_t i = size_t(y) * w + x, c = size_t(y - top) * bw + (x - left);
+        if (!level.hole[i]) continue;
+        uint32_t p = 0;
+        for (int k = 0; k < 3; ++k) p |= uint32_t(std::clamp(std::lround(f[3 * c + k]), 0L, 255L)) << (8 * k);
+        level.px[i] = p;
+      }
     }
-  }
+  });
 }
 
 // The surface of each hole pixel from the boundary between the two surfaces, continued across the
