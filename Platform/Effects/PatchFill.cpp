@@ -151,32 +151,30 @@ void ForRows(int h, const Body& body) {
   ParallelFor((h + BAND - 1) / BAND, PoolThreads(), [&](int band) { body(band * BAND, std::min(h, (band + 1) * BAND)); });
 }
 
-// The sums of value(i) over the patch of each centre whose patch lies wholly in the w x h picture,
-// into out (0 for the other centres): a row's sums along it, then those of 2r + 1 rows.
-template <class Value>
-void PatchSums(int w, int h, int r, const Value& value, std::vector<int32_t>& out) {
-  out.assign(size_t(w) * h, 0);
+// Calls at(i, sum) for each centre i whose patch lies wholly in the w x h picture, with the sum of
+// value over its patch: a band of rows keeps the sums down its columns over 2r + 1 rows and runs
+// along them.
+template <class Value, class At>
+void ForPatchSums(int w, int h, int r, const Value& value, const At& at) {
   if (w <= 2 * r || h <= 2 * r) return;
-  std::vector<int32_t> along(size_t(w) * h);
   ForRows(h, [&](int y0, int y1) {
-    for (int y = y0; y < y1; ++y) {
-      const size_t row = size_t(y) * w;
-      int32_t sum = 0;
-      for (int x = 0; x < 2 * r; ++x) sum += value(row + x);
-      for (int x = r; x < w - r; ++x) {
-        sum += value(row + x + r);
-        along[row + x] = sum;
-        sum -= value(row + x - r);
-      }
+    const int first = std::max(y0, r), end = std::min(y1, h - r);
+    if (first >= end) return;
+    std::vector<int32_t> column(size_t(w), 0);
+    for (int y = first - r; y < first + r; ++y) {
+      for (int x = 0; x < w; ++x) column[size_t(x)] += value(size_t(y) * w + x);
     }
-  });
-  ForRows(h, [&](int y0, int y1) {
-    for (int y = std::max(y0, r); y < std::min(y1, h - r); ++y) {
-      int32_t* o = &out[size_t(y) * w];
-      for (int j = -r; j <= r; ++j) {
-        const int32_t* a = &along[size_t(y + j) * w];
-        for (int x = r; x < w - r; ++x) o[x] += a[x];
+    for (int y = first; y < end; ++y) {
+      const size_t below = size_t(y + r) * w, above = size_t(y - r) * w;
+      for (int x = 0; x < w; ++x) column[size_t(x)] += value(below + x);
+      int32_t sum = 0;
+      for (int x = 0; x < 2 * r; ++x) sum += column[size_t(x)];
+      for (int x = r; x < w - r; ++x) {
+        sum += column[size_t(x + r)];
+        at(size_t(y) * w + x, sum);
+        sum -= column[size_t(x - r)];
       }
+      for (int x = 0; x < w; ++x) column[size_t(x)] -= value(above + x);
     }
   });
 }
@@ -224,32 +222,28 @@ struct Level {
   void Classify(int radius) {
     r = radius;
     const size_t n = size_t(w) * h;
-    std::vector<int32_t> count;
-    PatchSums(w, h, r, [&](size_t i) { return int32_t(hole[i] ? 1 : 0); }, count);
     target.assign(n, 0);
     source.assign(n, 0);
-    std::vector<size_t> bandTargets(size_t(Bands()), 0), bandSources(size_t(Bands()), 0);
-    ForRows(h, [&](int y0, int y1) {
-      size_t& t = bandTargets[size_t(y0 / BAND)];
-      size_t& s = bandSources[size_t(y0 / BAND)];
-      for (int y = std::max(y0, r); y < std::min(y1, h - r); ++y) {
-        for (int x = r; x < w - r; ++x) {
-          const size_t i = size_t(y) * w + x;
-          if (count[i]) {
-            target[i] = 1;
-            ++t;
-          } else {
-            source[i] = 1;
-            ++s;
-          }
-        }
+    // Each band counts on its own cache line.
+    struct alignas(64) Count {
+      size_t targets = 0, sources = 0;
+    };
+    std::vector<Count> counts(static_cast<size_t>(Bands()));
+    ForPatchSums(w, h, r, [&](size_t i) { return int32_t(hole[i] ? 1 : 0); }, [&](size_t i, int32_t holes) {
+      Count& count = counts[i / size_t(w) / BAND];
+      if (holes) {
+        target[i] = 1;
+        ++count.targets;
+      } else {
+        source[i] = 1;
+        ++count.sources;
       }
     });
     sources = 0;
     targets = 0;
-    for (size_t b = 0; b < bandTargets.size(); ++b) {
-      targets += bandTargets[b];
-      sources += bandSources[b];
+    for (const Count& count : counts) {
+      targets += count.targets;
+      sources += count.sources;
     }
     match.assign(n, -1);
     dist.assign(n, INT_MAX);
@@ -297,7 +291,10 @@ struct Level {
   }
 
   // The patch sums of the grain, for every centre.
-  void SumGrain() { PatchSums(w, h, r, [&](size_t i) { return int32_t(grain[i]); }, grainSum); }
+  void SumGrain() {
+    grainSum.assign(px.size(), 0);
+    ForPatchSums(w, h, r, [&](size_t i) { return int32_t(grain[i]); }, [&](size_t i, int32_t sum) { grainSum[i] = sum; });
+  }
 
   // Distance weights: known pixels count KNOWN_WEIGHT times, hole pixels nearer than `reach` to a
   // known one once, the others not at all.
