@@ -754,26 +754,42 @@ void KnitSeams(Level& level, unsigned threads) {
       }
     }
   });
+  // The runs of hole pixels along each row, [from, to): the sweeps visit those alone.
+  std::vector<std::vector<std::pair<int, int>>> runs(static_cast<size_t>(bh));
+  ParallelFor(bands, threads, [&](int band) {
+    for (int by = band * BAND; by < std::min(bh, (band + 1) * BAND); ++by) {
+      const uint8_t* row = &level.hole[size_t(by + top) * w + left];
+      for (int bx = 0; bx < bw;) {
+        if (!row[bx]) {
+          ++bx;
+          continue;
+        }
+        const int from = bx;
+        while (bx < bw && row[bx]) ++bx;
+        runs[size_t(by)].emplace_back(from, bx);
+      }
+    }
+  });
   for (int sweep = 0; sweep < KNIT_SWEEPS; ++sweep) {
     for (int colour = 0; colour < 2; ++colour) {
       ParallelFor(bands, threads, [&](int band) {
         for (int by = band * BAND; by < std::min(bh, (band + 1) * BAND); ++by) {
-          for (int bx = (by + colour) % 2; bx < bw; bx += 2) {
-            const size_t i = size_t(by + top) * w + bx + left;
-            if (!level.hole[i]) continue;
-            const size_t c = size_t(by) * bw + bx;
-            float sum[3] = {0.f, 0.f, 0.f};
-            int n = 0;
-            auto add = [&](size_t other, const float* step, float sign) {
-              ++n;
-              for (int k = 0; k < 3; ++k) sum[k] += f[3 * other + k] - sign * step[k];
-            };
-            if (bx + 1 < bw) add(c + 1, &steps[0][3 * c], 1.f);
-            if (bx > 0) add(c - 1, &steps[0][3 * (c - 1)], -1.f);
-            if (by + 1 < bh) add(c + bw, &steps[1][3 * c], 1.f);
-            if (by > 0) add(c - bw, &steps[1][3 * (c - bw)], -1.f);
-            if (n == 0) continue;
-            for (int k = 0; k < 3; ++k) f[3 * c + k] += SETTLE_RELAXATION * (sum[k] / float(n) - f[3 * c + k]);
+          for (const auto& [from, to] : runs[size_t(by)]) {
+            for (int bx = from + (from + by + colour) % 2; bx < to; bx += 2) {
+              const size_t c = size_t(by) * bw + bx;
+              float sum[3] = {0.f, 0.f, 0.f};
+              int n = 0;
+              auto add = [&](size_t other, const float* step, float sign) {
+                ++n;
+                for (int k = 0; k < 3; ++k) sum[k] += f[3 * other + k] - sign * step[k];
+              };
+              if (bx + 1 < bw) add(c + 1, &steps[0][3 * c], 1.f);
+              if (bx > 0) add(c - 1, &steps[0][3 * (c - 1)], -1.f);
+              if (by + 1 < bh) add(c + bw, &steps[1][3 * c], 1.f);
+              if (by > 0) add(c - bw, &steps[1][3 * (c - bw)], -1.f);
+              if (n == 0) continue;
+              for (int k = 0; k < 3; ++k) f[3 * c + k] += SETTLE_RELAXATION * (sum[k] / float(n) - f[3 * c + k]);
+            }
           }
         }
       });
