@@ -381,14 +381,24 @@ Level Shrink(const Level& fine) {
   return coarse;
 }
 
+// The holes' bounding box grown by one pixel inside the level, edges inclusive; right < 0 when the
+// level has no hole.
+struct HoleBounds {
+  int left, top, right, bottom;
+};
+
+HoleBounds FindHoleBounds(const Level& level);
+
 // The chessboard distance of each pixel to a known one (0 for known pixels) into `d`; returns the
 // largest.
 int Depths(const Level& level, std::vector<int32_t>& d) {
   const int w = level.w, h = level.h;
   d.assign(size_t(w) * h, 0);
   const int32_t far = INT_MAX / 2;
-  for (int y = 0; y < h; ++y) {
-    for (int x = 0; x < w; ++x) {
+  // Known pixels keep 0: the passes cover the holes' bounds, where all the others lie.
+  const HoleBounds bounds = FindHoleBounds(level);
+  for (int y = bounds.top; y <= bounds.bottom; ++y) {
+    for (int x = bounds.left; x <= bounds.right; ++x) {
       const size_t i = size_t(y) * w + x;
       int32_t v = level.hole[i] ? far : 0;
       if (v) {
@@ -403,8 +413,8 @@ int Depths(const Level& level, std::vector<int32_t>& d) {
     }
   }
   int32_t thickest = 0;
-  for (int y = h - 1; y >= 0; --y) {
-    for (int x = w - 1; x >= 0; --x) {
+  for (int y = bounds.bottom; y >= bounds.top; --y) {
+    for (int x = bounds.right; x >= bounds.left; --x) {
       const size_t i = size_t(y) * w + x;
       int32_t v = d[i];
       if (v) {
@@ -604,12 +614,6 @@ struct Spread {
     });
     Settle(threads);
   }
-};
-
-// The holes' bounding box grown by one pixel inside the level, edges inclusive; right < 0 when the
-// level has no hole.
-struct HoleBounds {
-  int left, top, right, bottom;
 };
 
 HoleBounds FindHoleBounds(const Level& level) {
