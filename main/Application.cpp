@@ -32,10 +32,11 @@ const std::vector<std::string> MODULES = {"qt", "MenuActions", "Application", "T
 
 }  // namespace
 
-Application::Application(int& argc, char** argv) : App::Application(argc, argv) {
+Application::Application(int& argc, char** argv, const std::function<void()>& named)
+    : App::Application(argc, argv) {
   try {
     initCoreManager();
-    configure(argc, argv);
+    configure(argc, argv, named);
   } catch (...) {
     destructCoreManager();
     lookAndFeel_.reset();
@@ -60,10 +61,11 @@ void Application::initCoreManager() {
 
 void Application::destructCoreManager() { CoreManager::Instance().Uninitialize(); }
 
-void Application::configure(int argc, char** argv) {
+void Application::configure(int argc, char** argv, const std::function<void()>& named) {
   auto customization = std::make_shared<CustomizationGlimra>(argc, argv);
   customization->InitSettings();
   SetCustomizationManager(customization);
+  if (named) named();
 
   SetAppSettingsManager(std::make_shared<App::SettingsManager>(customization->GetAppSettingsName(), ORGANISATION));
   const std::string productPath = customization->GetProductSettingsPath();

@@ -7,6 +7,7 @@
 #include "Platform/AppShell/LookAndFeelManager.h"
 
 #include <exception>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -22,8 +23,9 @@ class Application : public App::Application {
   Q_OBJECT
 
  public:
-  // A failure of the set-up uninitialises the component manager and propagates.
-  Application(int& argc, char** argv);
+  // A failure of the set-up uninitialises the component manager and propagates. named runs as
+  // soon as the program's names, version and folders are known, before the rest of the set-up.
+  Application(int& argc, char** argv, const std::function<void()>& named = {});
   ~Application() override;
 
   static void initCoreManager();
@@ -44,7 +46,7 @@ class Application : public App::Application {
   void moreLanguagesClicked();
 
  protected:
-  void configure(int argc, char** argv);
+  void configure(int argc, char** argv, const std::function<void()>& named = {});
 
  private:
   void KeepPendingException(std::exception_ptr failure);

@@ -56,6 +56,7 @@ const App::ILinksManager& Links() {
 
 Mediator::Start::Start() = default;
 Mediator::Start::Start(Start&&) noexcept = default;
+Mediator::Start& Mediator::Start::operator=(Start&&) noexcept = default;
 Mediator::Start::~Start() = default;
 
 Mediator::Start Mediator::BeginStart(int argc, char** argv, const WorkspaceController::EngineFactory& factory) {

@@ -32,6 +32,7 @@ class Mediator : public QObject {
   struct Start {
     Start();
     Start(Start&&) noexcept;
+    Start& operator=(Start&&) noexcept;
     ~Start();
     std::unique_ptr<StatisticsEventHandler> statistics;
     // Goes before the handler it reports to.

@@ -24,9 +24,12 @@ constexpr int PLUGIN_LOAD_DELAY_MS = 1000;
 }  // namespace
 
 int Program::Run(int& argc, char** argv, const StartHook& started) {
+  // The command line's image loads while the rest of the application and the window are set up:
+  // its load needs only the component manager and the program's names and folders.
+  Mediator::Start start;
   std::unique_ptr<Application> application;
   try {
-    application = std::make_unique<Application>(argc, argv);
+    application = std::make_unique<Application>(argc, argv, [&] { start = Mediator::BeginStart(argc, argv); });
   } catch (...) {
     LOG(ERROR) << "The application could not be set up: " << boost::current_exception_diagnostic_information();
     return 1;
@@ -35,8 +38,6 @@ int Program::Run(int& argc, char** argv, const StartHook& started) {
 
   int code = 1;
   try {
-    // The command line's image loads while the window is built.
-    Mediator::Start start = Mediator::BeginStart(argc, argv);
     MainWindow mainWindow(nullptr, Qt::WindowFlags());
     Mediator mediator(argc, argv, mainWindow, std::move(start));
     ApplicationEventFilter eventFilter(nullptr, mediator);
