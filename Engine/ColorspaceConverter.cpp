@@ -1,10 +1,9 @@
 #include "Engine/ColorspaceConverter.h"
 
+#include "Platform/Bedrock/HugePageMemory.h"
 #include "Proc/Interfaces/IColorSpaceConverter.h"
 
 #include <glog/logging.h>
-
-#include <sys/mman.h>
 
 #include <algorithm>
 #include <atomic>
@@ -71,37 +70,18 @@ QImage ColorspaceConverter::FrameToImage(const Proc::DataVideoPtr& frame) {
 namespace {
 
 constexpr qsizetype BAND_PIXELS = 1 << 20;
-constexpr size_t HUGE_PAGE = size_t(2) << 20;
 
-struct Mapping {
-  void* address;
-  size_t length;
-};
+void Release(void* memory) { delete static_cast<Core::HugePageMemory*>(memory); }
 
-void Unmap(void* info) {
-  auto* mapping = static_cast<Mapping*>(info);
-  ::munmap(mapping->address, mapping->length);
-  delete mapping;
-}
-
-// A 32-bit picture in memory mapped on its own in huge pages where the system gives them: its
-// first touch then costs a fraction of the page faults. Under AddressSanitizer, or when the
-// mapping fails, an ordinary picture.
+// A 32-bit picture in huge pages where the system gives them, else an ordinary one.
 QImage MakeLargeRgb32(int width, int height) {
-#ifndef __SANITIZE_ADDRESS__
   const qsizetype stride = qsizetype(width) * 4;
-  const size_t length = size_t(stride) * size_t(height) + HUGE_PAGE;
-  void* address = ::mmap(nullptr, length, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-  if (address != MAP_FAILED) {
-    ::madvise(address, length, MADV_HUGEPAGE);
-    const uintptr_t at = reinterpret_cast<uintptr_t>(address);
-    uchar* bits = static_cast<uchar*>(address) + (HUGE_PAGE - at % HUGE_PAGE) % HUGE_PAGE;
-    auto* mapping = new Mapping{address, length};
-    QImage image(bits, width, height, stride, QImage::Format_RGB32, &Unmap, mapping);
+  auto* memory = new Core::HugePageMemory(size_t(stride) * size_t(height));
+  if (memory->Begin()) {
+    QImage image(memory->Begin(), width, height, stride, QImage::Format_RGB32, &Release, memory);
     if (!image.isNull()) return image;
-    Unmap(mapping);
   }
-#endif
+  delete memory;
   return QImage(width, height, QImage::Format_RGB32);
 }
 

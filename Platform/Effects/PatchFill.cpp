@@ -496,6 +496,16 @@ void SmoothFillBySurface(Level& level) {
   }
 }
 
+// Whether a hole pixel lies within reach (in both directions) of pixel (x, y).
+bool NearHole(const Level& level, int x, int y, int reach) {
+  for (int ny = std::max(0, y - reach); ny <= std::min(level.h - 1, y + reach); ++ny) {
+    for (int nx = std::max(0, x - reach); nx <= std::min(level.w - 1, x + reach); ++nx) {
+      if (level.hole[size_t(ny) * level.w + nx]) return true;
+    }
+  }
+  return false;
+}
+
 // What the matches of the target patches over pixel (x, y) say it is, channel by channel.
 void Said(const Level& level, int x, int y, float out[3]) {
   const int w = level.w, r = level.r;
@@ -647,7 +657,7 @@ HoleBounds FindHoleBounds(const Level& level) {
 // smoothest surface through those values (a blend in the gradient domain, with the fill's own
 // gradients kept). Tone and brightness then follow the border with no seam.
 void BlendIntoBorder(Level& level, unsigned threads) {
-  const int w = level.w, h = level.h;
+  const int w = level.w;
   const HoleBounds bounds = FindHoleBounds(level);
   if (bounds.right < 0) return;
   const int left = bounds.left, top = bounds.top, right = bounds.right, bottom = bounds.bottom;
@@ -663,14 +673,7 @@ void BlendIntoBorder(Level& level, unsigned threads) {
       for (int x = left; x <= right; ++x) {
         const size_t i = size_t(y) * w + x;
         if (level.hole[i]) continue;
-        bool border = false;
-        for (int dy = -1; dy <= 1 && !border; ++dy) {
-          for (int dx = -1; dx <= 1 && !border; ++dx) {
-            const int nx = x + dx, ny = y + dy;
-            border = nx >= 0 && ny >= 0 && nx < w && ny < h && level.hole[size_t(ny) * w + nx];
-          }
-        }
-        if (!border) continue;
+        if (!NearHole(level, x, y, 1)) continue;
         float said[3];
         Said(level, x, y, said);
         if (said[0] < 0.f) continue;
@@ -983,14 +986,7 @@ void FindSurfaces(Level& level) {
     for (int x = 0; x < w; ++x) {
       const size_t i = size_t(y) * w + x;
       if (level.hole[i]) continue;
-      bool near = false;
-      for (int dy = -2; dy <= 2 && !near; ++dy) {
-        for (int dx = -2; dx <= 2 && !near; ++dx) {
-          const int nx = x + dx, ny = y + dy;
-          near = nx >= 0 && ny >= 0 && nx < w && ny < h && level.hole[size_t(ny) * w + nx];
-        }
-      }
-      if (near) border.push_back(static_cast<int>(i));
+      if (NearHole(level, x, y, 2)) border.push_back(static_cast<int>(i));
     }
   }
   if (border.size() < 16) return;

@@ -1,14 +1,13 @@
 #include "Proc/Interfaces/IDataVideo.h"
 
 #include "Core/Interfaces/Exception.h"
+#include "Platform/Bedrock/HugePageMemory.h"
 #include "Platform/FileIo/DataFile.h"
 
 extern "C" {
 #include <libavutil/imgutils.h>
 #include <libavutil/pixdesc.h>
 }
-
-#include <sys/mman.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -62,15 +61,12 @@ uint32_t PlaneRows(const AVPixFmtDescriptor* desc, int plane, uint32_t height) {
   return static_cast<uint32_t>((uint64_t(height) + (uint64_t(1) << shift) - 1) >> shift);
 }
 
-// Pixel memory shared by a frame and its views: one zero-filled aligned allocation. A large one is
-// mapped on its own in huge pages where the system gives them, which spares most of the page
-// faults of its first touch; under AddressSanitizer it stays on the heap, where overruns are caught.
+// Pixel memory shared by a frame and its views: one zero-filled aligned allocation, a large one
+// in huge pages where it can be.
 class PixelBuffer {
  public:
-  explicit PixelBuffer(size_t size) : size_(size) {
-#ifndef __SANITIZE_ADDRESS__
-    if (size >= HUGE_PAGE_MIN_BYTES) MapLarge();
-#endif
+  explicit PixelBuffer(size_t size) : large_(size >= HUGE_PAGE_MIN_BYTES ? size : 0), size_(size) {
+    begin_ = large_.Begin();
     if (begin_) return;
     raw_ = std::calloc(size + PLANE_ALIGN, 1);
     if (raw_) {
@@ -78,12 +74,7 @@ class PixelBuffer {
       begin_ = static_cast<uint8_t*>(raw_) + ((PLANE_ALIGN - address % PLANE_ALIGN) % PLANE_ALIGN);
     }
   }
-  ~PixelBuffer() {
-    if (mapped_)
-      ::munmap(mapped_, mappedSize_);
-    else
-      std::free(raw_);
-  }
+  ~PixelBuffer() { std::free(raw_); }
   PixelBuffer(const PixelBuffer&) = delete;
   PixelBuffer& operator=(const PixelBuffer&) = delete;
 
@@ -92,24 +83,10 @@ class PixelBuffer {
   const uint8_t* End() const { return begin_ + size_; }
 
  private:
-  static constexpr size_t HUGE_PAGE = size_t(2) << 20;
   static constexpr size_t HUGE_PAGE_MIN_BYTES = size_t(8) << 20;
 
-  // Falls back to the heap when the mapping fails; the advice is only a hint.
-  void MapLarge() {
-    const size_t length = size_ + HUGE_PAGE;
-    void* mapped = ::mmap(nullptr, length, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-    if (mapped == MAP_FAILED) return;
-    mapped_ = mapped;
-    mappedSize_ = length;
-    ::madvise(mapped_, mappedSize_, MADV_HUGEPAGE);
-    const uintptr_t address = reinterpret_cast<uintptr_t>(mapped_);
-    begin_ = static_cast<uint8_t*>(mapped_) + ((HUGE_PAGE - address % HUGE_PAGE) % HUGE_PAGE);
-  }
-
+  Core::HugePageMemory large_;
   void* raw_ = nullptr;
-  void* mapped_ = nullptr;
-  size_t mappedSize_ = 0;
   uint8_t* begin_ = nullptr;
   size_t size_;
 };
