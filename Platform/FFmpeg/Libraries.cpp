@@ -1,6 +1,7 @@
 #include "Platform/FFmpeg/Libraries.h"
 
 #include "Core/Interfaces/Exception.h"
+#include "Platform/FFmpeg/Dependencies.h"
 
 extern "C" {
 #include <libavcodec/version.h>
@@ -15,6 +16,7 @@ extern "C" {
 #include <array>
 #include <atomic>
 #include <mutex>
+#include <set>
 #include <thread>
 
 namespace Zentor {
@@ -70,10 +72,12 @@ void Load() {
   if (state.loaded.load(std::memory_order_acquire)) return;
   std::lock_guard<std::mutex> lock(state.mutex);
   if (state.loaded.load(std::memory_order_relaxed)) return;
+  const std::vector<std::string> folders = {SystemFolder()};
+  std::set<std::string> seen = LoadedNames();
   for (size_t i = 0; i < LIBRARY_COUNT; ++i) {
     if (state.handles[i]) continue;
-    // Local: FFmpeg's names never interpose for anything else the process loads.
-    state.handles[i] = dlopen(state.files[i].c_str(), RTLD_NOW | RTLD_LOCAL);
+    seen.insert(state.files[i]);
+    state.handles[i] = OpenAfterDependencies(state.files[i], folders, seen);
     if (!state.handles[i]) {
       const char* error = dlerror();
       ZENTOR_THROW_DESC(Exception, "Cannot load FFmpeg's library " + state.files[i] + ": " +
