@@ -103,6 +103,40 @@ TEST(ColorSpaceConverter, DecoderFormatsReachTheWorkingFormats) {
   for (int b = 0; b < 3; ++b) EXPECT_NEAR(Pixel(*rgb, 3, 3, 3)[b], 128, 2);
 }
 
+TEST(ColorSpaceConverter, YuvPlanesKeepTheirRangeAndChromaSiting) {
+  const auto yuv = [](AVPixelFormat format, uint32_t w, uint32_t h, int cw, int ch, uint8_t y, uint8_t cb,
+                      const std::vector<uint8_t>& crRow) {
+    DataVideoPtr frame = DataVideoFF::Create(format, w, h);
+    for (uint32_t r = 0; r < h; ++r)
+      for (uint32_t x = 0; x < w; ++x) Pixel(*frame, x, r, 1, 0)[0] = y;
+    for (int r = 0; r < ch; ++r)
+      for (int x = 0; x < cw; ++x) {
+        Pixel(*frame, x, r, 1, 1)[0] = cb;
+        Pixel(*frame, x, r, 1, 2)[0] = crRow[std::min<size_t>(x, crRow.size() - 1)];
+      }
+    return Convert(frame, {AV_PIX_FMT_RGB24}, false);
+  };
+  const auto rgb = [](const DataVideoPtr& f, uint32_t x, uint32_t y) {
+    const uint8_t* p = Pixel(*f, x, y, 3);
+    return std::vector<int>(p, p + 3);
+  };
+  // Full-range red on an odd size: the last column and row are converted too.
+  DataVideoPtr red = yuv(AV_PIX_FMT_YUVJ420P, 5, 3, 3, 2, 76, 85, {255});
+  for (const auto& at : {std::pair<int, int>{0, 0}, {4, 2}, {3, 1}}) {
+    const std::vector<int> p = rgb(red, at.first, at.second);
+    EXPECT_NEAR(p[0], 254, 1);
+    EXPECT_LE(p[1], 1);
+    EXPECT_LE(p[2], 1);
+  }
+  // Studio range: 16 is black and 235 white.
+  EXPECT_EQ(rgb(yuv(AV_PIX_FMT_YUV420P, 4, 4, 2, 2, 235, 128, {128}), 1, 1), (std::vector<int>{255, 255, 255}));
+  EXPECT_EQ(rgb(yuv(AV_PIX_FMT_YUV420P, 4, 4, 2, 2, 16, 128, {128}), 3, 3), (std::vector<int>{0, 0, 0}));
+  // Halved chroma sits between two luma pixels: each takes its nearer sample 3:1.
+  DataVideoPtr edge = yuv(AV_PIX_FMT_YUVJ422P, 4, 1, 2, 1, 128, 128, {128, 200});
+  const int expected[] = {128, 153, 204, 229};
+  for (uint32_t x = 0; x < 4; ++x) EXPECT_NEAR(rgb(edge, x, 0)[0], expected[x], 1) << x;
+}
+
 TEST(ColorSpaceConverter, RefusesForeignSettingsAndEmptyLists) {
   OneInputEffectPtr converter = MakeOne(IColorSpaceConverter::CLASS_ID);
   EXPECT_THROW(converter->SetSettings(Core::Property("ColorSpaceConverterX")), EffectException);
