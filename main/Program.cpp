@@ -2,6 +2,7 @@
 
 #include "Core/Interfaces/Exception.h"
 #include "Platform/ComponentHub/CoreManager.h"
+#include "Platform/FFmpeg/Libraries.h"
 #include "UI/MainWindow.h"
 #include "main/Application.h"
 #include "main/ApplicationEventFilter.h"
@@ -24,6 +25,8 @@ constexpr int PLUGIN_LOAD_DELAY_MS = 1000;
 }  // namespace
 
 int Program::Run(int& argc, char** argv, const StartHook& started) {
+  // The picture's decoders load beside the application's set-up; the load needs them first.
+  FFmpeg::LoadInBackground();
   // The command line's image loads while the rest of the application and the window are set up:
   // its load needs only the component manager and the program's names and folders.
   Mediator::Start start;

@@ -6,6 +6,8 @@ PACKAGES=(
   libboost-thread-dev libboost-system-dev libboost-filesystem-dev libboost-program-options-dev
   libgoogle-glog-dev libgtest-dev libgmock-dev
   libavutil-dev libavcodec-dev libavformat-dev libswscale-dev
+  # FFmpeg's libraries themselves, which the framework opens at run time.
+  libavutil57 libavcodec59 libavformat59 libswscale6
   libopencv-dev libexiv2-dev zlib1g-dev
   qt6-base-dev qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools qt6-translations-l10n libgl-dev
   libxcb1-dev xvfb xauth xdotool x11-apps desktop-file-utils python3

@@ -2,3 +2,6 @@
 #pragma once
 
 #define ZENTOR_API __attribute__((visibility("default")))
+
+// Kept out of the library's dynamic symbol table.
+#define ZENTOR_LOCAL __attribute__((visibility("hidden")))

@@ -4,12 +4,14 @@
 #include "support/ProgramTestSupport.h"
 
 #include "Core/Interfaces/Exception.h"
+#include "Platform/FFmpeg/Libraries.h"
 #include "UI/MainWindow.h"
 #include "main/Application.h"
 #include "main/ApplicationEventFilter.h"
 #include "main/Mediator.h"
 #include "main/Program.h"
 
+#include <QImage>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -29,6 +31,7 @@ namespace {
 using namespace Zentor::Glimra;
 
 const char* const ROLE_VARIABLE = "GLIMRA_TEST_PROGRAM_ROLE";
+const char* const FILE_VARIABLE = "GLIMRA_TEST_PROGRAM_FILE";
 
 void ReportDestruction(QObject* object, const char* name) {
   QObject::connect(object, &QObject::destroyed, [name] { std::cout << "destroyed=" << name << std::endl; });
@@ -47,6 +50,7 @@ void Started(Application& application, MainWindow& window, Mediator& mediator, A
       QCoreApplication::quit();
       return int(QMessageBox::Ok);
     });
+  } else if (role == "no-ffmpeg") {  // its open fails before this; the hook set before the run answers
   } else if (role == "zentor") {
     QTimer::singleShot(0, &application, [] { ZENTOR_THROW_DESC(Zentor::Exception, "engine failure"); });
   } else if (role == "standard") {
@@ -63,7 +67,19 @@ const bool childRegistered = TestSupport::RegisterChild("program", [] {
   static char name[] = "glimra";
   static char help[] = "--help";
   static char* argv[] = {name, help, nullptr};
-  static int argc = std::string(std::getenv(ROLE_VARIABLE)) == "help" ? 2 : 1;
+  const std::string role = std::getenv(ROLE_VARIABLE);
+  static int argc = role == "help" ? 2 : 1;
+  if (role == "no-ffmpeg") {
+    FLAGS_minloglevel = google::GLOG_INFO;  // the open's failure is a warning
+    Zentor::FFmpeg::SetFileName(Zentor::FFmpeg::Library::Format, "libavformat.so.missing");
+    argv[1] = std::getenv(FILE_VARIABLE);
+    argc = 2;
+    Zentor::App::AlertBox::SetExecHook([](Zentor::App::AlertBox& alert) {
+      std::cout << "alert=" << alert.text().toStdString() << std::endl;
+      QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+      return int(QMessageBox::Ok);
+    });
+  }
   const int code = Program::Run(argc, argv, &Started);
   std::cout << "code=" << code << std::endl;
   return code;
@@ -76,11 +92,12 @@ struct ChildRun {
   QStringList errorLines;  // glog's ERROR lines
 };
 
-ChildRun RunProgram(const char* role, const QString& resources = {}) {
+ChildRun RunProgram(const char* role, const QString& resources = {}, const QString& file = {}) {
   QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
   environment.insert(QStringLiteral("GLIMRA_TEST_CHILD"), QStringLiteral("program"));
   environment.insert(QLatin1String(ROLE_VARIABLE), QLatin1String(role));
   if (!resources.isEmpty()) environment.insert(QStringLiteral("GLIMRA_RESOURCES_DIR"), resources);
+  if (!file.isEmpty()) environment.insert(QLatin1String(FILE_VARIABLE), file);
   QProcess child;
   child.setProcessEnvironment(environment);
   child.start(QCoreApplication::applicationFilePath(), {});
@@ -126,6 +143,20 @@ TEST(ProgramTest, FailedApplicationSetUpEndsWithOne) {
   EXPECT_EQ(run.exitCode, 1);
   EXPECT_EQ(run.errorLines.size(), 1);
   EXPECT_FALSE(run.out.contains(QLatin1String("destroyed=window"))) << "no window was built";
+}
+
+TEST(ProgramTest, PhotoWithoutFFmpegShowsTheOpenErrorNamingTheMissingLibrary) {
+  QTemporaryDir folder;
+  const QString photo = folder.filePath(QStringLiteral("photo.jpg"));
+  QImage image(64, 48, QImage::Format_RGB32);
+  image.fill(Qt::darkGreen);
+  ASSERT_TRUE(image.save(photo, "JPG"));
+  const ChildRun run = RunProgram("no-ffmpeg", {}, photo);
+  EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+  EXPECT_EQ(run.out, QStringLiteral("alert=<b>Could not open the file 'photo.jpg'.</b><br>The image is corrupted or in "
+                                    "an unsupported file format.\ncode=0\n"));
+  EXPECT_TRUE(run.err.contains(QLatin1String("Cannot load FFmpeg's library libavformat.so.missing")))
+      << run.err.toStdString();
 }
 
 }  // namespace
