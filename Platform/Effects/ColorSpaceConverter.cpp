@@ -2,6 +2,7 @@
 
 #include "Platform/Effects/ParallelRows.h"
 #include "Platform/Effects/PixelLayout.h"
+#include "Platform/Effects/YuvRows.h"
 
 extern "C" {
 #include <libavutil/frame.h>
@@ -62,105 +63,27 @@ bool IsPlainYuv8(AVPixelFormat format) {
   return true;
 }
 
-// One chroma line at a luma position, scaled by 4: the two nearest lines weighted 3:1 for
-// chroma sited between luma lines (JPEG's siting), edges repeated.
-void ChromaLine(const uint8_t* plane, int lineSize, int lines, int width, uint32_t y, bool halved, int* out) {
-  if (!halved) {
-    const uint8_t* row = plane + size_t(y) * lineSize;
-    for (int x = 0; x < width; ++x) out[x] = 4 * row[x];
-    return;
-  }
-  const int near = int(y >> 1);
-  const int far = std::clamp(y & 1 ? near + 1 : near - 1, 0, lines - 1);
-  const uint8_t* a = plane + size_t(near) * lineSize;
-  const uint8_t* b = plane + size_t(far) * lineSize;
-  for (int x = 0; x < width; ++x) out[x] = 3 * a[x] + b[x];
-}
-
-// Chroma of a luma line to full width, scaled by 16 and less its middle: luma pixels 2i and
-// 2i+1 lie a quarter of a chroma sample either side of sample i.
-void WidenChroma(const int* line, int width, uint32_t fullWidth, bool halved, int* out) {
-  constexpr int MIDDLE = 128 * 16;
-  if (!halved) {
-    for (uint32_t x = 0; x < fullWidth; ++x) out[x] = 4 * line[x] - MIDDLE;
-    return;
-  }
-  const int last = width - 1;
-  for (int i = 0; i < width; ++i) {
-    out[2 * i] = 3 * line[i] + line[std::max(i - 1, 0)] - MIDDLE;
-    if (uint32_t(2 * i + 1) < fullWidth) out[2 * i + 1] = 3 * line[i] + line[std::min(i + 1, last)] - MIDDLE;
-  }
-}
-
-// BT.601 in 16 fractional bits, for chroma scaled by 16.
-struct YuvCoefficients {
-  int yMul, yOffset, rCr, gCb, gCr, bCb;
-};
-
-YuvCoefficients MakeCoefficients(bool fullRange) {
-  const double yScale = fullRange ? 1.0 : 255.0 / 219.0;
-  const double cScale = (fullRange ? 1.0 : 255.0 / 224.0) / 16.0;
-  const auto fixed = [](double v) { return int(v * 65536.0 + (v < 0 ? -0.5 : 0.5)); };
-  return {fixed(yScale),           fullRange ? 0 : 16,          fixed(1.402 * cScale),
-          fixed(-0.344136 * cScale), fixed(-0.714136 * cScale), fixed(1.772 * cScale)};
-}
-
-uint8_t Clamped(int value) { return uint8_t(std::clamp(value >> 16, 0, 255)); }
-
-// The common RGB24 target with its layout known to the compiler, then every other packed one.
-void StoreRgb24(const uint8_t* luma, const int* u, const int* v, uint32_t width, const YuvCoefficients& k,
-                uint8_t* t) {
-  for (uint32_t x = 0; x < width; ++x, t += 3) {
-    const int base = (luma[x] - k.yOffset) * k.yMul + (1 << 15);
-    t[0] = Clamped(base + k.rCr * v[x]);
-    t[1] = Clamped(base + k.gCb * u[x] + k.gCr * v[x]);
-    t[2] = Clamped(base + k.bCb * u[x]);
-  }
-}
-
-void StorePacked(const uint8_t* luma, const int* u, const int* v, uint32_t width, const YuvCoefficients& k,
-                 const PackedLayout& to, uint8_t* t) {
-  for (uint32_t x = 0; x < width; ++x, t += to.bpp) {
-    const int base = (luma[x] - k.yOffset) * k.yMul + (1 << 15);
-    t[to.r] = Clamped(base + k.rCr * v[x]);
-    t[to.g] = Clamped(base + k.gCb * u[x] + k.gCr * v[x]);
-    t[to.b] = Clamped(base + k.bCb * u[x]);
-    if (to.a >= 0) t[to.a] = 255;
-    if (to.pad >= 0) t[to.pad] = 255;
-  }
-}
-
 // Full range for the JPEG formats and studio range otherwise, as libswscale reads them.
 void YuvToRgb(const IDataVideo& source, bool fullRange, IDataVideo& target, const PackedLayout& to) {
   const AVPixFmtDescriptor* desc = av_pix_fmt_desc_get(source.GetPixelFormat());
-  const bool halvedW = desc->log2_chroma_w == 1;
-  const bool halvedH = desc->log2_chroma_h == 1;
-  const uint32_t width = source.GetWidth();
-  const uint32_t height = source.GetHeight();
-  const int chromaW = int((width + (halvedW ? 1 : 0)) >> (halvedW ? 1 : 0));
-  const int chromaH = int((height + (halvedH ? 1 : 0)) >> (halvedH ? 1 : 0));
-  const YuvCoefficients k = MakeCoefficients(fullRange);
-  const bool rgb24 = to.bpp == 3 && to.r == 0 && to.g == 1 && to.b == 2;
   const Picture& sp = source.GetPicture();
+  YuvPlanes planes{};
+  for (int i = 0; i < 3; ++i) {
+    planes.data[i] = sp.data[i];
+    planes.lineSize[i] = sp.linesize[i];
+  }
+  planes.width = source.GetWidth();
+  planes.height = source.GetHeight();
+  planes.halvedW = desc->log2_chroma_w == 1;
+  planes.halvedH = desc->log2_chroma_h == 1;
+  planes.chromaW = int((planes.width + (planes.halvedW ? 1 : 0)) >> (planes.halvedW ? 1 : 0));
+  planes.chromaH = int((planes.height + (planes.halvedH ? 1 : 0)) >> (planes.halvedH ? 1 : 0));
+  const YuvCoefficients k = MakeYuvCoefficients(fullRange);
   Picture& tp = target.GetPicture();
-  ParallelRows(height, uint64_t(width) * height * to.bpp, [&](uint32_t y) {
+  ParallelRows(planes.height, uint64_t(planes.width) * planes.height * to.bpp, [&](uint32_t y) {
     thread_local std::vector<int> scratch;
-    scratch.resize(2 * (size_t(chromaW) + width));
-    int* lineCb = scratch.data();
-    int* lineCr = lineCb + chromaW;
-    int* u = lineCr + chromaW;
-    int* v = u + width;
-    ChromaLine(sp.data[1], sp.linesize[1], chromaH, chromaW, y, halvedH, lineCb);
-    ChromaLine(sp.data[2], sp.linesize[2], chromaH, chromaW, y, halvedH, lineCr);
-    WidenChroma(lineCb, chromaW, width, halvedW, u);
-    WidenChroma(lineCr, chromaW, width, halvedW, v);
-    const uint8_t* luma = sp.data[0] + size_t(y) * sp.linesize[0];
-    uint8_t* row = tp.data[0] + size_t(y) * tp.linesize[0];
-    if (rgb24) {
-      StoreRgb24(luma, u, v, width, k, row);
-    } else {
-      StorePacked(luma, u, v, width, k, to, row);
-    }
+    scratch.resize(2 * (size_t(planes.chromaW) + planes.width));
+    ConvertYuvLine(planes, y, k, to, scratch.data(), tp.data[0] + size_t(y) * tp.linesize[0]);
   });
 }
 
