@@ -1158,16 +1158,22 @@ class Filler {
     }
     for (size_t l = levels.size(); l-- > 0;) {
       Level& level = levels[l];
+      if (l + 1 == levels.size()) {
+        // The two smooth fills are independent (one writes the grain, the other the colours) and
+        // each runs on one thread: side by side.
+        ParallelFor(level.grain.empty() ? 1 : 2, threads_, [&](int task) {
+          if (task == 0) {
+            SmoothFill(level);
+          } else {
+            SmoothGrain(level);
+          }
+        });
+      }
       if (!level.grain.empty()) {
-        if (l + 1 == levels.size()) {
-          SmoothGrain(level);
-        } else {
-          EnlargeGrain(levels[l + 1], level);
-        }
+        if (l + 1 != levels.size()) EnlargeGrain(levels[l + 1], level);
         level.SumGrain();
       }
       if (l + 1 == levels.size()) {
-        SmoothFill(level);
         SmoothFillBySurface(level);
         ForBands(level, [&](int y0, int y1) { RandomMatches(level, l, y0, y1); });
       } else {

@@ -24,7 +24,7 @@ class WorkerPool {
   WorkerPool& operator=(const WorkerPool&) = delete;
 
   unsigned Threads() const { return static_cast<unsigned>(workers_.size()) + 1; }
-  // True while a Run is under way: a task that asks for parallel work gets none of the pool's.
+  // True while a Run is under way: a task that asks for parallel work gets none.
   bool Running() const { return running_; }
 
   // The pool of the fill under way on the calling thread, if any: set for as long as an Active
@@ -81,8 +81,13 @@ void ParallelFor(int tasks, unsigned threads, const Task& task) {
     for (int i = 0; i < tasks; ++i) task(i);
     return;
   }
-  if (WorkerPool* pool = WorkerPool::Current(); pool && !pool->Running()) {
-    pool->Run(tasks, task);
+  if (WorkerPool* pool = WorkerPool::Current()) {
+    // Within one of the pool's tasks the pool's threads are taken: more would only crowd them.
+    if (pool->Running()) {
+      for (int i = 0; i < tasks; ++i) task(i);
+    } else {
+      pool->Run(tasks, task);
+    }
     return;
   }
   std::atomic<int> next{0};
