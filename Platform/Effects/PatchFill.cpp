@@ -10,9 +10,11 @@
 #include <emmintrin.h>
 
 #include <algorithm>
+#include <atomic>
 #include <climits>
 #include <cmath>
 #include <cstring>
+#include <thread>
 
 namespace Zentor {
 namespace Proc {
@@ -149,6 +151,55 @@ unsigned PoolThreads() {
 template <class Body>
 void ForRows(int h, const Body& body) {
   ParallelFor((h + BAND - 1) / BAND, PoolThreads(), [&](int band) { body(band * BAND, std::min(h, (band + 1) * BAND)); });
+}
+
+// Runs relax(band, phase) for every band and every phase in [0, phases) with the result of running
+// the phases one after the other over all bands, for a relaxation whose phase reads, beyond its own
+// band, only the other chessboard colour's cells of the bands next to it (the last phase's). Each
+// thread takes a run of bands of about equal cost(band) through all the phases and waits only for
+// the bands beside its own, not for all at every phase.
+template <class Cost, class Relax>
+void ForPhases(int bands, int phases, unsigned threads, const Cost& cost, const Relax& relax) {
+  WorkerPool* pool = WorkerPool::Current();
+  const int runs = pool && !pool->Running() ? std::min({int(threads), int(pool->Threads()), bands}) : 1;
+  // Fewer phases than runs could leave a run unstarted while the others wait for it.
+  if (runs < 2 || phases <= runs) {
+    for (int phase = 0; phase < phases; ++phase) ParallelFor(bands, threads, [&](int band) { relax(band, phase); });
+    return;
+  }
+  std::vector<double> before(size_t(bands) + 1, 0.0);
+  for (int band = 0; band < bands; ++band) before[size_t(band) + 1] = before[size_t(band)] + double(cost(band));
+  std::vector<int> first(size_t(runs) + 1, bands);
+  first[0] = 0;
+  for (int run = 1, band = 0; run < runs; ++run) {
+    while (band < bands && before[size_t(band)] < before[size_t(bands)] * run / runs) ++band;
+    first[size_t(run)] = band;
+  }
+  struct alignas(64) Progress {
+    std::atomic<int> phases{0};
+  };
+  std::vector<Progress> done(static_cast<size_t>(bands));
+  auto await = [&](int band, int phase) {
+    if (band < 0 || band >= bands) return;
+    for (int spins = 0; done[size_t(band)].phases.load(std::memory_order_acquire) < phase; ++spins) {
+      if (spins < 256) {
+        _mm_pause();
+      } else {
+        std::this_thread::yield();
+      }
+    }
+  };
+  pool->Run(runs, [&](int run) {
+    const int from = first[size_t(run)], to = first[size_t(run) + 1];
+    for (int phase = 0; phase < phases; ++phase) {
+      for (int band = from; band < to; ++band) {
+        if (band == from) await(band - 1, phase);
+        if (band + 1 == to) await(band + 1, phase);
+        relax(band, phase);
+        done[size_t(band)].phases.store(phase + 1, std::memory_order_release);
+      }
+    }
+  });
 }
 
 // Calls at(i, sum) for each centre i whose patch lies wholly in the w x h picture, with the sum of
@@ -537,13 +588,9 @@ struct Spread {
   void Settle(unsigned threads) {
     const int bands = (h + BAND - 1) / BAND;
     if (size_t(w) * h < SETTLE_PARALLEL_CELLS) threads = 1;
-    for (int sweep = 0; sweep < SETTLE_SWEEPS; ++sweep) {
-      for (int colour = 0; colour < 2; ++colour) {
-        ParallelFor(bands, threads, [&](int band) {
-          for (int y = band * BAND; y < std::min(h, (band + 1) * BAND); ++y) SettleRow(y, colour);
-        });
-      }
-    }
+    ForPhases(bands, 2 * SETTLE_SWEEPS, threads, [](int) { return 1; }, [&](int band, int phase) {
+      for (int y = band * BAND; y < std::min(h, (band + 1) * BAND); ++y) SettleRow(y, phase % 2);
+    });
   }
 
   void SettleRow(int y, int colour) {
@@ -777,31 +824,34 @@ void KnitSeams(Level& level, unsigned threads) {
       }
     }
   });
-  for (int sweep = 0; sweep < KNIT_SWEEPS; ++sweep) {
-    for (int colour = 0; colour < 2; ++colour) {
-      ParallelFor(bands, threads, [&](int band) {
-        for (int by = band * BAND; by < std::min(bh, (band + 1) * BAND); ++by) {
-          for (const auto& [from, to] : runs[size_t(by)]) {
-            for (int bx = from + (from + by + colour) % 2; bx < to; bx += 2) {
-              const size_t c = size_t(by) * bw + bx;
-              float sum[3] = {0.f, 0.f, 0.f};
-              int n = 0;
-              auto add = [&](size_t other, const float* step, float sign) {
-                ++n;
-                for (int k = 0; k < 3; ++k) sum[k] += f[3 * other + k] - sign * step[k];
-              };
-              if (bx + 1 < bw) add(c + 1, &steps[0][3 * c], 1.f);
-              if (bx > 0) add(c - 1, &steps[0][3 * (c - 1)], -1.f);
-              if (by + 1 < bh) add(c + bw, &steps[1][3 * c], 1.f);
-              if (by > 0) add(c - bw, &steps[1][3 * (c - bw)], -1.f);
-              if (n == 0) continue;
-              for (int k = 0; k < 3; ++k) f[3 * c + k] += SETTLE_RELAXATION * (sum[k] / float(n) - f[3 * c + k]);
-            }
-          }
-        }
-      });
+  auto holeCells = [&](int band) {
+    size_t cells = 0;
+    for (int by = band * BAND; by < std::min(bh, (band + 1) * BAND); ++by) {
+      for (const auto& [from, to] : runs[size_t(by)]) cells += size_t(to - from);
     }
-  }
+    return cells;
+  };
+  ForPhases(bands, 2 * KNIT_SWEEPS, threads, holeCells, [&](int band, int phase) {
+    for (int by = band * BAND; by < std::min(bh, (band + 1) * BAND); ++by) {
+      for (const auto& [from, to] : runs[size_t(by)]) {
+        for (int bx = from + (from + by + phase) % 2; bx < to; bx += 2) {
+          const size_t c = size_t(by) * bw + bx;
+          float sum[3] = {0.f, 0.f, 0.f};
+          int n = 0;
+          auto add = [&](size_t other, const float* step, float sign) {
+            ++n;
+            for (int k = 0; k < 3; ++k) sum[k] += f[3 * other + k] - sign * step[k];
+          };
+          if (bx + 1 < bw) add(c + 1, &steps[0][3 * c], 1.f);
+          if (bx > 0) add(c - 1, &steps[0][3 * (c - 1)], -1.f);
+          if (by + 1 < bh) add(c + bw, &steps[1][3 * c], 1.f);
+          if (by > 0) add(c - bw, &steps[1][3 * (c - bw)], -1.f);
+          if (n == 0) continue;
+          for (int k = 0; k < 3; ++k) f[3 * c + k] += SETTLE_RELAXATION * (sum[k] / float(n) - f[3 * c + k]);
+        }
+      }
+    }
+  });
   ParallelFor(bands, threads, [&](int band) {
     for (int y = top + band * BAND; y <= std::min(bottom, top + (band + 1) * BAND - 1); ++y) {
       for (int x = left; x <= right; ++x) {
