@@ -8,6 +8,7 @@
 #include <opencv2/photo.hpp>
 
 #include <emmintrin.h>
+#include <xmmintrin.h>
 
 #include <algorithm>
 #include <atomic>
@@ -774,9 +775,10 @@ void KnitSeams(Level& level, unsigned threads) {
     return level.target[i] && level.match[i] >= 0 ? long(level.match[i]) - long(i) : LONG_MIN;
   };
   // steps[d][3 * cell + k]: the wanted value of the right (d 0) or lower (d 1) neighbour less the cell's.
-  std::vector<float> steps[2] = {std::vector<float>(size_t(bw) * bh * 3, 0.f),
-                                 std::vector<float>(size_t(bw) * bh * 3, 0.f)};
-  std::vector<float> f(size_t(bw) * bh * 3);
+  // One float more than the cells hold: the sweeps load a cell's three with a fourth beside them.
+  std::vector<float> steps[2] = {std::vector<float>(size_t(bw) * bh * 3 + 1, 0.f),
+                                 std::vector<float>(size_t(bw) * bh * 3 + 1, 0.f)};
+  std::vector<float> f(size_t(bw) * bh * 3 + 1);
   const int bands = (bh + BAND - 1) / BAND;
   if (size_t(bw) * bh < SETTLE_PARALLEL_CELLS) threads = 1;
   ParallelFor(bands, threads, [&](int band) {
@@ -836,19 +838,27 @@ void KnitSeams(Level& level, unsigned threads) {
     for (int by = band * BAND; by < std::min(bh, (band + 1) * BAND); ++by) {
       for (const auto& [from, to] : runs[size_t(by)]) {
         for (int bx = from + (from + by + phase) % 2; bx < to; bx += 2) {
+          // The three channels at once, each with the same operations in the same order as alone.
           const size_t c = size_t(by) * bw + bx;
-          float sum[3] = {0.f, 0.f, 0.f};
+          __m128 sum = _mm_setzero_ps();
           int n = 0;
           auto add = [&](size_t other, const float* step, float sign) {
             ++n;
-            for (int k = 0; k < 3; ++k) sum[k] += f[3 * other + k] - sign * step[k];
+            const __m128 term = _mm_mul_ps(_mm_set1_ps(sign), _mm_loadu_ps(step));
+            sum = _mm_add_ps(sum, _mm_sub_ps(_mm_loadu_ps(&f[3 * other]), term));
           };
           if (bx + 1 < bw) add(c + 1, &steps[0][3 * c], 1.f);
           if (bx > 0) add(c - 1, &steps[0][3 * (c - 1)], -1.f);
           if (by + 1 < bh) add(c + bw, &steps[1][3 * c], 1.f);
           if (by > 0) add(c - bw, &steps[1][3 * (c - bw)], -1.f);
           if (n == 0) continue;
-          for (int k = 0; k < 3; ++k) f[3 * c + k] += SETTLE_RELAXATION * (sum[k] / float(n) - f[3 * c + k]);
+          float* cell = &f[3 * c];
+          const __m128 old = _mm_loadu_ps(cell);
+          const __m128 now = _mm_add_ps(
+              old, _mm_mul_ps(_mm_set1_ps(SETTLE_RELAXATION), _mm_sub_ps(_mm_div_ps(sum, _mm_set1_ps(float(n))), old)));
+          // The fourth lane is the next cell's: only the three are stored.
+          _mm_storel_pi(reinterpret_cast<__m64*>(cell), now);
+          _mm_store_ss(cell + 2, _mm_movehl_ps(now, now));
         }
       }
     }
