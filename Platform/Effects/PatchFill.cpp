@@ -275,8 +275,16 @@ struct Level {
   void Classify(int radius) {
     r = radius;
     const size_t n = size_t(w) * h;
-    target.assign(n, 0);
-    source.assign(n, 0);
+    // Whole-level buffers: each is filled on a thread of its own.
+    ParallelFor(5, PoolThreads(), [&](int buffer) {
+      switch (buffer) {
+        case 0: target.assign(n, 0); break;
+        case 1: source.assign(n, 0); break;
+        case 2: match.assign(n, -1); break;
+        case 3: dist.assign(n, INT_MAX); break;
+        default: weight.assign(n, 0.f); break;
+      }
+    });
     // Each band counts on its own cache line.
     struct alignas(64) Count {
       size_t targets = 0, sources = 0;
@@ -298,9 +306,6 @@ struct Level {
       targets += count.targets;
       sources += count.sources;
     }
-    match.assign(n, -1);
-    dist.assign(n, INT_MAX);
-    weight.assign(n, 0.f);
   }
 
   int PatchDistance(int centre, int candidate, int limit) const {
