@@ -8,11 +8,14 @@
 #include <opencv2/photo.hpp>
 
 #include <emmintrin.h>
+#include <xmmintrin.h>
 
 #include <algorithm>
+#include <atomic>
 #include <climits>
 #include <cmath>
 #include <cstring>
+#include <thread>
 
 namespace Zentor {
 namespace Proc {
@@ -151,6 +154,56 @@ void ForRows(int h, const Body& body) {
   ParallelFor((h + BAND - 1) / BAND, PoolThreads(), [&](int band) { body(band * BAND, std::min(h, (band + 1) * BAND)); });
 }
 
+// Runs relax(band, phase) for every band and every phase in [0, phases) with the result of running
+// the phases one after the other over all bands, for steps whose phase reads, beyond its own band,
+// only what the bands next to it wrote in the phase before (as a chessboard colour's sweep reads the
+// other colour's cells), and writes nothing they read in theirs. Each thread takes a run of bands
+// of about equal cost(band) through all the phases and waits only for the bands beside its own, not
+// for all at every phase.
+template <class Cost, class Relax>
+void ForPhases(int bands, int phases, unsigned threads, const Cost& cost, const Relax& relax) {
+  WorkerPool* pool = WorkerPool::Current();
+  // No more runs than threads: a run waited for always has one.
+  const int runs = pool && !pool->Running() ? std::min({int(threads), int(pool->Threads()), bands}) : 1;
+  if (runs < 2) {
+    for (int phase = 0; phase < phases; ++phase) ParallelFor(bands, threads, [&](int band) { relax(band, phase); });
+    return;
+  }
+  std::vector<double> before(size_t(bands) + 1, 0.0);
+  for (int band = 0; band < bands; ++band) before[size_t(band) + 1] = before[size_t(band)] + double(cost(band));
+  std::vector<int> first(size_t(runs) + 1, bands);
+  first[0] = 0;
+  for (int run = 1, band = 0; run < runs; ++run) {
+    while (band < bands && before[size_t(band)] < before[size_t(bands)] * run / runs) ++band;
+    first[size_t(run)] = band;
+  }
+  struct alignas(64) Progress {
+    std::atomic<int> phases{0};
+  };
+  std::vector<Progress> done(static_cast<size_t>(bands));
+  auto await = [&](int band, int phase) {
+    if (band < 0 || band >= bands) return;
+    for (int spins = 0; done[size_t(band)].phases.load(std::memory_order_acquire) < phase; ++spins) {
+      if (spins < 256) {
+        _mm_pause();
+      } else {
+        std::this_thread::yield();
+      }
+    }
+  };
+  pool->Run(runs, [&](int run) {
+    const int from = first[size_t(run)], to = first[size_t(run) + 1];
+    for (int phase = 0; phase < phases; ++phase) {
+      for (int band = from; band < to; ++band) {
+        if (band == from) await(band - 1, phase);
+        if (band + 1 == to) await(band + 1, phase);
+        relax(band, phase);
+        done[size_t(band)].phases.store(phase + 1, std::memory_order_release);
+      }
+    }
+  });
+}
+
 // Calls at(i, sum) for each centre i whose patch lies wholly in the w x h picture, with the sum of
 // value over its patch: a band of rows keeps the sums down its columns over 2r + 1 rows and runs
 // along them.
@@ -222,8 +275,16 @@ struct Level {
   void Classify(int radius) {
     r = radius;
     const size_t n = size_t(w) * h;
-    target.assign(n, 0);
-    source.assign(n, 0);
+    // Whole-level buffers: each is filled on a thread of its own.
+    ParallelFor(5, PoolThreads(), [&](int buffer) {
+      switch (buffer) {
+        case 0: target.assign(n, 0); break;
+        case 1: source.assign(n, 0); break;
+        case 2: match.assign(n, -1); break;
+        case 3: dist.assign(n, INT_MAX); break;
+        default: weight.assign(n, 0.f); break;
+      }
+    });
     // Each band counts on its own cache line.
     struct alignas(64) Count {
       size_t targets = 0, sources = 0;
@@ -245,9 +306,6 @@ struct Level {
       targets += count.targets;
       sources += count.sources;
     }
-    match.assign(n, -1);
-    dist.assign(n, INT_MAX);
-    weight.assign(n, 0.f);
   }
 
   int PatchDistance(int centre, int candidate, int limit) const {
@@ -537,13 +595,9 @@ struct Spread {
   void Settle(unsigned threads) {
     const int bands = (h + BAND - 1) / BAND;
     if (size_t(w) * h < SETTLE_PARALLEL_CELLS) threads = 1;
-    for (int sweep = 0; sweep < SETTLE_SWEEPS; ++sweep) {
-      for (int colour = 0; colour < 2; ++colour) {
-        ParallelFor(bands, threads, [&](int band) {
-          for (int y = band * BAND; y < std::min(h, (band + 1) * BAND); ++y) SettleRow(y, colour);
-        });
-      }
-    }
+    ForPhases(bands, 2 * SETTLE_SWEEPS, threads, [](int) { return 1; }, [&](int band, int phase) {
+      for (int y = band * BAND; y < std::min(h, (band + 1) * BAND); ++y) SettleRow(y, phase % 2);
+    });
   }
 
   void SettleRow(int y, int colour) {
@@ -726,9 +780,10 @@ void KnitSeams(Level& level, unsigned threads) {
     return level.target[i] && level.match[i] >= 0 ? long(level.match[i]) - long(i) : LONG_MIN;
   };
   // steps[d][3 * cell + k]: the wanted value of the right (d 0) or lower (d 1) neighbour less the cell's.
-  std::vector<float> steps[2] = {std::vector<float>(size_t(bw) * bh * 3, 0.f),
-                                 std::vector<float>(size_t(bw) * bh * 3, 0.f)};
-  std::vector<float> f(size_t(bw) * bh * 3);
+  // One float more than the cells hold: the sweeps load a cell's three with a fourth beside them.
+  std::vector<float> steps[2] = {std::vector<float>(size_t(bw) * bh * 3 + 1, 0.f),
+                                 std::vector<float>(size_t(bw) * bh * 3 + 1, 0.f)};
+  std::vector<float> f(size_t(bw) * bh * 3 + 1);
   const int bands = (bh + BAND - 1) / BAND;
   if (size_t(bw) * bh < SETTLE_PARALLEL_CELLS) threads = 1;
   ParallelFor(bands, threads, [&](int band) {
@@ -777,31 +832,42 @@ void KnitSeams(Level& level, unsigned threads) {
       }
     }
   });
-  for (int sweep = 0; sweep < KNIT_SWEEPS; ++sweep) {
-    for (int colour = 0; colour < 2; ++colour) {
-      ParallelFor(bands, threads, [&](int band) {
-        for (int by = band * BAND; by < std::min(bh, (band + 1) * BAND); ++by) {
-          for (const auto& [from, to] : runs[size_t(by)]) {
-            for (int bx = from + (from + by + colour) % 2; bx < to; bx += 2) {
-              const size_t c = size_t(by) * bw + bx;
-              float sum[3] = {0.f, 0.f, 0.f};
-              int n = 0;
-              auto add = [&](size_t other, const float* step, float sign) {
-                ++n;
-                for (int k = 0; k < 3; ++k) sum[k] += f[3 * other + k] - sign * step[k];
-              };
-              if (bx + 1 < bw) add(c + 1, &steps[0][3 * c], 1.f);
-              if (bx > 0) add(c - 1, &steps[0][3 * (c - 1)], -1.f);
-              if (by + 1 < bh) add(c + bw, &steps[1][3 * c], 1.f);
-              if (by > 0) add(c - bw, &steps[1][3 * (c - bw)], -1.f);
-              if (n == 0) continue;
-              for (int k = 0; k < 3; ++k) f[3 * c + k] += SETTLE_RELAXATION * (sum[k] / float(n) - f[3 * c + k]);
-            }
-          }
-        }
-      });
+  auto holeCells = [&](int band) {
+    size_t cells = 0;
+    for (int by = band * BAND; by < std::min(bh, (band + 1) * BAND); ++by) {
+      for (const auto& [from, to] : runs[size_t(by)]) cells += size_t(to - from);
     }
-  }
+    return cells;
+  };
+  ForPhases(bands, 2 * KNIT_SWEEPS, threads, holeCells, [&](int band, int phase) {
+    for (int by = band * BAND; by < std::min(bh, (band + 1) * BAND); ++by) {
+      for (const auto& [from, to] : runs[size_t(by)]) {
+        for (int bx = from + (from + by + phase) % 2; bx < to; bx += 2) {
+          // The three channels at once, each with the same operations in the same order as alone.
+          const size_t c = size_t(by) * bw + bx;
+          __m128 sum = _mm_setzero_ps();
+          int n = 0;
+          auto add = [&](size_t other, const float* step, float sign) {
+            ++n;
+            const __m128 term = _mm_mul_ps(_mm_set1_ps(sign), _mm_loadu_ps(step));
+            sum = _mm_add_ps(sum, _mm_sub_ps(_mm_loadu_ps(&f[3 * other]), term));
+          };
+          if (bx + 1 < bw) add(c + 1, &steps[0][3 * c], 1.f);
+          if (bx > 0) add(c - 1, &steps[0][3 * (c - 1)], -1.f);
+          if (by + 1 < bh) add(c + bw, &steps[1][3 * c], 1.f);
+          if (by > 0) add(c - bw, &steps[1][3 * (c - bw)], -1.f);
+          if (n == 0) continue;
+          float* cell = &f[3 * c];
+          const __m128 old = _mm_loadu_ps(cell);
+          const __m128 now = _mm_add_ps(
+              old, _mm_mul_ps(_mm_set1_ps(SETTLE_RELAXATION), _mm_sub_ps(_mm_div_ps(sum, _mm_set1_ps(float(n))), old)));
+          // The fourth lane is the next cell's: only the three are stored.
+          _mm_storel_pi(reinterpret_cast<__m64*>(cell), now);
+          _mm_store_ss(cell + 2, _mm_movehl_ps(now, now));
+        }
+      }
+    }
+  });
   ParallelFor(bands, threads, [&](int band) {
     for (int y = top + band * BAND; y <= std::min(bottom, top + (band + 1) * BAND - 1); ++y) {
       for (int x = left; x <= right; ++x) {
@@ -1158,16 +1224,22 @@ class Filler {
     }
     for (size_t l = levels.size(); l-- > 0;) {
       Level& level = levels[l];
+      if (l + 1 == levels.size()) {
+        // The two smooth fills are independent (one writes the grain, the other the colours) and
+        // each runs on one thread: side by side.
+        ParallelFor(level.grain.empty() ? 1 : 2, threads_, [&](int task) {
+          if (task == 0) {
+            SmoothFill(level);
+          } else {
+            SmoothGrain(level);
+          }
+        });
+      }
       if (!level.grain.empty()) {
-        if (l + 1 == levels.size()) {
-          SmoothGrain(level);
-        } else {
-          EnlargeGrain(levels[l + 1], level);
-        }
+        if (l + 1 != levels.size()) EnlargeGrain(levels[l + 1], level);
         level.SumGrain();
       }
       if (l + 1 == levels.size()) {
-        SmoothFill(level);
         SmoothFillBySurface(level);
         ForBands(level, [&](int y0, int y1) { RandomMatches(level, l, y0, y1); });
       } else {
@@ -1189,7 +1261,18 @@ class Filler {
         level.Trust(l + 1 == levels.size() && round + 2 < rounds ? 1 + (round + 1) * growth : INT_MAX);
         ForBands(level, [&](int y0, int y1) { Remeasure(level, y0, y1); });
         const int passes = Passes(l);
-        for (int pass = 0; pass < passes; ++pass) {
+        if (l > 0) {
+          // A band's pass reads the matches of the rows next to it: bands of one parity search
+          // while those of the other do not, the parities taking turns.
+          ForPhases(level.Bands(), 2 * passes, threads_, [&](int band) { return TargetsOf(level, band); },
+                    [&](int band, int phase) {
+                      if (band % 2 != phase % 2) return;
+                      const int pass = phase / 2;
+                      const uint64_t seed = SEED ^ (uint64_t(l) << 56) ^ (uint64_t(round) << 48) ^ (uint64_t(pass) << 44);
+                      Search(level, seed, (round + pass) % 2 == 0, band * BAND, std::min(level.h, (band + 1) * BAND));
+                    });
+        }
+        for (int pass = 0; pass < passes && l == 0; ++pass) {
           const uint64_t seed = SEED ^ (uint64_t(l) << 56) ^ (uint64_t(round) << 48) ^ (uint64_t(pass) << 44);
           const bool forward = (round + pass) % 2 == 0;
           // Neighbouring bands never run together: a band reads the matches of the rows next to it.
@@ -1240,6 +1323,11 @@ class Filler {
   template <class Body>
   void ForBands(const Level& level, const Body& body) {
     ParallelFor(level.Bands(), threads_, [&](int band) { body(band * BAND, std::min(level.h, (band + 1) * BAND)); });
+  }
+
+  static size_t TargetsOf(const Level& level, int band) {
+    const auto from = level.target.begin() + long(band) * BAND * level.w;
+    return size_t(std::count(from, from + long(std::min(level.h - band * BAND, BAND)) * level.w, uint8_t(1)));
   }
 
   static void RandomMatches(Level& level, size_t l, int y0, int y1) {

@@ -26,27 +26,40 @@ WorkerPool::~WorkerPool() {
   for (std::thread& t : workers_) t.join();
 }
 
-void WorkerPool::Start(int tasks, void (*call)(const void*, int), const void* task) {
+unsigned WorkerPool::Start(int tasks, void (*call)(const void*, int), const void* task) {
+  unsigned generation;
   {
     std::lock_guard<std::mutex> lock(mutex_);
     call_ = call;
     task_ = task;
     tasks_ = tasks;
-    next_.store(0, std::memory_order_relaxed);
-    busy_ = static_cast<unsigned>(workers_.size());
-    ++generation_;
+    generation = ++generation_;
+    left_.store(tasks, std::memory_order_relaxed);
+    claim_.store(uint64_t(generation) << 32, std::memory_order_relaxed);
     running_ = true;
   }
   wake_.notify_all();
+  return generation;
 }
 
-void WorkerPool::Work() {
-  for (int i; (i = next_.fetch_add(1, std::memory_order_relaxed)) < tasks_;) call_(task_, i);
+void WorkerPool::Work(unsigned generation, void (*call)(const void*, int), const void* task, int tasks) {
+  for (;;) {
+    uint64_t claim = claim_.load(std::memory_order_relaxed);
+    do {
+      if (claim >> 32 != generation || int(uint32_t(claim)) >= tasks) return;
+    } while (!claim_.compare_exchange_weak(claim, claim + 1, std::memory_order_relaxed));
+    call(task, int(uint32_t(claim)));
+    if (left_.fetch_sub(1, std::memory_order_acq_rel) == 1) {
+      // Under the lock, so that the caller cannot miss the call between its look and its wait.
+      { std::lock_guard<std::mutex> lock(mutex_); }
+      done_.notify_one();
+    }
+  }
 }
 
 void WorkerPool::Finish() {
   std::unique_lock<std::mutex> lock(mutex_);
-  done_.wait(lock, [this] { return busy_ == 0; });
+  done_.wait(lock, [this] { return left_.load(std::memory_order_acquire) == 0; });
   running_ = false;
 }
 
@@ -57,10 +70,12 @@ void WorkerPool::Loop() {
     wake_.wait(lock, [&] { return stop_ || generation_ != seen; });
     if (stop_) return;
     seen = generation_;
+    void (*const call)(const void*, int) = call_;
+    const void* const task = task_;
+    const int tasks = tasks_;
     lock.unlock();
-    Work();
+    Work(seen, call, task, tasks);
     lock.lock();
-    if (--busy_ == 0) done_.notify_one();
   }
 }
 

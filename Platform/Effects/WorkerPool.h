@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstdint>
 #include <condition_variable>
 #include <mutex>
 #include <system_error>
@@ -23,7 +24,7 @@ class WorkerPool {
   WorkerPool& operator=(const WorkerPool&) = delete;
 
   unsigned Threads() const { return static_cast<unsigned>(workers_.size()) + 1; }
-  // True while a Run is under way: a task that asks for parallel work gets none of the pool's.
+  // True while a Run is under way: a task that asks for parallel work gets none.
   bool Running() const { return running_; }
 
   // The pool of the fill under way on the calling thread, if any: set for as long as an Active
@@ -38,17 +39,19 @@ class WorkerPool {
   };
 
   // Runs task(i) once for every i in [0, tasks), on the helpers and the calling thread, and
-  // returns when all have run. Which thread runs which i is left to chance.
+  // returns when all have run. Which thread runs which i is left to chance; a helper that wakes
+  // late is not waited for once the others have run all the tasks.
   template <class Task>
   void Run(int tasks, const Task& task) {
-    Start(tasks, [](const void* t, int i) { (*static_cast<const Task*>(t))(i); }, &task);
-    Work();
+    using Call = void (*)(const void*, int);
+    const Call call = [](const void* t, int i) { (*static_cast<const Task*>(t))(i); };
+    Work(Start(tasks, call, &task), call, &task, tasks);
     Finish();
   }
 
  private:
-  void Start(int tasks, void (*call)(const void*, int), const void* task);
-  void Work();
+  unsigned Start(int tasks, void (*call)(const void*, int), const void* task);
+  void Work(unsigned generation, void (*call)(const void*, int), const void* task, int tasks);
   void Finish();
   void Loop();
 
@@ -59,9 +62,11 @@ class WorkerPool {
   void (*call_)(const void*, int) = nullptr;
   const void* task_ = nullptr;
   int tasks_ = 0;
-  std::atomic<int> next_{0};
   unsigned generation_ = 0;
-  unsigned busy_ = 0;
+  // The run's generation (high half) and its next task (low half): a helper still looking for work
+  // of an earlier run takes none of this one's.
+  std::atomic<uint64_t> claim_{0};
+  std::atomic<int> left_{0};  // tasks of the run not finished yet
   bool stop_ = false;
   bool running_ = false;
   static thread_local WorkerPool* current_;
@@ -76,8 +81,13 @@ void ParallelFor(int tasks, unsigned threads, const Task& task) {
     for (int i = 0; i < tasks; ++i) task(i);
     return;
   }
-  if (WorkerPool* pool = WorkerPool::Current(); pool && !pool->Running()) {
-    pool->Run(tasks, task);
+  if (WorkerPool* pool = WorkerPool::Current()) {
+    // Within one of the pool's tasks the pool's threads are taken: more would only crowd them.
+    if (pool->Running()) {
+      for (int i = 0; i < tasks; ++i) task(i);
+    } else {
+      pool->Run(tasks, task);
+    }
     return;
   }
   std::atomic<int> next{0};
