@@ -155,17 +155,16 @@ void ForRows(int h, const Body& body) {
 }
 
 // Runs relax(band, phase) for every band and every phase in [0, phases) with the result of running
-// the phases one after the other over all bands, for steps whose phase reads, beyond its own band,
-// only what the bands next to it wrote in the phase before (as a chessboard colour's sweep reads the
-// other colour's cells), and writes nothing they read in theirs. Each thread takes a run of bands
-// of about equal cost(band) through all the phases and waits only for the bands beside its own, not
-// for all at every phase.
+// the phases one after the other over all bands, for a relaxation whose phase reads, beyond its own
+// band, only the other chessboard colour's cells of the bands next to it (the last phase's). Each
+// thread takes a run of bands of about equal cost(band) through all the phases and waits only for
+// the bands beside its own, not for all at every phase.
 template <class Cost, class Relax>
 void ForPhases(int bands, int phases, unsigned threads, const Cost& cost, const Relax& relax) {
   WorkerPool* pool = WorkerPool::Current();
-  // No more runs than threads: a run waited for always has one.
   const int runs = pool && !pool->Running() ? std::min({int(threads), int(pool->Threads()), bands}) : 1;
-  if (runs < 2) {
+  // Fewer phases than runs could leave a run unstarted while the others wait for it.
+  if (runs < 2 || phases <= runs) {
     for (int phase = 0; phase < phases; ++phase) ParallelFor(bands, threads, [&](int band) { relax(band, phase); });
     return;
   }
@@ -1261,18 +1260,7 @@ class Filler {
         level.Trust(l + 1 == levels.size() && round + 2 < rounds ? 1 + (round + 1) * growth : INT_MAX);
         ForBands(level, [&](int y0, int y1) { Remeasure(level, y0, y1); });
         const int passes = Passes(l);
-        if (l > 0) {
-          // A band's pass reads the matches of the rows next to it: bands of one parity search
-          // while those of the other do not, the parities taking turns.
-          ForPhases(level.Bands(), 2 * passes, threads_, [&](int band) { return TargetsOf(level, band); },
-                    [&](int band, int phase) {
-                      if (band % 2 != phase % 2) return;
-                      const int pass = phase / 2;
-                      const uint64_t seed = SEED ^ (uint64_t(l) << 56) ^ (uint64_t(round) << 48) ^ (uint64_t(pass) << 44);
-                      Search(level, seed, (round + pass) % 2 == 0, band * BAND, std::min(level.h, (band + 1) * BAND));
-                    });
-        }
-        for (int pass = 0; pass < passes && l == 0; ++pass) {
+        for (int pass = 0; pass < passes; ++pass) {
           const uint64_t seed = SEED ^ (uint64_t(l) << 56) ^ (uint64_t(round) << 48) ^ (uint64_t(pass) << 44);
           const bool forward = (round + pass) % 2 == 0;
           // Neighbouring bands never run together: a band reads the matches of the rows next to it.
@@ -1323,11 +1311,6 @@ class Filler {
   template <class Body>
   void ForBands(const Level& level, const Body& body) {
     ParallelFor(level.Bands(), threads_, [&](int band) { body(band * BAND, std::min(level.h, (band + 1) * BAND)); });
-  }
-
-  static size_t TargetsOf(const Level& level, int band) {
-    const auto from = level.target.begin() + long(band) * BAND * level.w;
-    return size_t(std::count(from, from + long(std::min(level.h - band * BAND, BAND)) * level.w, uint8_t(1)));
   }
 
   static void RandomMatches(Level& level, size_t l, int y0, int y1) {
