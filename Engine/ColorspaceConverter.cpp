@@ -86,22 +86,14 @@ QImage MakeLargeRgb32(int width, int height) {
 }
 
 // The 32-bit picture of a large RGB24 one, converted in bands on several threads (one thread
-// takes about 45 ms for 24 megapixels), into reuse when it has the size and no other holder; a
-// null image for a small or other picture.
-QImage ConvertLargeRgb888(const QImage& image, QImage* reuse) {
-  // Let go of at once when it does not fit: two large pictures at once would double the memory.
-  QImage out = reuse ? std::exchange(*reuse, QImage()) : QImage();
+// takes about 45 ms for 24 megapixels); a null image for a small or other picture.
+QImage ConvertLargeRgb888(const QImage& image) {
   const int width = image.width();
   const int height = image.height();
   const qsizetype pixels = qsizetype(width) * height;
   const int threads = int(std::min<qsizetype>(std::max(1u, std::thread::hardware_concurrency()), pixels / BAND_PIXELS));
   if (image.format() != QImage::Format_RGB888 || threads < 2) return QImage();
-  // A fresh picture of this size costs about as much again as the conversion: the system
-  // clears every page of it on first touch.
-  if (!out.isDetached() || out.size() != image.size() || out.format() != QImage::Format_RGB32) {
-    out = QImage();
-    out = MakeLargeRgb32(width, height);
-  }
+  QImage out = MakeLargeRgb32(width, height);
   if (out.isNull()) return QImage();
   const int rowsPerBand = int(std::max<qsizetype>(1, BAND_PIXELS / width));
   // Rows are found from the start address: the non-const scan line accessor is not thread-safe.
@@ -131,16 +123,11 @@ QImage ConvertLargeRgb888(const QImage& image, QImage* reuse) {
 
 }  // namespace
 
-QPixmap ColorspaceConverter::FrameToPixmap(const Proc::DataVideoPtr& frame, QImage* reuse) {
+QPixmap ColorspaceConverter::FrameToPixmap(const Proc::DataVideoPtr& frame) {
   const QImage image = FrameToImage(frame);
   if (image.isNull()) return QPixmap();
-  QImage converted = ConvertLargeRgb888(image, reuse);
-  if (!converted.isNull()) {
-    if (!reuse) return QPixmap::fromImage(std::move(converted));
-    // The pixmap shares the memory where it can: it is in the display's own format.
-    *reuse = std::move(converted);
-    return QPixmap::fromImage(*reuse);
-  }
+  QImage converted = ConvertLargeRgb888(image);
+  if (!converted.isNull()) return QPixmap::fromImage(std::move(converted));
   // A pixmap in the display's own format keeps the image's memory, which is the frame's; only
   // then is a copy needed, every other format is converted into memory of the pixmap's own.
   QPixmap pixmap = QPixmap::fromImage(image);

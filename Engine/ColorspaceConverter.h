@@ -26,10 +26,8 @@ class ColorspaceConverter {
   // format not in the table or a line size too short for the width gives a null image and one
   // ERROR log line.
   static QImage FrameToImage(const Proc::DataVideoPtr& frame);
-  // A picture owning its pixels: the frame may be changed or released afterwards. With reuse, a
-  // large picture is converted into reuse's memory when it fits and nothing else holds it (the
-  // caller lets go of the earlier pixmap first), and reuse keeps the converted picture.
-  static QPixmap FrameToPixmap(const Proc::DataVideoPtr& frame, QImage* reuse = nullptr);
+  // A picture owning its pixels: the frame may be changed or released afterwards.
+  static QPixmap FrameToPixmap(const Proc::DataVideoPtr& frame);
 
  private:
   static const std::map<int, QImage::Format> s_colorspaceMapping;

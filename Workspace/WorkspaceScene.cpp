@@ -3,6 +3,7 @@
 #include "Engine/ColorspaceConverter.h"
 #include "Engine/DrawerCoordinate.h"
 #include "Engine/ErrorPath.h"
+#include "Workspace/FrameItem.h"
 
 #include <QCoreApplication>
 #include <QEvent>
@@ -22,7 +23,9 @@ WorkspaceScene::WorkspaceScene(IGlimraDrawer& drawer, QObject* parent)
   // Items come and go with every stroke step and are never looked up by position.
   setItemIndexMethod(QGraphicsScene::NoIndex);
   const Proc::DataVideoPtr frame = drawer.GetVideo();
-  pixmapItem_ = addPixmap(ColorspaceConverter::FrameToPixmap(frame, &shown_));
+  picture_ = new FrameItem;
+  addItem(picture_);
+  picture_->SetFrame(frame);
   shownFormat_ = frameFormat_ = FormatOf(frame);
   if (frame) setSceneRect(0, 0, frame->GetWidth(), frame->GetHeight());
 }
@@ -106,10 +109,7 @@ void WorkspaceScene::RemoveAllPatches() {
   if (!frame) return;
   for (QGraphicsItem* patch : patches_) delete patch;
   patches_.clear();
-  // The old picture goes first: two full-size pictures at once would double the program's share
-  // of the memory for a moment.
-  pixmapItem_->setPixmap(QPixmap());
-  pixmapItem_->setPixmap(ColorspaceConverter::FrameToPixmap(frame, &shown_));
+  picture_->SetFrame(frame);
   shownFormat_ = FormatOf(frame);
   maxPatchArea_ = std::max(maxPatchArea_, patchArea_);
   maxPatchCount_ = std::max(maxPatchCount_, patchCount_);
@@ -147,7 +147,7 @@ void WorkspaceScene::Rebuild() {
     frameFormat_ = shownFormat_;
     setSceneRect(0, 0, frameFormat_[1], frameFormat_[2]);
     const QList<QGraphicsView*> shown = views();
-    if (!shown.isEmpty()) shown.first()->centerOn(pixmapItem_);
+    if (!shown.isEmpty()) shown.first()->centerOn(picture_);
   } catch (...) {
     ErrorPath::ReportCurrent();
   }

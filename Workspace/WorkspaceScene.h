@@ -1,6 +1,6 @@
 // The picture being edited, with the patches of the running stroke laid over it so that a stroke
-// shows at once without converting the whole picture; mouse strokes become the drawer's painting
-// calls, and every drawer event rebuilds the picture from the engine.
+// shows at once without asking the engine for the whole picture; mouse strokes become the drawer's
+// painting calls, and every drawer event rebuilds the picture from the engine.
 #pragma once
 
 #include "Engine/DrawerEventHandlerUI.h"
@@ -8,19 +8,19 @@
 
 #include <QEvent>
 #include <QGraphicsScene>
-#include <QImage>
 
 #include <array>
 #include <cstdint>
 #include <vector>
 
 class QGraphicsItem;
-class QGraphicsPixmapItem;
 class QGraphicsSceneDragDropEvent;
 class QGraphicsSceneMouseEvent;
 
 namespace Zentor {
 namespace Glimra {
+
+class FrameItem;
 
 // GUI thread only.
 class WorkspaceScene : public QGraphicsScene, public virtual DrawerEventHandlerUI {
@@ -60,12 +60,9 @@ class WorkspaceScene : public QGraphicsScene, public virtual DrawerEventHandlerU
   void Rebuild();
 
   IGlimraDrawer& drawer_;
-  // The shown picture's format; the scene keeps only the picture's converted copy, not the frame.
   FrameFormat shownFormat_;
-  QGraphicsPixmapItem* pixmapItem_;
-  // The memory of a large picture, shared with the shown pixmap: the next picture of its size is
-  // converted into it.
-  QImage shown_;
+  // Shows the frame itself: no copy of a large picture is made to show it.
+  FrameItem* picture_;
   std::vector<QGraphicsItem*> patches_;
   uint64_t patchArea_ = 0;
   uint64_t patchCount_ = 0;

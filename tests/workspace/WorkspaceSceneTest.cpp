@@ -8,6 +8,7 @@
 
 #include <QGraphicsSceneMouseEvent>
 #include <QGraphicsView>
+#include <QPainter>
 #include <QScrollBar>
 #include <QTest>
 
@@ -131,6 +132,40 @@ TEST_F(WorkspaceSceneTest, DrawerEventsRebuildAndRecentreOnlyWhenTheSizeChanges)
   ON_CALL(fake_, GetVideo()).WillByDefault(Return(Frame(50, 40)));
   alone.HandleEvent();
   EXPECT_TRUE(TestSupport::WaitFor([&] { return alone.sceneRect() == QRectF(0, 0, 50, 40); }));
+}
+
+TEST_F(WorkspaceSceneTest, ThePictureHoldsTheShownFrameOnlyAndShowsAnyShownFormat) {
+  const auto rendered = [&] {
+    QImage out(scene_->sceneRect().size().toSize(), QImage::Format_RGB32);
+    out.fill(Qt::black);
+    QPainter painter(&out);
+    scene_->render(&painter, QRectF(), QRectF(), Qt::KeepAspectRatio);
+    return out;
+  };
+  Zentor::Proc::DataVideoPtr red = Zentor::Proc::DataVideoFF::Create(AV_PIX_FMT_RGB24, 40, 30);
+  for (uint32_t y = 0; y < 30; ++y) {
+    uint8_t* row = red->GetPicture().data[0] + ptrdiff_t(y) * red->GetPicture().linesize[0];
+    for (int x = 0; x < 40; ++x) row[x * 3] = 255;
+  }
+  ON_CALL(fake_, GetVideo()).WillByDefault(Return(red));
+  scene_->HandleEvent();
+  ASSERT_TRUE(TestSupport::WaitFor([&] { return scene_->sceneRect() == QRectF(0, 0, 40, 30); }));
+  // The engine has let go of the frame: the scene's reference keeps its pixels.
+  testing::Mock::VerifyAndClear(&fake_);
+  EXPECT_EQ(red->GetRefCount(), 2);
+  EXPECT_EQ(rendered().pixel(39, 29), qRgb(255, 0, 0));
+  EXPECT_EQ(view_.viewport()->grab().toImage().pixel(20, 10), qRgb(255, 0, 0));
+
+  Zentor::Proc::DataVideoPtr blue = Zentor::Proc::DataVideoFF::Create(AV_PIX_FMT_RGB565LE, 20, 10);
+  for (uint32_t y = 0; y < 10; ++y) {
+    uint8_t* row = blue->GetPicture().data[0] + ptrdiff_t(y) * blue->GetPicture().linesize[0];
+    for (int x = 0; x < 20; ++x) row[x * 2] = 0x1F;
+  }
+  ON_CALL(fake_, GetVideo()).WillByDefault(Return(blue));
+  scene_->HandleEvent();
+  ASSERT_TRUE(TestSupport::WaitFor([&] { return scene_->sceneRect() == QRectF(0, 0, 20, 10); }));
+  EXPECT_EQ(red->GetRefCount(), 1) << "the old picture is let go";
+  EXPECT_EQ(rendered().pixel(19, 9), qRgb(0, 0, 255));
 }
 
 // A widget that notes when it was painted.
