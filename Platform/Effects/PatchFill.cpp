@@ -64,6 +64,14 @@ constexpr double JOIN_PAIR_MARGIN = 0.5;
 // successive over-relaxation, by this factor.
 constexpr int SETTLE_SWEEPS = 16;
 constexpr float SETTLE_RELAXATION = 1.9f;
+// A known pixel next to the holes is taken for a remnant of what was removed (a fringe the
+// selection missed) where its colour differs from what the matches say there by more than
+// REMNANT_FLOOR (a byte) while the known pixels REMNANT_OUT and twice as many steps farther out are
+// like the matches, and at least REMNANT_RUN such pixels lie within REMNANT_OUT of it: a fringe runs
+// along the holes, a twig or an edge crosses them. The fill's tone does not follow a remnant.
+constexpr float REMNANT_FLOOR = 48.f;
+constexpr int REMNANT_OUT = 3;
+constexpr int REMNANT_RUN = 5;
 // Sweeps of the solve that joins patches from different sources.
 constexpr int KNIT_SWEEPS = 64;
 // Grids of fewer cells are relaxed on one thread.
@@ -262,6 +270,9 @@ struct Level {
   // around the holes) and its sum over the patch of each centre; see GrainPenalty.
   std::vector<uint8_t> grain;
   std::vector<int32_t> grainSum;
+  // On the full-size level once its fill is blended into the border: 1 for each cell of the holes'
+  // bounds that is a remnant (see REMNANT_FLOOR). Else empty.
+  std::vector<uint8_t> remnant;
 
   bool Agree(int target, int candidate) const {
     if (surface.empty()) return true;
@@ -705,6 +716,68 @@ HoleBounds FindHoleBounds(const Level& level) {
   return {std::max(0, b.left - 1), std::max(0, b.top - 1), std::min(w - 1, b.right + 1), std::min(h - 1, b.bottom + 1)};
 }
 
+// Whether the known pixel (x, y) next to the holes is unlike the known pixels a few steps farther
+// from them, which are like what the matches say (said) at it: a thin fringe along the holes.
+bool Unlike(const Level& level, int x, int y, const float said[3]) {
+  int hx = 0, hy = 0;
+  for (int dy = -1; dy <= 1; ++dy) {
+    for (int dx = -1; dx <= 1; ++dx) {
+      const int nx = x + dx, ny = y + dy;
+      if (nx >= 0 && ny >= 0 && nx < level.w && ny < level.h && level.hole[size_t(ny) * level.w + nx]) hx += dx, hy += dy;
+    }
+  }
+  const double length = std::hypot(double(hx), double(hy));
+  if (length == 0) return false;
+  auto off = [&](uint32_t p) {
+    float d = 0.f;
+    for (int k = 0; k < 3; ++k) d = std::max(d, std::abs(float((p >> (8 * k)) & 0xFF) - said[k]));
+    return d;
+  };
+  const float near = off(level.px[size_t(y) * level.w + x]);
+  for (const int out : {REMNANT_OUT, 2 * REMNANT_OUT}) {
+    const int ox = x - static_cast<int>(std::lround(out * hx / length));
+    const int oy = y - static_cast<int>(std::lround(out * hy / length));
+    if (ox < 0 || oy < 0 || ox >= level.w || oy >= level.h || level.hole[size_t(oy) * level.w + ox]) return false;
+    if (off(level.px[size_t(oy) * level.w + ox]) >= 0.5f * near) return false;
+  }
+  return true;
+}
+
+// The border's differences (three a cell of the bounds, where weight is above 0; 0.5 where Unlike
+// holds) of the pixels that are remnants lose their weight and are marked in level.remnant; the
+// other weights become 1. A fringe of the removed object left around the holes would else be spread
+// into them as a ghost of its outline.
+void SkipRemnants(Level& level, const HoleBounds& b, const std::vector<float>& v, std::vector<float>& weight) {
+  const int bw = b.right - b.left + 1, bh = b.bottom - b.top + 1;
+  level.remnant.assign(size_t(bw) * bh, 0);
+  ForRows(bh, [&](int y0, int y1) {
+    for (size_t c = size_t(y0) * bw; c < size_t(y1) * bw; ++c) {
+      const float size = std::max({std::abs(v[3 * c]), std::abs(v[3 * c + 1]), std::abs(v[3 * c + 2])});
+      if (weight[c] > 0.f && weight[c] < 1.f && size > REMNANT_FLOOR) level.remnant[c] = 1;
+    }
+  });
+  std::vector<uint8_t> run(level.remnant.size(), 0);
+  ForRows(bh, [&](int y0, int y1) {
+    for (int y = y0; y < y1; ++y) {
+      for (int x = 0; x < bw; ++x) {
+        const size_t c = size_t(y) * bw + x;
+        if (weight[c] <= 0.f) continue;
+        int near = 0;
+        if (level.remnant[c]) {
+          for (int ny = std::max(0, y - REMNANT_OUT); ny <= std::min(bh - 1, y + REMNANT_OUT); ++ny) {
+            for (int nx = std::max(0, x - REMNANT_OUT); nx <= std::min(bw - 1, x + REMNANT_OUT); ++nx) {
+              near += level.remnant[size_t(ny) * bw + nx];
+            }
+          }
+        }
+        run[c] = near >= REMNANT_RUN ? 1 : 0;
+        weight[c] = run[c] ? 0.f : 1.f;
+      }
+    }
+  });
+  level.remnant.swap(run);
+}
+
 // The fill is shifted by a smooth correction: on the known pixels next to the holes it is the
 // difference between the picture and what the matches say there, and inside the holes the
 // smoothest surface through those values (a blend in the gradient domain, with the fill's own
@@ -733,9 +806,11 @@ void BlendIntoBorder(Level& level, unsigned threads) {
         const size_t s = size_t(y - top) * spread.w + (x - left);
         spread.weight[s] = 1.f;
         for (int k = 0; k < 3; ++k) spread.v[3 * s + k] = float((level.px[i] >> (8 * k)) & 0xFF) - said[k];
+        if (Unlike(level, x, y, said)) spread.weight[s] = 0.5f;  // see SkipRemnants
       }
     }
   });
+  SkipRemnants(level, bounds, spread.v, spread.weight);
   spread.Fill(threads);
   ParallelFor(bands, bandThreads, [&](int band) {
     for (int y = top + band * BAND; y <= std::min(bottom, top + (band + 1) * BAND - 1); ++y) {
@@ -797,7 +872,10 @@ void KnitSeams(Level& level, unsigned threads) {
           if (!level.hole[i] && !level.hole[j]) continue;
           const long si = level.hole[i] ? source(i) : LONG_MIN, sj = level.hole[j] ? source(j) : LONG_MIN;
           float* step = &steps[d][3 * c];
-          const bool seam = (si != LONG_MIN || sj != LONG_MIN) && si != sj;
+          // A remnant beside the holes is no border to follow (see SkipRemnants).
+          const size_t known = level.hole[i] ? c + (d == 0 ? 1 : size_t(bw)) : c;
+          const bool remnant = !level.remnant.empty() && level.remnant[known];
+          const bool seam = !remnant && (si != LONG_MIN || sj != LONG_MIN) && si != sj;
           if (!seam) {
             for (int k = 0; k < 3; ++k) step[k] = channel(j, k) - channel(i, k);
             continue;
@@ -878,6 +956,7 @@ void KnitSeams(Level& level, unsigned threads) {
       }
     }
   });
+  std::vector<uint8_t>().swap(level.remnant);
 }
 
 // The surface of each hole pixel from the boundary between the two surfaces, continued across the

@@ -219,6 +219,37 @@ TEST(InpaintPatchFill, PatchFillKeepsTheGrainAroundTheHole) {
   EXPECT_GT(inside / in, 0.6 * (outside / out)) << inside / in << " against " << outside / out;
 }
 
+TEST(InpaintPatchFill, AFringeTheSelectionMissedDoesNotDarkenTheFill) {
+  // A dark ring two pixels wide around the hole on grainy orange, as a removed object leaves when
+  // the selection hugs it: the fill is orange, not the ring's colour spread over the hole.
+  PatchFillArea area;
+  area.width = 160;
+  area.height = 120;
+  uint64_t state = 0x9E3779B97F4A7C15ull;
+  auto grain = [&state] {
+    state ^= state << 13;
+    state ^= state >> 7;
+    state ^= state << 17;
+    return static_cast<int>(state % 41) - 20;
+  };
+  for (int y = 0; y < area.height; ++y) {
+    for (int x = 0; x < area.width; ++x) {
+      const double d = std::hypot(x - 80.0, y - 60.0);
+      const int g = grain();
+      area.pixels.push_back(d >= 30 && d < 32 ? 0x282828u : uint32_t(200 + g) | uint32_t(120 + g) << 8 | uint32_t(50) << 16);
+      area.holes.push_back(d < 30 ? 1 : 0);
+    }
+  }
+  ASSERT_TRUE(PatchFill(area, 9, 4, nullptr, nullptr));
+  int holes = 0, dark = 0;
+  for (size_t i = 0; i < area.pixels.size(); ++i) {
+    if (!area.holes[i]) continue;
+    ++holes;
+    dark += (area.pixels[i] & 0xFF) < 120;
+  }
+  EXPECT_LT(dark, holes / 10) << dark << " of " << holes << " hole pixels dark";
+}
+
 TEST(InpaintPatchFill, ABandAcrossTheHoleContinuesAcrossIt) {
   // A light band crosses a wide hole in grainy grass: the fill carries the band over from side to
   // side, and the grass above and below stays grass.
