@@ -17,6 +17,18 @@ namespace {
 const uint8_t HOLE_COLOUR[3] = {255, 0, 255};
 
 // A textured BGRA picture (stripes and a checker, varying alpha) with the hole painted magenta.
+// Random grain in [-spread, spread], the same sequence on every run.
+struct Grain {
+  uint64_t state;
+  int spread;
+  int operator()() {
+    state ^= state << 13;
+    state ^= state >> 7;
+    state ^= state << 17;
+    return static_cast<int>(state % uint64_t(2 * spread + 1)) - spread;
+  }
+};
+
 DataVideoPtr TexturedPicture(uint32_t w, uint32_t h, const DataVideoPtr& mask) {
   return MakeFrame(AV_PIX_FMT_BGRA, w, h, 4, [&](uint32_t x, uint32_t y, int b) -> uint8_t {
     if (b == 3) return static_cast<uint8_t>(100 + (x + y) % 100);
@@ -189,13 +201,7 @@ TEST(InpaintPatchFill, PatchFillKeepsTheGrainAroundTheHole) {
   PatchFillArea area;
   area.width = 240;
   area.height = 180;
-  uint64_t state = 0x2545F4914F6CDD1Dull;
-  auto grain = [&state] {
-    state ^= state << 13;
-    state ^= state >> 7;
-    state ^= state << 17;
-    return static_cast<int>(state % 61) - 30;
-  };
+  Grain grain{0x2545F4914F6CDD1Dull, 30};
   for (int y = 0; y < area.height; ++y) {
     for (int x = 0; x < area.width; ++x) {
       const int v = 110 + (y < 60 ? 0 : grain());
@@ -225,13 +231,7 @@ TEST(InpaintPatchFill, AFringeTheSelectionMissedDoesNotDarkenTheFill) {
   PatchFillArea area;
   area.width = 160;
   area.height = 120;
-  uint64_t state = 0x9E3779B97F4A7C15ull;
-  auto grain = [&state] {
-    state ^= state << 13;
-    state ^= state >> 7;
-    state ^= state << 17;
-    return static_cast<int>(state % 41) - 20;
-  };
+  Grain grain{0x9E3779B97F4A7C15ull, 20};
   for (int y = 0; y < area.height; ++y) {
     for (int x = 0; x < area.width; ++x) {
       const double d = std::hypot(x - 80.0, y - 60.0);

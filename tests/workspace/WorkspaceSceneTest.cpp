@@ -22,6 +22,16 @@ Zentor::Proc::DataVideoPtr Frame(uint32_t width, uint32_t height) {
   return Zentor::Proc::DataVideoFF::Create(AV_PIX_FMT_BGR0, width, height);
 }
 
+// A cleared frame whose first byte of every pixel (bytes apart) is value.
+Zentor::Proc::DataVideoPtr Filled(AVPixelFormat format, uint32_t width, uint32_t height, int bytes, uint8_t value) {
+  Zentor::Proc::DataVideoPtr frame = Zentor::Proc::DataVideoFF::Create(format, width, height);
+  for (uint32_t y = 0; y < height; ++y) {
+    uint8_t* row = frame->GetPicture().data[0] + ptrdiff_t(y) * frame->GetPicture().linesize[0];
+    for (uint32_t x = 0; x < width; ++x) row[x * bytes] = value;
+  }
+  return frame;
+}
+
 PaintPatch Patch(uint32_t right, uint32_t bottom) {
   PaintPatch patch;
   patch.frame = Frame(1, 1);
@@ -142,11 +152,7 @@ TEST_F(WorkspaceSceneTest, ThePictureHoldsTheShownFrameOnlyAndShowsAnyShownForma
     scene_->render(&painter, QRectF(), QRectF(), Qt::KeepAspectRatio);
     return out;
   };
-  Zentor::Proc::DataVideoPtr red = Zentor::Proc::DataVideoFF::Create(AV_PIX_FMT_RGB24, 40, 30);
-  for (uint32_t y = 0; y < 30; ++y) {
-    uint8_t* row = red->GetPicture().data[0] + ptrdiff_t(y) * red->GetPicture().linesize[0];
-    for (int x = 0; x < 40; ++x) row[x * 3] = 255;
-  }
+  Zentor::Proc::DataVideoPtr red = Filled(AV_PIX_FMT_RGB24, 40, 30, 3, 255);
   ON_CALL(fake_, GetVideo()).WillByDefault(Return(red));
   scene_->HandleEvent();
   ASSERT_TRUE(TestSupport::WaitFor([&] { return scene_->sceneRect() == QRectF(0, 0, 40, 30); }));
@@ -156,11 +162,7 @@ TEST_F(WorkspaceSceneTest, ThePictureHoldsTheShownFrameOnlyAndShowsAnyShownForma
   EXPECT_EQ(rendered().pixel(39, 29), qRgb(255, 0, 0));
   EXPECT_EQ(view_.viewport()->grab().toImage().pixel(20, 10), qRgb(255, 0, 0));
 
-  Zentor::Proc::DataVideoPtr blue = Zentor::Proc::DataVideoFF::Create(AV_PIX_FMT_RGB565LE, 20, 10);
-  for (uint32_t y = 0; y < 10; ++y) {
-    uint8_t* row = blue->GetPicture().data[0] + ptrdiff_t(y) * blue->GetPicture().linesize[0];
-    for (int x = 0; x < 20; ++x) row[x * 2] = 0x1F;
-  }
+  Zentor::Proc::DataVideoPtr blue = Filled(AV_PIX_FMT_RGB565LE, 20, 10, 2, 0x1F);
   ON_CALL(fake_, GetVideo()).WillByDefault(Return(blue));
   scene_->HandleEvent();
   ASSERT_TRUE(TestSupport::WaitFor([&] { return scene_->sceneRect() == QRectF(0, 0, 20, 10); }));
