@@ -35,6 +35,9 @@ constexpr int16_t KNOWN_WEIGHT = 4;
 // far-off look-alikes (a blurred stem for a sharp one, a petal for the sky) are what smudges and
 // pulls foreign structure into a fill.
 constexpr int REACH_FACTOR = 2;
+// Where the holes' border shows two surfaces, this many: a far source is then the more likely
+// of the other surface, or of a third one beyond it.
+constexpr double TWO_SURFACE_REACH = 1.5;
 // Vote weights: the scale of the typical error a close match may have (a fraction of the median)...
 constexpr double VOTE_SCALE = 0.25;
 // ...and the spread (pixels) of the weight by the distance of a patch's centre from the pixel.
@@ -1695,11 +1698,12 @@ bool PatchFill(PatchFillArea& area, int patchSize, unsigned threads, const std::
       levels.push_back(std::move(next));
       finished = !stopped();
     }
+    FindSurfaces(levels.back());
+    const double reach = levels.back().surface.empty() ? REACH_FACTOR : TWO_SURFACE_REACH;
     for (Level& level : levels) {
       // Only the coarsest level grows its fill inwards and needs the depths afterwards.
       if (&level != &levels.back()) std::vector<int32_t>().swap(level.depth);
-      if (&level == &levels.back()) FindSurfaces(level);
-      level.limitReach = REACH_FACTOR * (level.deepest + side);
+      level.limitReach = static_cast<int>(reach * (level.deepest + side));
     }
     if (finished) finished = Filler(threads, progress, stopAsked).Run(levels);
   }
