@@ -11,6 +11,7 @@
 #include <xmmintrin.h>
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <climits>
 #include <cmath>
@@ -34,6 +35,9 @@ constexpr int16_t KNOWN_WEIGHT = 4;
 // far-off look-alikes (a blurred stem for a sharp one, a petal for the sky) are what smudges and
 // pulls foreign structure into a fill.
 constexpr int REACH_FACTOR = 2;
+// Where the holes' border shows two surfaces, this many: a far source is then the more likely
+// of the other surface, or of a third one beyond it.
+constexpr double TWO_SURFACE_REACH = 1.5;
 // Vote weights: the scale of the typical error a close match may have (a fraction of the median)...
 constexpr double VOTE_SCALE = 0.25;
 // ...and the spread (pixels) of the weight by the distance of a patch's centre from the pixel.
@@ -945,13 +949,40 @@ void KnitSeams(Level& level, unsigned threads) {
       }
     }
   });
+  // The solve may overshoot where steps from different sources pile up; the pieces it joins were
+  // all copied from known pixels, so the result keeps to the known pixels' range around the holes.
+  std::vector<std::array<long, 6>> ranges(size_t(bands), {255, 255, 255, 0, 0, 0});
+  ParallelFor(bands, threads, [&](int band) {
+    std::array<long, 6>& range = ranges[size_t(band)];
+    for (int y = top + band * BAND; y <= std::min(bottom, top + (band + 1) * BAND - 1); ++y) {
+      for (int x = left; x <= right; ++x) {
+        const size_t i = size_t(y) * w + x;
+        if (level.hole[i]) continue;
+        for (int k = 0; k < 3; ++k) {
+          const long value = long((level.px[i] >> (8 * k)) & 0xFF);
+          range[size_t(k)] = std::min(range[size_t(k)], value);
+          range[size_t(k) + 3] = std::max(range[size_t(k) + 3], value);
+        }
+      }
+    }
+  });
+  long low[3] = {255, 255, 255}, high[3] = {0, 0, 0};
+  for (const std::array<long, 6>& range : ranges) {
+    for (int k = 0; k < 3; ++k) {
+      low[k] = std::min(low[k], range[size_t(k)]);
+      high[k] = std::max(high[k], range[size_t(k) + 3]);
+    }
+  }
+  for (int k = 0; k < 3; ++k) {
+    if (low[k] > high[k]) low[k] = 0, high[k] = 255;
+  }
   ParallelFor(bands, threads, [&](int band) {
     for (int y = top + band * BAND; y <= std::min(bottom, top + (band + 1) * BAND - 1); ++y) {
       for (int x = left; x <= right; ++x) {
         const size_t i = size_t(y) * w + x, c = size_t(y - top) * bw + (x - left);
         if (!level.hole[i]) continue;
         uint32_t p = 0;
-        for (int k = 0; k < 3; ++k) p |= uint32_t(std::clamp(std::lround(f[3 * c + k]), 0L, 255L)) << (8 * k);
+        for (int k = 0; k < 3; ++k) p |= uint32_t(std::clamp(std::lround(f[3 * c + k]), low[k], high[k])) << (8 * k);
         level.px[i] = p;
       }
     }
@@ -1667,11 +1698,12 @@ bool PatchFill(PatchFillArea& area, int patchSize, unsigned threads, const std::
       levels.push_back(std::move(next));
       finished = !stopped();
     }
+    FindSurfaces(levels.back());
+    const double reach = levels.back().surface.empty() ? REACH_FACTOR : TWO_SURFACE_REACH;
     for (Level& level : levels) {
       // Only the coarsest level grows its fill inwards and needs the depths afterwards.
       if (&level != &levels.back()) std::vector<int32_t>().swap(level.depth);
-      if (&level == &levels.back()) FindSurfaces(level);
-      level.limitReach = REACH_FACTOR * (level.deepest + side);
+      level.limitReach = static_cast<int>(reach * (level.deepest + side));
     }
     if (finished) finished = Filler(threads, progress, stopAsked).Run(levels);
   }
