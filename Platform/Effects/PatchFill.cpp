@@ -38,6 +38,8 @@ constexpr int REACH_FACTOR = 2;
 // Where the holes' border shows two surfaces, this many: a far source is then the more likely
 // of the other surface, or of a third one beyond it.
 constexpr double TWO_SURFACE_REACH = 1.5;
+// The full-size level, which starts from the coarser matches enlarged, seeks only this much as far.
+constexpr double FULL_SIZE_REACH = 0.5;
 // Vote weights: the scale of the typical error a close match may have (a fraction of the median)...
 constexpr double VOTE_SCALE = 0.25;
 // ...and the spread (pixels) of the weight by the distance of a patch's centre from the pixel.
@@ -1703,7 +1705,8 @@ bool PatchFill(PatchFillArea& area, int patchSize, unsigned threads, const std::
     for (Level& level : levels) {
       // Only the coarsest level grows its fill inwards and needs the depths afterwards.
       if (&level != &levels.back()) std::vector<int32_t>().swap(level.depth);
-      level.limitReach = static_cast<int>(reach * (level.deepest + side));
+      const double scale = &level == &levels.front() && &level != &levels.back() ? FULL_SIZE_REACH : 1.0;
+      level.limitReach = static_cast<int>(scale * reach * (level.deepest + side));
     }
     if (finished) finished = Filler(threads, progress, stopAsked).Run(levels);
   }
