@@ -16,7 +16,6 @@ namespace {
 
 const uint8_t HOLE_COLOUR[3] = {255, 0, 255};
 
-// A textured BGRA picture (stripes and a checker, varying alpha) with the hole painted magenta.
 // Random grain in [-spread, spread], the same sequence on every run.
 struct Grain {
   uint64_t state;
@@ -29,6 +28,23 @@ struct Grain {
   }
 };
 
+// A width x height area for the patch fill: colour(x, y) gives each pixel, inHole(x, y) whether it
+// is a hole; both are called pixel by pixel in row order.
+template <class Colour, class InHole>
+PatchFillArea DrawArea(int width, int height, const Colour& colour, const InHole& inHole) {
+  PatchFillArea area;
+  area.width = width;
+  area.height = height;
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) {
+      area.pixels.push_back(colour(x, y));
+      area.holes.push_back(inHole(x, y) ? 1 : 0);
+    }
+  }
+  return area;
+}
+
+// A textured BGRA picture (stripes and a checker, varying alpha) with the hole painted magenta.
 DataVideoPtr TexturedPicture(uint32_t w, uint32_t h, const DataVideoPtr& mask) {
   return MakeFrame(AV_PIX_FMT_BGRA, w, h, 4, [&](uint32_t x, uint32_t y, int b) -> uint8_t {
     if (b == 3) return static_cast<uint8_t>(100 + (x + y) % 100);
@@ -159,20 +175,18 @@ TEST(InpaintPatchFill, PatchFillGivesTheSameBytesOnAnyNumberOfThreads) {
   // Large enough for two scales and many row bands; holes of several sizes, one at the border.
   // Once on one texture, once where the holes cross the edge between two surfaces.
   for (const bool twoSurfaces : {false, true}) {
-    PatchFillArea area;
-    area.width = 360;
-    area.height = 260;
-    for (int y = 0; y < area.height; ++y) {
-      for (int x = 0; x < area.width; ++x) {
-        const uint32_t r = static_cast<uint32_t>(128 + 90 * std::sin(x * 0.21) * std::cos(y * 0.13));
-        const uint32_t g = static_cast<uint32_t>((x * 7 + y * 13) % 97 + ((x / 5 + y / 7) % 2) * 80);
-        const uint32_t b = static_cast<uint32_t>((x * y) % 61 + 100);
-        const bool second = twoSurfaces && y > 120 + x / 4;
-        area.pixels.push_back(second ? (r / 4 + 10) | (g / 4 + 160) << 8 | (b / 4 + 20) << 16 : r | g << 8 | b << 16);
-        const bool hole = (x > 90 && x < 220 && y > 70 && y < 170) || std::hypot(x - 300.0, y - 60.0) < 15 || x < 6;
-        area.holes.push_back(hole ? 1 : 0);
-      }
-    }
+    PatchFillArea area = DrawArea(
+        360, 260,
+        [&](int x, int y) {
+          const uint32_t r = static_cast<uint32_t>(128 + 90 * std::sin(x * 0.21) * std::cos(y * 0.13));
+          const uint32_t g = static_cast<uint32_t>((x * 7 + y * 13) % 97 + ((x / 5 + y / 7) % 2) * 80);
+          const uint32_t b = static_cast<uint32_t>((x * y) % 61 + 100);
+          const bool second = twoSurfaces && y > 120 + x / 4;
+          return second ? (r / 4 + 10) | (g / 4 + 160) << 8 | (b / 4 + 20) << 16 : r | g << 8 | b << 16;
+        },
+        [](int x, int y) {
+          return (x > 90 && x < 220 && y > 70 && y < 170) || std::hypot(x - 300.0, y - 60.0) < 15 || x < 6;
+        });
     SCOPED_TRACE(twoSurfaces ? "two surfaces" : "one texture");
     const PatchFillArea start = area;
     std::vector<std::vector<uint32_t>> results;
@@ -198,17 +212,14 @@ TEST(InpaintPatchFill, PatchFillGivesTheSameBytesOnAnyNumberOfThreads) {
 TEST(InpaintPatchFill, PatchFillKeepsTheGrainAroundTheHole) {
   // Gravel (fine random grain) below a smooth surface of the same mean colour, the hole in the
   // gravel: a fill smoother than the gravel draws the smooth sources and leaves a smudge.
-  PatchFillArea area;
-  area.width = 240;
-  area.height = 180;
   Grain grain{0x2545F4914F6CDD1Dull, 30};
-  for (int y = 0; y < area.height; ++y) {
-    for (int x = 0; x < area.width; ++x) {
-      const int v = 110 + (y < 60 ? 0 : grain());
-      area.pixels.push_back(uint32_t(v) | uint32_t(v - 5) << 8 | uint32_t(v - 15) << 16);
-      area.holes.push_back(std::hypot((x - 120.0) / 1.6, y - 115.0) < 30 ? 1 : 0);
-    }
-  }
+  PatchFillArea area = DrawArea(
+      240, 180,
+      [&](int, int y) {
+        const int v = 110 + (y < 60 ? 0 : grain());
+        return uint32_t(v) | uint32_t(v - 5) << 8 | uint32_t(v - 15) << 16;
+      },
+      [](int x, int y) { return std::hypot((x - 120.0) / 1.6, y - 115.0) < 30; });
   ASSERT_TRUE(PatchFill(area, 9, 4, nullptr, nullptr));
   // Mean step of the green byte to the right neighbour, inside the hole and in the gravel around.
   double inside = 0, outside = 0;
@@ -228,18 +239,15 @@ TEST(InpaintPatchFill, PatchFillKeepsTheGrainAroundTheHole) {
 TEST(InpaintPatchFill, AFringeTheSelectionMissedDoesNotDarkenTheFill) {
   // A dark ring two pixels wide around the hole on grainy orange, as a removed object leaves when
   // the selection hugs it: the fill is orange, not the ring's colour spread over the hole.
-  PatchFillArea area;
-  area.width = 160;
-  area.height = 120;
   Grain grain{0x9E3779B97F4A7C15ull, 20};
-  for (int y = 0; y < area.height; ++y) {
-    for (int x = 0; x < area.width; ++x) {
-      const double d = std::hypot(x - 80.0, y - 60.0);
-      const int g = grain();
-      area.pixels.push_back(d >= 30 && d < 32 ? 0x282828u : uint32_t(200 + g) | uint32_t(120 + g) << 8 | uint32_t(50) << 16);
-      area.holes.push_back(d < 30 ? 1 : 0);
-    }
-  }
+  PatchFillArea area = DrawArea(
+      160, 120,
+      [&](int x, int y) {
+        const double d = std::hypot(x - 80.0, y - 60.0);
+        const int g = grain();
+        return d >= 30 && d < 32 ? 0x282828u : uint32_t(200 + g) | uint32_t(120 + g) << 8 | uint32_t(50) << 16;
+      },
+      [](int x, int y) { return std::hypot(x - 80.0, y - 60.0) < 30; });
   ASSERT_TRUE(PatchFill(area, 9, 4, nullptr, nullptr));
   int holes = 0, dark = 0;
   for (size_t i = 0; i < area.pixels.size(); ++i) {
@@ -253,19 +261,16 @@ TEST(InpaintPatchFill, AFringeTheSelectionMissedDoesNotDarkenTheFill) {
 TEST(InpaintPatchFill, ABandAcrossTheHoleContinuesAcrossIt) {
   // A light band crosses a wide hole in grainy grass: the fill carries the band over from side to
   // side, and the grass above and below stays grass.
-  PatchFillArea area;
-  area.width = 300;
-  area.height = 240;
   const int bandTop = 108, bandBottom = 128;
-  for (int y = 0; y < area.height; ++y) {
-    for (int x = 0; x < area.width; ++x) {
-      const uint32_t grain = static_cast<uint32_t>((x * 2654435761u ^ y * 40503u) >> 27);
-      const bool band = y >= bandTop && y < bandBottom;
-      area.pixels.push_back(band ? (200 + grain) | (190 + grain) << 8 | (170 + grain) << 16
-                                 : (50 + grain) | (110 + grain) << 8 | (50 + grain) << 16);
-      area.holes.push_back(x >= 90 && x < 210 && y >= 68 && y < 168 ? 1 : 0);
-    }
-  }
+  PatchFillArea area = DrawArea(
+      300, 240,
+      [&](int x, int y) {
+        const uint32_t grain = static_cast<uint32_t>((x * 2654435761u ^ y * 40503u) >> 27);
+        const bool band = y >= bandTop && y < bandBottom;
+        return band ? (200 + grain) | (190 + grain) << 8 | (170 + grain) << 16
+                    : (50 + grain) | (110 + grain) << 8 | (50 + grain) << 16;
+      },
+      [](int x, int y) { return x >= 90 && x < 210 && y >= 68 && y < 168; });
   ASSERT_TRUE(PatchFill(area, 9, 4, nullptr, nullptr));
   int bandKept = 0, bandPixels = 0, grassKept = 0, grassPixels = 0;
   for (int y = 68; y < 168; ++y) {
@@ -355,18 +360,15 @@ TEST(InpaintPatchFill, ALineThatCrossesTheHoleIsContinuedOneThatEndsInItIsNot) {
   // beyond the hole, once it stops at the hole's middle.
   for (const bool through : {true, false}) {
     SCOPED_TRACE(through ? "crossing" : "ending");
-    PatchFillArea area;
-    area.width = 240;
-    area.height = 160;
     auto onLine = [&](int x, int y) { return std::abs(y - (0.5 * x + 20)) / std::hypot(1.0, 0.5) <= 1.5; };
-    for (int y = 0; y < area.height; ++y) {
-      for (int x = 0; x < area.width; ++x) {
-        const uint32_t grain = static_cast<uint32_t>((x * 37 + y * 91 + (x * y) % 13) % 21);
-        const uint32_t v = onLine(x, y) && (through || x < 120) ? 40 + grain / 2 : 140 + grain;
-        area.pixels.push_back(v | v << 8 | v << 16);
-        area.holes.push_back(std::hypot((x - 120) / 40.0, (y - 80) / 30.0) < 1.0 ? 1 : 0);
-      }
-    }
+    PatchFillArea area = DrawArea(
+        240, 160,
+        [&](int x, int y) {
+          const uint32_t grain = static_cast<uint32_t>((x * 37 + y * 91 + (x * y) % 13) % 21);
+          const uint32_t v = onLine(x, y) && (through || x < 120) ? 40 + grain / 2 : 140 + grain;
+          return v | v << 8 | v << 16;
+        },
+        [](int x, int y) { return std::hypot((x - 120) / 40.0, (y - 80) / 30.0) < 1.0; });
     PatchFillArea single = area;
     ASSERT_TRUE(PatchFill(area, 9, 8, nullptr, nullptr));
     ASSERT_TRUE(PatchFill(single, 9, 1, nullptr, nullptr));
