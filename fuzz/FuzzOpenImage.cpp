@@ -20,8 +20,8 @@ using namespace Zentor;
 
 namespace {
 
-// The input being run: saved by the terminate handler, since a library's own abort handler
-// (GraphicsMagick, loaded with G'MIC) can keep libFuzzer from writing the crash file.
+// The input being run: saved by the terminate handler, since a library's own abort handler can
+// keep libFuzzer from writing the crash file.
 const uint8_t* g_data = nullptr;
 size_t g_size = 0;
 
