@@ -66,6 +66,15 @@ constexpr int JOIN_REACH = 3;
 // them differ by more than this (the sum of two cosines each), else by distance.
 constexpr double JOIN_MIN_ENTRY = 0.2;
 constexpr double JOIN_PAIR_MARGIN = 0.5;
+// A pair is joined by a curve that leaves each crossing along the boundary's line there (fitted to
+// where the known pixels within JOIN_REACH patch radii change surface) where that fit is straight
+// (its lesser spread at most this share of the greater)...
+constexpr double JOIN_STRAIGHTNESS = 0.15;
+// ...and the two lines bow the join to one side of the chord, each turning off it by at most this
+// many degrees; else, or where the curve would leave the holes, by the chord. The curve's tangents
+// are this share of the chord long.
+constexpr double JOIN_MAX_TURN = 60.0;
+constexpr double JOIN_TANGENT = 0.5;
 // The tone correction is relaxed on each of its grids, coarse to fine, in this many sweeps of
 // successive over-relaxation, by this factor.
 constexpr int SETTLE_SWEEPS = 16;
@@ -993,11 +1002,12 @@ void KnitSeams(Level& level, unsigned threads) {
 }
 
 // The surface of each hole pixel from the boundary between the two surfaces, continued across the
-// holes: where the rim's surface changes (a crossing), paired crossings are joined by a straight
-// line, and each part of the holes the lines cut off takes the surface of the rim it lies against.
-// An edge that enters a hole thus continues along its line, a band across it stays whole, and a
-// surface touching a short part of the rim keeps to the sliver beside it. False, with the holes'
-// labels unwritten, where the crossings cannot be paired. Needs the known pixels' surfaces.
+// holes: where the rim's surface changes (a crossing), paired crossings are joined by a line (a
+// curve where the boundary bows, else straight), and each part of the holes the lines cut off takes
+// the surface of the rim it lies against. An edge that enters a hole thus continues along its
+// line, a band across it stays whole, and a surface touching a short part of the rim keeps to the
+// sliver beside it. False, with the holes' labels unwritten, where the crossings cannot be paired.
+// Needs the known pixels' surfaces.
 bool JoinCrossings(Level& level) {
   const int w = level.w, h = level.h;
   cv::Mat mask(h, w, CV_8UC1);
@@ -1057,15 +1067,18 @@ bool JoinCrossings(Level& level) {
     if (changes.size() > 4) return false;
     // A crossing's place and the direction the boundary takes into the hole there: across from the
     // mean place of the one surface's known pixels around it to the other's; none where it runs
-    // along the rim.
+    // along the rim. The boundary's line there too, fitted to the places (midway between two known
+    // neighbours) where the surface changes: the direction above leans towards the rim's normal
+    // where the boundary enters at a slant, which a pairing bears but a curve does not.
     struct Crossing {
-      cv::Point2d at, along;
+      cv::Point2d at, along, line;
     };
     std::vector<Crossing> crossings;
     for (int k : changes) {
-      Crossing c{cv::Point2d(contour[size_t(k)]), cv::Point2d(0, 0)};
-      cv::Point2d mean[3], inward(0, 0);
-      int count[3] = {0, 0, 0};
+      Crossing c{cv::Point2d(contour[size_t(k)]), cv::Point2d(0, 0), cv::Point2d(0, 0)};
+      cv::Point2d mean[3], inward(0, 0), edge(0, 0);
+      int count[3] = {0, 0, 0}, edges = 0;
+      double exx = 0, exy = 0, eyy = 0;
       for (int dy = -reach; dy <= reach; ++dy) {
         for (int dx = -reach; dx <= reach; ++dx) {
           const int x = contour[size_t(k)].x + dx, y = contour[size_t(k)].y + dy;
@@ -1073,10 +1086,20 @@ bool JoinCrossings(Level& level) {
           const size_t i = size_t(y) * w + x;
           if (level.hole[i]) {
             inward += cv::Point2d(dx, dy);
-          } else {
-            mean[level.surface[i]] += cv::Point2d(dx, dy);
-            ++count[level.surface[i]];
+            continue;
           }
+          mean[level.surface[i]] += cv::Point2d(dx, dy);
+          ++count[level.surface[i]];
+          auto edgeTo = [&](size_t j, const cv::Point2d& e) {
+            if (level.hole[j] || level.surface[j] == level.surface[i]) return;
+            edge += e;
+            exx += e.x * e.x;
+            exy += e.x * e.y;
+            eyy += e.y * e.y;
+            ++edges;
+          };
+          if (x + 1 < w) edgeTo(i + 1, cv::Point2d(dx + 0.5, dy));
+          if (y + 1 < h) edgeTo(i + size_t(w), cv::Point2d(dx, dy + 0.5));
         }
       }
       const double depth = std::hypot(inward.x, inward.y);
@@ -1087,6 +1110,18 @@ bool JoinCrossings(Level& level) {
           const cv::Point2d along(-across.y / length, across.x / length);
           const double into = along.dot(inward) / depth;
           if (std::abs(into) >= JOIN_MIN_ENTRY) c.along = into > 0 ? along : -along;
+        }
+      }
+      if (edges >= 3 && depth > 0) {
+        const cv::Point2d centre = edge / edges;
+        const double cxx = exx / edges - centre.x * centre.x, cxy = exy / edges - centre.x * centre.y,
+                     cyy = eyy / edges - centre.y * centre.y;
+        const double half = 0.5 * (cxx + cyy), spread = std::hypot(0.5 * (cxx - cyy), cxy);
+        if (half + spread > 0 && half - spread <= JOIN_STRAIGHTNESS * (half + spread)) {
+          const double angle = 0.5 * std::atan2(2 * cxy, cxx - cyy);
+          const cv::Point2d line(std::cos(angle), std::sin(angle));
+          const double into = line.dot(inward) / depth;
+          if (std::abs(into) >= JOIN_MIN_ENTRY) c.line = into > 0 ? line : -line;
         }
       }
       crossings.push_back(c);
@@ -1110,9 +1145,34 @@ bool JoinCrossings(Level& level) {
     }
     for (const auto& [a, b] : pairs) {
       const cv::Point2d from = crossings[a].at, to = crossings[b].at;
-      const int steps = std::max(2, static_cast<int>(4 * cv::norm(to - from)));
+      const double chord = cv::norm(to - from);
+      const int steps = std::max(2, static_cast<int>(4 * chord));
+      // A cubic curve from `from` to `to` through the control points `first` and `second`.
+      const cv::Point2d first = from + crossings[a].line * (JOIN_TANGENT * chord);
+      const cv::Point2d second = to + crossings[b].line * (JOIN_TANGENT * chord);
+      auto point = [&](bool curved, int step) {
+        const double t = double(step) / steps, u = 1 - t;
+        if (!curved) return from + (to - from) * t;
+        return from * (u * u * u) + first * (3 * u * u * t) + second * (3 * u * t * t) + to * (t * t * t);
+      };
+      bool curved = false;
+      if (chord > 0 && crossings[a].line != cv::Point2d(0, 0) && crossings[b].line != cv::Point2d(0, 0)) {
+        const cv::Point2d ahead = (to - from) / chord;
+        auto turn = [](const cv::Point2d& base, const cv::Point2d& d) {
+          return std::atan2(base.x * d.y - base.y * d.x, base.dot(d));
+        };
+        const double out = turn(ahead, crossings[a].line), in = turn(-ahead, crossings[b].line);
+        const double most = JOIN_MAX_TURN * CV_PI / 180.0;
+        curved = out * in <= 0 && std::abs(out) <= most && std::abs(in) <= most;
+      }
+      // Away from its ends (a tenth of the way each) the curve must keep to the holes.
+      for (int step = steps / 10; curved && step <= steps - steps / 10; ++step) {
+        const cv::Point2d p = point(true, step);
+        const int x = static_cast<int>(std::lround(p.x)), y = static_cast<int>(std::lround(p.y));
+        curved = x >= 0 && y >= 0 && x < w && y < h && level.hole[size_t(y) * w + x];
+      }
       for (int step = 0; step <= steps; ++step) {
-        const cv::Point2d p = from + (to - from) * (double(step) / steps);
+        const cv::Point2d p = point(curved, step);
         const int x = static_cast<int>(std::lround(p.x)), y = static_cast<int>(std::lround(p.y));
         if (x >= 0 && y >= 0 && x < w && y < h) cut[size_t(y) * w + x] = 1;
       }

@@ -390,3 +390,29 @@ TEST(InpaintPatchFill, ALineThatCrossesTheHoleIsContinuedOneThatEndsInItIsNot) {
     }
   }
 }
+
+TEST(InpaintPatchFill, ARoundOutlineThroughTheHoleKeepsItsCurve) {
+  // A dark disc on grainy light ground, an elliptic hole over the top of its outline: the part of
+  // the disc the hole covers, between its arc and the chord joining where the outline meets the
+  // hole, stays dark.
+  auto inDisc = [](int x, int y) { return std::hypot(x - 150.0, y - 120.0) < 60.0; };
+  PatchFillArea area = DrawArea(
+      300, 240,
+      [&](int x, int y) {
+        const uint32_t grain = static_cast<uint32_t>((x * 37 + y * 91 + (x * y) % 13) % 21);
+        const uint32_t v = inDisc(x, y) ? 50 + grain : 180 + grain;
+        return v | v << 8 | v << 16;
+      },
+      [](int x, int y) { return std::hypot((x - 150) / 45.0, (y - 62) / 25.0) < 1.0; });
+  ASSERT_TRUE(PatchFill(area, 9, 4, nullptr, nullptr));
+  int dark = 0, cap = 0;
+  for (int y = 0; y < 240; ++y) {
+    for (int x = 0; x < 300; ++x) {
+      if (!area.holes[size_t(y) * area.width + x] || y > 70 || std::hypot(x - 150.0, y - 120.0) > 56.0) continue;
+      ++cap;
+      dark += (area.pixels[size_t(y) * area.width + x] & 0xFF) < 115;
+    }
+  }
+  ASSERT_GT(cap, 200);
+  EXPECT_GT(dark, cap * 9 / 10) << dark << " of " << cap;
+}
