@@ -1006,9 +1006,8 @@ void KnitSeams(Level& level, unsigned threads) {
 // curve where the boundary bows, else straight), and each part of the holes the lines cut off takes
 // the surface of the rim it lies against. An edge that enters a hole thus continues along its
 // line, a band across it stays whole, and a surface touching a short part of the rim keeps to the
-// sliver beside it. False, with the holes' labels unwritten, where the crossings cannot be paired.
-// Needs the known pixels' surfaces.
-bool JoinCrossings(Level& level) {
+// sliver beside it. Needs the known pixels' surfaces.
+void JoinCrossings(Level& level) {
   const int w = level.w, h = level.h;
   cv::Mat mask(h, w, CV_8UC1);
   for (int y = 0; y < h; ++y) {
@@ -1064,7 +1063,22 @@ bool JoinCrossings(Level& level) {
       }
     }
     if (changes.empty()) continue;
-    if (changes.size() > 4) return false;
+    // More than four crossings cannot be paired reliably: the shortest runs, likelier flecks of
+    // the other surface than parts of it, join the runs beside them until four are left.
+    while (changes.size() > 4) {
+      size_t shortest = 0;
+      int length = INT_MAX;
+      for (size_t c = 0; c < changes.size(); ++c) {
+        const int run = ((changes[(c + 1) % changes.size()] - changes[c]) % n + n) % n;
+        if (run < length) length = run, shortest = c;
+      }
+      const int begin = changes[shortest], end = changes[(shortest + 1) % changes.size()];
+      for (int k = begin; k != end; k = (k + 1) % n) rim[k] = rim[(begin + n - 1) % n];
+      changes.clear();
+      for (int k = 0; k < n; ++k) {
+        if (rim[k] != rim[(k + n - 1) % n]) changes.push_back(k);
+      }
+    }
     // A crossing's place and the direction the boundary takes into the hole there: across from the
     // mean place of the one surface's known pixels around it to the other's; none where it runs
     // along the rim. The boundary's line there too, fitted to the places (midway between two known
@@ -1208,13 +1222,11 @@ bool JoinCrossings(Level& level) {
   for (size_t i = 0; i < part.size(); ++i) {
     if (level.hole[i]) level.surface[i] = part[i] >= 0 ? partSurface[size_t(part[i])] : 0;
   }
-  return true;
 }
 
 // Two surfaces on the holes' border, when its colours fall into two well-separated groups: each
 // known pixel gets the nearer group's number, each hole pixel one from the boundary between them
-// continued across the holes (see JoinCrossings), or where that fails the number of the group whose
-// border pixels are nearer and more (inverse square distance).
+// continued across the holes (see JoinCrossings).
 void FindSurfaces(Level& level) {
   if (SURFACE_SEPARATION <= 0.0) return;
   const int w = level.w, h = level.h;
@@ -1274,26 +1286,10 @@ void FindSurfaces(Level& level) {
   if (gap < SURFACE_SEPARATION * variance || gap < 20.0 * 20.0 || smaller < 0.05) return;
 
   level.surface.assign(size_t(w) * h, 0);
-  std::vector<int> side(border.size());
-  for (size_t b = 0; b < border.size(); ++b) side[b] = nearer(border[b]);
-  // Few border pixels suffice to place the surfaces; many make this slow.
-  const size_t stride = std::max<size_t>(1, border.size() / 400);
   for (size_t i = 0; i < level.surface.size(); ++i) {
     if (!level.hole[i]) level.surface[i] = static_cast<uint8_t>(1 + nearer(static_cast<int>(i)));
   }
-  if (JoinCrossings(level)) return;
-  for (int y = 0; y < h; ++y) {
-    for (int x = 0; x < w; ++x) {
-      const size_t i = size_t(y) * w + x;
-      if (!level.hole[i]) continue;
-      double vote[2] = {0, 0};
-      for (size_t b = 0; b < border.size(); b += stride) {
-        const double dx = border[b] % w - x, dy = border[b] / w - y;
-        vote[side[b]] += 1.0 / (dx * dx + dy * dy);
-      }
-      level.surface[i] = static_cast<uint8_t>(vote[1] > vote[0] ? 2 : 1);
-    }
-  }
+  JoinCrossings(level);
 }
 
 // The grain of a coarser level's known pixels: the mean of its four finer ones', so that a grain
