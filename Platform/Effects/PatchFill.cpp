@@ -1047,18 +1047,27 @@ void JoinCrossings(Level& level) {
     if (!last) continue;
     // Undecided points take the surface before them, the first ones the last.
     for (int k = 0; k < n; ++k) last = rim[k] = rim[k] ? rim[k] : last;
-    // Runs shorter than `smooth` join the run before them, until all are longer.
+    // Where the rim's surface changes, the length of the run from the c-th change to the next, and
+    // that run given the surface before it.
     std::vector<int> changes;
-    for (bool merged = true; merged;) {
-      merged = false;
+    auto listChanges = [&] {
       changes.clear();
       for (int k = 0; k < n; ++k) {
         if (rim[k] != rim[(k + n - 1) % n]) changes.push_back(k);
       }
+    };
+    auto runLength = [&](size_t c) { return ((changes[(c + 1) % changes.size()] - changes[c]) % n + n) % n; };
+    auto mergeRun = [&](size_t c) {
+      const int begin = changes[c], end = changes[(c + 1) % changes.size()];
+      for (int k = begin; k != end; k = (k + 1) % n) rim[k] = rim[(begin + n - 1) % n];
+    };
+    // Runs shorter than `smooth` join the run before them, until all are longer.
+    for (bool merged = true; merged;) {
+      merged = false;
+      listChanges();
       for (size_t c = 0; c < changes.size() && !merged; ++c) {
-        const int begin = changes[c], end = changes[(c + 1) % changes.size()];
-        if (((end - begin) % n + n) % n >= smooth) continue;
-        for (int k = begin; k != end; k = (k + 1) % n) rim[k] = rim[(begin + n - 1) % n];
+        if (runLength(c) >= smooth) continue;
+        mergeRun(c);
         merged = true;
       }
     }
@@ -1067,17 +1076,11 @@ void JoinCrossings(Level& level) {
     // the other surface than parts of it, join the runs beside them until four are left.
     while (changes.size() > 4) {
       size_t shortest = 0;
-      int length = INT_MAX;
-      for (size_t c = 0; c < changes.size(); ++c) {
-        const int run = ((changes[(c + 1) % changes.size()] - changes[c]) % n + n) % n;
-        if (run < length) length = run, shortest = c;
+      for (size_t c = 1; c < changes.size(); ++c) {
+        if (runLength(c) < runLength(shortest)) shortest = c;
       }
-      const int begin = changes[shortest], end = changes[(shortest + 1) % changes.size()];
-      for (int k = begin; k != end; k = (k + 1) % n) rim[k] = rim[(begin + n - 1) % n];
-      changes.clear();
-      for (int k = 0; k < n; ++k) {
-        if (rim[k] != rim[(k + n - 1) % n]) changes.push_back(k);
-      }
+      mergeRun(shortest);
+      listChanges();
     }
     // A crossing's place and the direction the boundary takes into the hole there: across from the
     // mean place of the one surface's known pixels around it to the other's; none where it runs
