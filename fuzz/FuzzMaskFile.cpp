@@ -21,10 +21,12 @@ extern "C" {
 
 #include <cerrno>
 #include <cstdio>
+#include <cxxabi.h>
 #include <cstdlib>
 #include <cstring>
 #include <exception>
 #include <string>
+#include <typeinfo>
 
 using namespace Zentor;
 using Proc::DataVideoPtr;
@@ -34,7 +36,11 @@ namespace {
 const uint8_t* g_data = nullptr;
 size_t g_size = 0;
 
+// Saves the input and names the exception that escaped.
 [[noreturn]] void SaveInputAndAbort() {
+  if (const std::type_info* type = abi::__cxa_current_exception_type()) {
+    std::fprintf(stderr, "uncaught exception of type %s\n", type->name());
+  }
   const std::string path = "crash-terminate-" + std::to_string(::getpid());
   if (std::FILE* f = std::fopen(path.c_str(), "wb")) {
     std::fwrite(g_data, 1, g_size, f);

@@ -3,14 +3,16 @@
 // Each process first builds a real session in a folder of its own: a picture, image steps, mask
 // steps and their swap files. An input is written as the session file, with every "$TMP" in it
 // standing for that folder, so that inputs made from the real session reach the swap files. The
-// engine then restores it or starts afresh from the picture, and the restored history is walked
-// to both ends, which reads the swap files of the other steps.
+// engine then restores it or starts afresh from the picture; the restored history is walked to
+// both ends, which reads the swap files of the other steps, and saved, which writes the session's
+// metadata and step settings into the saved file.
 #include "GlimraCore/GlimraCore.h"
 #include "GlimraCore/IGlimraBrush.h"
 #include "GlimraCore/IGlimraUndo.h"
 #include "Platform/Codecs/CodecFactory.h"
 #include "Platform/DataAccess/DataHelper.h"
 #include "Platform/FileIo/DataFile.h"
+#include "Platform/ImageTags/ImageMetadata.h"
 #include "Proc/Interfaces/StreamOneFrame.h"
 
 #include <glog/logging.h>
@@ -26,12 +28,14 @@ extern "C" {
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cxxabi.h>
 #include <cstdlib>
 #include <cstring>
 #include <exception>
 #include <map>
 #include <memory>
 #include <string>
+#include <typeinfo>
 
 using namespace Zentor;
 using Proc::DataVideoPtr;
@@ -44,7 +48,11 @@ const char SESSION_ID[] = "last";
 const uint8_t* g_data = nullptr;
 size_t g_size = 0;
 
+// Saves the input and names the exception that escaped.
 [[noreturn]] void SaveInputAndAbort() {
+  if (const std::type_info* type = abi::__cxa_current_exception_type()) {
+    std::fprintf(stderr, "uncaught exception of type %s\n", type->name());
+  }
   const std::string path = "crash-terminate-" + std::to_string(::getpid());
   if (std::FILE* f = std::fopen(path.c_str(), "wb")) {
     std::fwrite(g_data, 1, g_size, f);
@@ -97,12 +105,35 @@ DataVideoPtr Mask(uint32_t width, uint32_t height, uint32_t left, uint32_t top, 
   return mask;
 }
 
+// A PNG with EXIF values, so that the session carries metadata entries.
 void WritePng(const std::string& path, const DataVideoPtr& frame) {
   const Core::Property settings =
       Core::CreateDataHelper(Conf::IPreset::KEY_FILTER_VIDEO_CODEC, Conf::IFormatCodecVideo::CODEC_ID_PNG)->GetSettings();
   Proc::StreamVideoPtr stream(new Proc::StreamOneFrameVideo(frame));
   const BlobPtr bytes = Core::GetCodecFactory()->CreateEncoder(stream, settings)->ReadPacket();
   Core::WriteWholeFileAtomic(path, bytes->Data(), bytes->Size());
+  Core::Property exif(Proc::IImageMetadata::SAVE_SETTINGS);
+  exif.SetChildT(Conf::IFormatFile::TAG_FILENAME, path);
+  Core::Property& replace = exif.SetChild(Proc::IImageMetadata::REPLACE_SETTINGS);
+  replace.SetChildT("Exif.Image.Make", std::string("Glimra"));
+  replace.SetChildT("Exif.Image.Orientation", std::string("1"));
+  replace.SetChildT("Exif.Photo.UserComment", std::string("charset=Ascii fuzz"));
+  Proc::ImageMetadata::Create(path, nullptr)->Write(exif, nullptr);
+}
+
+// Save settings for a file in the temporary folder, with every metadata flag set.
+Core::Property SaveSettings(bool jpeg) {
+  Core::Property settings(Proc::IImageMetadata::SAVE_SETTINGS);
+  settings.SetChildT(Conf::IFormatFile::TAG_FILENAME, g_folder + (jpeg ? "saved.jpg" : "saved.png"));
+  settings.SetChildT(Conf::IFormatCodec::TAG_CODEC_ID,
+                     std::string(jpeg ? Conf::IFormatCodecVideo::CODEC_ID_MJPEG : Conf::IFormatCodecVideo::CODEC_ID_PNG));
+  settings.SetChildT(Conf::IFormatFile::TAG_FILE_EXTENSION, std::string(jpeg ? "jpg" : "png"));
+  for (const char* flag : {Proc::IImageMetadata::SAVE_EXIF, Proc::IImageMetadata::SAVE_IPTC,
+                           Proc::IImageMetadata::SAVE_COMMENT, Proc::IImageMetadata::SAVE_XMP,
+                           Proc::IImageMetadata::SAVE_THUMBNAIL, Proc::IImageMetadata::UPDATE_THUMBNAIL}) {
+    settings.SetChildT(flag, true);
+  }
+  return settings;
 }
 
 Glimra::IGlimraCore::Initializer MakeInit() {
@@ -197,7 +228,8 @@ bool Restore(const std::string& text) {
   if (engine->IsSessionRestored()) {
     for (int i = 0; i < 64 && engine->IsUndoEnabled(); ++i) engine->Undo();
     for (int i = 0; i < 64 && engine->IsRedoEnabled(); ++i) engine->Redo();
-    engine->GetUndoStore()->GetMask();
+    engine->GetVideo();
+    engine->Save(SaveSettings(text.size() % 2 == 0));
   }
   return engine->IsSessionRestored();
 }
