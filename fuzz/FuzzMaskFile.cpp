@@ -21,9 +21,9 @@ extern "C" {
 
 #include <cerrno>
 #include <cstdio>
-#include <cxxabi.h>
 #include <cstdlib>
 #include <cstring>
+#include <cxxabi.h>
 #include <exception>
 #include <string>
 #include <typeinfo>
