@@ -1,0 +1,138 @@
+// libFuzzer target: arbitrary bytes as a selection mask file loaded into an engine, and through
+// the per-format header readers.
+//
+// The engine holds a 12 x 8 picture, the size of the seed images, so that decoded masks of every
+// pixel format go on past the grey conversion to the size check and into the mask history.
+#include "GlimraCore/GlimraCore.h"
+#include "GlimraCore/Helpers/FormatHelpers.h"
+#include "Platform/Codecs/CodecFactory.h"
+#include "Platform/DataAccess/DataHelper.h"
+#include "Platform/FileIo/DataFile.h"
+#include "Proc/Interfaces/StreamOneFrame.h"
+
+#include <glog/logging.h>
+
+extern "C" {
+#include <libavutil/log.h>
+}
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <cxxabi.h>
+#include <exception>
+#include <string>
+#include <typeinfo>
+
+using namespace Zentor;
+using Proc::DataVideoPtr;
+
+namespace {
+
+const uint8_t* g_data = nullptr;
+size_t g_size = 0;
+
+// Saves the input and names the exception that escaped.
+[[noreturn]] void SaveInputAndAbort() {
+  if (const std::type_info* type = abi::__cxa_current_exception_type()) {
+    std::fprintf(stderr, "uncaught exception of type %s\n", type->name());
+  }
+  const std::string path = "crash-terminate-" + std::to_string(::getpid());
+  if (std::FILE* f = std::fopen(path.c_str(), "wb")) {
+    std::fwrite(g_data, 1, g_size, f);
+    std::fclose(f);
+    std::fprintf(stderr, "uncaught exception: input saved to %s\n", path.c_str());
+  }
+  std::_Exit(1);
+}
+
+class NoStatistics : public Glimra::IStatisticsEventHandler {
+ public:
+  void TrackEventString(const std::string&, const StringParameters&) override {}
+  void TrackEventInt(const std::string&, const IntParameters&) override {}
+  void TrackException(const std::string&, const std::string&, const std::string&) override {}
+};
+
+// A refused mask file is reported here, as it is to the program.
+class IgnoreErrors : public Glimra::ICoreEventHandler {
+ public:
+  void Throw(boost::exception_ptr) override {}
+};
+
+NoStatistics g_statistics;
+IgnoreErrors g_errors;
+std::string g_folder;
+std::string g_picture;
+std::string g_mask;
+
+void WritePicture() {
+  DataVideoPtr frame = Proc::DataVideoFF::Create(AV_PIX_FMT_RGB24, 12, 8);
+  for (uint32_t y = 0; y < 8; ++y) {
+    uint8_t* row = frame->GetPicture().data[0] + ptrdiff_t(y) * frame->GetPicture().linesize[0];
+    for (uint32_t x = 0; x < 36; ++x) row[x] = uint8_t(x * 7 + y * 3);
+  }
+  const Core::Property settings =
+      Core::CreateDataHelper(Conf::IPreset::KEY_FILTER_VIDEO_CODEC, Conf::IFormatCodecVideo::CODEC_ID_PNG)->GetSettings();
+  Proc::StreamVideoPtr stream(new Proc::StreamOneFrameVideo(frame));
+  const BlobPtr bytes = Core::GetCodecFactory()->CreateEncoder(stream, settings)->ReadPacket();
+  Core::WriteWholeFileAtomic(g_picture, bytes->Data(), bytes->Size());
+}
+
+void RemoveFolder() {
+  ::unlink(g_mask.c_str());
+  ::unlink(g_picture.c_str());
+  ::rmdir(g_folder.c_str());
+}
+
+void ReadHeaders(const uint8_t* data, size_t size) {
+  using Glimra::Helpers::FormatHelper;
+  for (const char* codec : {Conf::IFormatCodecVideo::CODEC_ID_BMP, Conf::IFormatCodecVideo::CODEC_ID_PNG}) {
+    FormatHelper::Create(codec, g_mask)->GetResolution();
+    BlobPtr bytes = Blob::Create(size);
+    if (size) std::memcpy(bytes->Data(), data, size);
+    FormatHelper::Create(codec, bytes)->SetResolution(300.0);
+  }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+  FLAGS_minloglevel = 3;  // quiet: every refused file logs warnings
+  std::set_terminate(&SaveInputAndAbort);
+  av_log_set_level(AV_LOG_QUIET);
+  ::setenv("ZENTOR_PLUGIN_PATH", GLIMRA_FUZZ_PLUGIN_DIR, 0);
+  g_folder = "/dev/shm/glimra-fuzz-mask-" + std::to_string(::getpid()) + "/";
+  if (::mkdir(g_folder.c_str(), 0700) != 0 && errno != EEXIST) std::abort();
+  std::atexit(&RemoveFolder);
+  g_picture = g_folder + "picture.png";
+  g_mask = g_folder + "mask.pgm";
+  WritePicture();
+  return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  g_data = data;
+  g_size = size;
+  Glimra::IGlimraCore::Initializer init;
+  init.version = "1.0";
+  init.sessionId = "none";
+  init.filePath = g_picture;
+  init.tempFolder = g_folder;
+  init.tempNameGenerator = [] { return std::string("swap"); };
+  init.statisticsHandler = &g_statistics;
+  boost::intrusive_ptr<Glimra::GlimraCore> engine(new Glimra::GlimraCore(init));
+  engine->RegisterCoreEventHandler(&g_errors);
+  // Written after the engine has started: its start-up removes stray files that look like swap files.
+  Core::WriteWholeFileAtomic(g_mask, data, size);
+  ReadHeaders(data, size);
+  engine->LoadMask(g_mask);
+  const DataVideoPtr mask = engine->GetUndoStore()->GetMask();
+  if (mask && (mask->GetPixelFormat() != AV_PIX_FMT_GRAY8 || mask->GetWidth() != 12 || mask->GetHeight() != 8)) {
+    std::abort();
+  }
+  return 0;
+}
