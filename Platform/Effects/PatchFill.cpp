@@ -87,6 +87,15 @@ constexpr float SETTLE_RELAXATION = 1.9f;
 constexpr float REMNANT_FLOOR = 48.f;
 constexpr int REMNANT_OUT = 3;
 constexpr int REMNANT_RUN = 5;
+// A border pixel that differs from what the matches say there by more than this (a byte, in any
+// channel) is an edge or an unselected part of what was removed rather than a tone the fill
+// should take on: its difference only fades into the fill over FADE_REACH pixels, where the tone
+// correction would spread it over the whole hole as a ghost of the removed object...
+constexpr float LOCAL_DIFFERENCE = 24.f;
+constexpr int FADE_REACH = 6;
+// ...and where a known pixel beside the holes differs by more than this from what the source of
+// its hole neighbour shows next to it, the solve that joins patches keeps the fill's own step there.
+constexpr float KNIT_LOCAL_DIFFERENCE = 48.f;
 // Sweeps of the solve that joins patches from different sources.
 constexpr int KNIT_SWEEPS = 64;
 // Grids of fewer cells are relaxed on one thread.
@@ -793,6 +802,61 @@ void SkipRemnants(Level& level, const HoleBounds& b, const std::vector<float>& v
   level.remnant.swap(run);
 }
 
+// The border cells whose difference exceeds LOCAL_DIFFERENCE leave the spread (weight 0): their
+// differences (three a cell, 0 elsewhere), or none if there are none.
+std::vector<float> TakeLocalDifferences(Spread& spread) {
+  std::vector<float> local;
+  for (size_t c = 0; c < spread.weight.size(); ++c) {
+    float* d = &spread.v[3 * c];
+    if (spread.weight[c] < 1.f || std::max({std::abs(d[0]), std::abs(d[1]), std::abs(d[2])}) <= LOCAL_DIFFERENCE) {
+      continue;
+    }
+    if (local.empty()) local.assign(spread.v.size(), 0.f);
+    std::copy(d, d + 3, &local[3 * c]);
+    spread.weight[c] = 0.f;
+    std::fill(d, d + 3, 0.f);
+  }
+  return local;
+}
+
+// Adds to the correction of each hole cell within FADE_REACH of local differences their mean,
+// weighed by nearness (1 at the cell, 0 at FADE_REACH), times the nearness of the nearest.
+void FadeIn(const Level& level, const HoleBounds& b, const std::vector<float>& local, Spread& spread,
+            unsigned threads) {
+  const int sw = spread.w, sh = spread.h, reach = FADE_REACH;
+  // Rows of cells with a local difference, as a running count: a window of rows without any is skipped.
+  std::vector<int> rows(size_t(sh) + 1, 0);
+  for (int y = 0; y < sh; ++y) {
+    bool any = false;
+    for (size_t c = size_t(y) * sw; c < size_t(y + 1) * sw && !any; ++c) any = local[3 * c] || local[3 * c + 1] || local[3 * c + 2];
+    rows[size_t(y) + 1] = rows[size_t(y)] + (any ? 1 : 0);
+  }
+  ParallelFor((sh + BAND - 1) / BAND, threads, [&](int band) {
+    for (int y = band * BAND; y < std::min(sh, (band + 1) * BAND); ++y) {
+      const int y0 = std::max(0, y - reach + 1), y1 = std::min(sh - 1, y + reach - 1);
+      if (rows[size_t(y1) + 1] == rows[size_t(y0)]) continue;
+      for (int x = 0; x < sw; ++x) {
+        if (!level.hole[size_t(y + b.top) * level.w + (x + b.left)]) continue;
+        float sum[3] = {0.f, 0.f, 0.f}, total = 0.f, nearest = 0.f;
+        for (int ny = y0; ny <= y1; ++ny) {
+          for (int nx = std::max(0, x - reach + 1); nx <= std::min(sw - 1, x + reach - 1); ++nx) {
+            const float* d = &local[3 * (size_t(ny) * sw + nx)];
+            if (!d[0] && !d[1] && !d[2]) continue;
+            const float near = 1.f - std::hypot(float(nx - x), float(ny - y)) / reach;
+            if (near <= 0.f) continue;
+            for (int k = 0; k < 3; ++k) sum[k] += near * d[k];
+            total += near;
+            nearest = std::max(nearest, near);
+          }
+        }
+        if (total <= 0.f) continue;
+        float* v = &spread.v[3 * (size_t(y) * sw + x)];
+        for (int k = 0; k < 3; ++k) v[k] += nearest * sum[k] / total;
+      }
+    }
+  });
+}
+
 // The fill is shifted by a smooth correction: on the known pixels next to the holes it is the
 // difference between the picture and what the matches say there, and inside the holes the
 // smoothest surface through those values (a blend in the gradient domain, with the fill's own
@@ -826,7 +890,9 @@ void BlendIntoBorder(Level& level, unsigned threads) {
     }
   });
   SkipRemnants(level, bounds, spread.v, spread.weight);
+  std::vector<float> local = TakeLocalDifferences(spread);
   spread.Fill(threads);
+  if (!local.empty()) FadeIn(level, bounds, local, spread, bandThreads);
   ParallelFor(bands, bandThreads, [&](int band) {
     for (int y = top + band * BAND; y <= std::min(bottom, top + (band + 1) * BAND - 1); ++y) {
       for (int x = left; x <= right; ++x) {
@@ -903,7 +969,16 @@ void KnitSeams(Level& level, unsigned threads) {
             ++views;
             for (int k = 0; k < 3; ++k) step[k] += channel(size_t(long(j) + o), k) - channel(size_t(long(i) + o), k);
           }
-          for (int k = 0; k < 3; ++k) step[k] = views ? step[k] / float(views) : channel(j, k) - channel(i, k);
+          float off = 0.f;
+          for (int k = 0; k < 3; ++k) {
+            step[k] = views ? step[k] / float(views) : channel(j, k) - channel(i, k);
+            off = std::max(off, std::abs(step[k] - (channel(j, k) - channel(i, k))));
+          }
+          // A known neighbour unlike what the sources show beside them: an edge or a remnant,
+          // which the solve would else spread over the holes (see LOCAL_DIFFERENCE).
+          if (level.hole[i] != level.hole[j] && off > KNIT_LOCAL_DIFFERENCE) {
+            for (int k = 0; k < 3; ++k) step[k] = channel(j, k) - channel(i, k);
+          }
         }
       }
     }
