@@ -3,6 +3,8 @@
 //
 // The engine holds a 12 x 8 picture, the size of the seed images, so that decoded masks of every
 // pixel format go on past the grey conversion to the size check and into the mask history.
+#include "FuzzEngineSupport.h"
+
 #include "GlimraCore/GlimraCore.h"
 #include "GlimraCore/Helpers/FormatHelpers.h"
 #include "Platform/Codecs/CodecFactory.h"
@@ -23,64 +25,19 @@ extern "C" {
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <cxxabi.h>
 #include <exception>
 #include <string>
-#include <typeinfo>
 
 using namespace Zentor;
 using Proc::DataVideoPtr;
 
 namespace {
 
-const uint8_t* g_data = nullptr;
-size_t g_size = 0;
-
-// Saves the input and names the exception that escaped.
-[[noreturn]] void SaveInputAndAbort() {
-  if (const std::type_info* type = abi::__cxa_current_exception_type()) {
-    std::fprintf(stderr, "uncaught exception of type %s\n", type->name());
-  }
-  const std::string path = "crash-terminate-" + std::to_string(::getpid());
-  if (std::FILE* f = std::fopen(path.c_str(), "wb")) {
-    std::fwrite(g_data, 1, g_size, f);
-    std::fclose(f);
-    std::fprintf(stderr, "uncaught exception: input saved to %s\n", path.c_str());
-  }
-  std::_Exit(1);
-}
-
-class NoStatistics : public Glimra::IStatisticsEventHandler {
- public:
-  void TrackEventString(const std::string&, const StringParameters&) override {}
-  void TrackEventInt(const std::string&, const IntParameters&) override {}
-  void TrackException(const std::string&, const std::string&, const std::string&) override {}
-};
-
-// A refused mask file is reported here, as it is to the program.
-class IgnoreErrors : public Glimra::ICoreEventHandler {
- public:
-  void Throw(boost::exception_ptr) override {}
-};
-
-NoStatistics g_statistics;
-IgnoreErrors g_errors;
+FuzzSupport::NoStatistics g_statistics;
+FuzzSupport::IgnoreErrors g_errors;
 std::string g_folder;
 std::string g_picture;
 std::string g_mask;
-
-void WritePicture() {
-  DataVideoPtr frame = Proc::DataVideoFF::Create(AV_PIX_FMT_RGB24, 12, 8);
-  for (uint32_t y = 0; y < 8; ++y) {
-    uint8_t* row = frame->GetPicture().data[0] + ptrdiff_t(y) * frame->GetPicture().linesize[0];
-    for (uint32_t x = 0; x < 36; ++x) row[x] = uint8_t(x * 7 + y * 3);
-  }
-  const Core::Property settings =
-      Core::CreateDataHelper(Conf::IPreset::KEY_FILTER_VIDEO_CODEC, Conf::IFormatCodecVideo::CODEC_ID_PNG)->GetSettings();
-  Proc::StreamVideoPtr stream(new Proc::StreamOneFrameVideo(frame));
-  const BlobPtr bytes = Core::GetCodecFactory()->CreateEncoder(stream, settings)->ReadPacket();
-  Core::WriteWholeFileAtomic(g_picture, bytes->Data(), bytes->Size());
-}
 
 void RemoveFolder() {
   ::unlink(g_mask.c_str());
@@ -102,7 +59,7 @@ void ReadHeaders(const uint8_t* data, size_t size) {
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
   FLAGS_minloglevel = 3;  // quiet: every refused file logs warnings
-  std::set_terminate(&SaveInputAndAbort);
+  std::set_terminate(&FuzzSupport::SaveInputAndAbort);
   av_log_set_level(AV_LOG_QUIET);
   ::setenv("ZENTOR_PLUGIN_PATH", GLIMRA_FUZZ_PLUGIN_DIR, 0);
   g_folder = "/dev/shm/glimra-fuzz-mask-" + std::to_string(::getpid()) + "/";
@@ -110,13 +67,12 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
   std::atexit(&RemoveFolder);
   g_picture = g_folder + "picture.png";
   g_mask = g_folder + "mask.pgm";
-  WritePicture();
+  FuzzSupport::WritePng(g_picture, FuzzSupport::Picture(12, 8, 7));
   return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  g_data = data;
-  g_size = size;
+  FuzzSupport::SetInput(data, size);
   Glimra::IGlimraCore::Initializer init;
   init.version = "1.0";
   init.sessionId = "none";

@@ -1,4 +1,6 @@
 // libFuzzer target: arbitrary bytes through the media source, the decoder and the metadata reader/writer.
+#include "FuzzSupport.h"
+
 #include "Platform/Codecs/CodecFactory.h"
 #include "Platform/ImageTags/ImageMetadata.h"
 #include "Platform/ServiceClient/ClientAPI.h"
@@ -19,21 +21,6 @@ extern "C" {
 using namespace Zentor;
 
 namespace {
-
-// The input being run: saved by the terminate handler, since a library's own abort handler can
-// keep libFuzzer from writing the crash file.
-const uint8_t* g_data = nullptr;
-size_t g_size = 0;
-
-[[noreturn]] void SaveInputAndAbort() {
-  const std::string path = "crash-terminate-" + std::to_string(::getpid());
-  if (std::FILE* f = std::fopen(path.c_str(), "wb")) {
-    std::fwrite(g_data, 1, g_size, f);
-    std::fclose(f);
-    std::fprintf(stderr, "uncaught exception: input saved to %s\n", path.c_str());
-  }
-  std::_Exit(1);
-}
 
 std::string TempPath(const char* suffix) {
   return "/dev/shm/glimra-fuzz-" + std::to_string(::getpid()) + suffix;
@@ -90,14 +77,13 @@ void Metadata(const uint8_t* data, size_t size) {
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
   FLAGS_minloglevel = 3;  // quiet: every input logs warnings
-  std::set_terminate(&SaveInputAndAbort);
+  std::set_terminate(&FuzzSupport::SaveInputAndAbort);
   av_log_set_level(AV_LOG_QUIET);
   return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  g_data = data;
-  g_size = size;
+  FuzzSupport::SetInput(data, size);
   Decode(data, size);
   Metadata(data, size);
   return 0;

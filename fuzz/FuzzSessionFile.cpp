@@ -6,6 +6,8 @@
 // engine then restores it or starts afresh from the picture; the restored history is walked to
 // both ends, which reads the swap files of the other steps, and saved, which writes the session's
 // metadata and step settings into the saved file.
+#include "FuzzEngineSupport.h"
+
 #include "GlimraCore/GlimraCore.h"
 #include "GlimraCore/IGlimraBrush.h"
 #include "GlimraCore/IGlimraUndo.h"
@@ -30,14 +32,13 @@ extern "C" {
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <cxxabi.h>
 #include <exception>
 #include <map>
 #include <memory>
 #include <string>
-#include <typeinfo>
 
 using namespace Zentor;
+using FuzzSupport::Picture;
 using Proc::DataVideoPtr;
 
 namespace {
@@ -45,38 +46,8 @@ namespace {
 const char PLACEHOLDER[] = "$TMP";
 const char SESSION_ID[] = "last";
 
-const uint8_t* g_data = nullptr;
-size_t g_size = 0;
-
-// Saves the input and names the exception that escaped.
-[[noreturn]] void SaveInputAndAbort() {
-  if (const std::type_info* type = abi::__cxa_current_exception_type()) {
-    std::fprintf(stderr, "uncaught exception of type %s\n", type->name());
-  }
-  const std::string path = "crash-terminate-" + std::to_string(::getpid());
-  if (std::FILE* f = std::fopen(path.c_str(), "wb")) {
-    std::fwrite(g_data, 1, g_size, f);
-    std::fclose(f);
-    std::fprintf(stderr, "uncaught exception: input saved to %s\n", path.c_str());
-  }
-  std::_Exit(1);
-}
-
-class NoStatistics : public Glimra::IStatisticsEventHandler {
- public:
-  void TrackEventString(const std::string&, const StringParameters&) override {}
-  void TrackEventInt(const std::string&, const IntParameters&) override {}
-  void TrackException(const std::string&, const std::string&, const std::string&) override {}
-};
-
-// Failures of undo and redo arrive here; a damaged step is expected.
-class IgnoreErrors : public Glimra::ICoreEventHandler {
- public:
-  void Throw(boost::exception_ptr) override {}
-};
-
-NoStatistics g_statistics;
-IgnoreErrors g_errors;
+FuzzSupport::NoStatistics g_statistics;
+FuzzSupport::IgnoreErrors g_errors;
 std::string g_folder;
 std::string g_picture;
 // Swap files of the real session by path, written again before each input.
@@ -88,15 +59,6 @@ void ReplaceAll(std::string& text, const std::string& from, const std::string& t
   }
 }
 
-DataVideoPtr Picture(uint32_t width, uint32_t height, int seed) {
-  DataVideoPtr frame = Proc::DataVideoFF::Create(AV_PIX_FMT_RGB24, width, height);
-  for (uint32_t y = 0; y < height; ++y) {
-    uint8_t* row = frame->GetPicture().data[0] + ptrdiff_t(y) * frame->GetPicture().linesize[0];
-    for (uint32_t x = 0; x < width * 3; ++x) row[x] = uint8_t(x * seed + y);
-  }
-  return frame;
-}
-
 DataVideoPtr Mask(uint32_t width, uint32_t height, uint32_t left, uint32_t top, uint32_t size) {
   DataVideoPtr mask = Proc::DataVideoFF::Create(AV_PIX_FMT_GRAY8, width, height);
   for (uint32_t y = top; y < top + size; ++y) {
@@ -106,12 +68,8 @@ DataVideoPtr Mask(uint32_t width, uint32_t height, uint32_t left, uint32_t top, 
 }
 
 // A PNG with EXIF values, so that the session carries metadata entries.
-void WritePng(const std::string& path, const DataVideoPtr& frame) {
-  const Core::Property settings =
-      Core::CreateDataHelper(Conf::IPreset::KEY_FILTER_VIDEO_CODEC, Conf::IFormatCodecVideo::CODEC_ID_PNG)->GetSettings();
-  Proc::StreamVideoPtr stream(new Proc::StreamOneFrameVideo(frame));
-  const BlobPtr bytes = Core::GetCodecFactory()->CreateEncoder(stream, settings)->ReadPacket();
-  Core::WriteWholeFileAtomic(path, bytes->Data(), bytes->Size());
+void WritePngWithExif(const std::string& path, const DataVideoPtr& frame) {
+  FuzzSupport::WritePng(path, frame);
   Core::Property exif(Proc::IImageMetadata::SAVE_SETTINGS);
   exif.SetChildT(Conf::IFormatFile::TAG_FILENAME, path);
   Core::Property& replace = exif.SetChild(Proc::IImageMetadata::REPLACE_SETTINGS);
@@ -238,14 +196,14 @@ bool Restore(const std::string& text) {
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
   FLAGS_minloglevel = 3;  // quiet: every refused session logs warnings
-  std::set_terminate(&SaveInputAndAbort);
+  std::set_terminate(&FuzzSupport::SaveInputAndAbort);
   av_log_set_level(AV_LOG_QUIET);
   ::setenv("ZENTOR_PLUGIN_PATH", GLIMRA_FUZZ_PLUGIN_DIR, 0);
   g_folder = "/dev/shm/glimra-fuzz-session-" + std::to_string(::getpid()) + "/";
   if (::mkdir(g_folder.c_str(), 0700) != 0 && errno != EEXIST) std::abort();
   std::atexit(&RemoveFolder);
   g_picture = g_folder + "picture.png";
-  WritePng(g_picture, Picture(40, 30, 1));
+  WritePngWithExif(g_picture, Picture(40, 30, 1));
   const std::string session = BuildRealSession();
   // Inputs made from the real session only reach the swap files if it restores.
   if (!Restore(session)) std::abort();
@@ -258,8 +216,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  g_data = data;
-  g_size = size;
+  FuzzSupport::SetInput(data, size);
   Restore(std::string(reinterpret_cast<const char*>(data), size));
   return 0;
 }
