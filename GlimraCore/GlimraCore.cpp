@@ -8,9 +8,12 @@
 
 #include <glog/logging.h>
 
+#include <algorithm>
+
 namespace Zentor {
 namespace Glimra {
 
+using Proc::CropInfo;
 using Proc::DataVideoPtr;
 
 namespace {
@@ -177,6 +180,50 @@ DataVideoPtr GlimraCore::GetVideo() {
     RaiseToCoreHandlers();
   }
   return DataVideoPtr();
+}
+
+// The blend is bound to the selection's bounds, as a stroke's patch is, so showing a selection on
+// a large picture copies no more of it than the selection covers.
+IGlimraDrawer::VideoParts GlimraCore::GetVideoParts() {
+  ++videoCount;
+  VideoParts shown;
+  try {
+    if (painter) {
+      const DataVideoPtr stroke = painter->GetVideo();
+      if (stroke) {
+        shown.picture = ToOut(stroke);
+        return shown;
+      }
+    }
+    const IGlimraUndo::OverlayParts parts = undoStore->GetOverlayParts(SELECTION_COLOR);
+    if (!parts.picture) return shown;
+    CropInfo area = parts.bounds;
+    if (parts.mask) {
+      area.right = std::min({area.right, parts.picture->GetWidth(), parts.mask->GetWidth()});
+      area.bottom = std::min({area.bottom, parts.picture->GetHeight(), parts.mask->GetHeight()});
+    }
+    if (parts.mask && !area.IsEmpty()) {
+      const uint32_t width = area.right - area.left;
+      const uint32_t height = area.bottom - area.top;
+      DataVideoPtr picture = parts.picture->CreateView();
+      picture->Limit(area.left, area.top, width, height);
+      DataVideoPtr mask = parts.mask->CreateView();
+      mask->Limit(area.left, area.top, width, height);
+      DataVideoPtr color = parts.color->CreateView();
+      color->Limit(area.left, area.top, width, height);
+      shown.selection.frame = ToOut(GlimraPainterImpl::BlendImpl(picture, mask, CropInfo{0, width, 0, height}, blender,
+                                                                 alphaExtractor, alphaInserter, color, 0, 0));
+      shown.selection.left = area.left;
+      shown.selection.right = area.right;
+      shown.selection.top = area.top;
+      shown.selection.bottom = area.bottom;
+    }
+    shown.picture = ToOut(parts.picture);
+  } catch (...) {
+    RaiseToCoreHandlers();
+    return VideoParts();
+  }
+  return shown;
 }
 
 const Core::Property& GlimraCore::GetSettings() const { return undoStore->GetSettings(); }

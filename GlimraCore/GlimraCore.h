@@ -99,6 +99,7 @@ class GLIMRA_CORE_API GlimraCore : public virtual IGlimraCore,
   const Core::Property& GetBrushSettings() const override { return brushSettings; }
   const Core::Property& GetPaintSettings() const override { return paintSettings; }
   Proc::DataVideoPtr GetVideo() override;
+  VideoParts GetVideoParts() override;
   const Core::Property& GetSettings() const override;
 
   // IGlimraUndoBase

@@ -124,6 +124,15 @@ class GLIMRA_CORE_API IGlimraDrawer {
   virtual const Core::Property& GetPaintSettings() const = 0;
   // The picture to show, with the selection laid over it; null after a failure.
   virtual Proc::DataVideoPtr GetVideo() = 0;
+  // What GetVideo shows, in two parts: the current picture without the selection (the picture
+  // itself, not a copy, when it is in the output colour space) and the selection laid over it
+  // within the selection's bounds (no frame without a selection). The picture is null after a
+  // failure.
+  struct VideoParts {
+    Proc::DataVideoPtr picture;
+    PaintPatch selection;
+  };
+  virtual VideoParts GetVideoParts() = 0;
   // Frame information of the current image step.
   virtual const Core::Property& GetSettings() const = 0;
   virtual ~IGlimraDrawer();

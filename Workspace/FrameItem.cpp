@@ -16,7 +16,7 @@ FrameItem::FrameItem() {
 }
 
 void FrameItem::SetFrame(const Proc::DataVideoPtr& frame) {
-  QImage image = ColorspaceConverter::FrameToImage(frame);
+  QImage image = frame ? ColorspaceConverter::FrameToImage(frame) : QImage();
   if (image.size() != image_.size()) prepareGeometryChange();
   image_ = std::move(image);
   frame_ = image_.isNull() ? Proc::DataVideoPtr() : frame;

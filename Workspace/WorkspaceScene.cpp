@@ -22,12 +22,12 @@ WorkspaceScene::WorkspaceScene(IGlimraDrawer& drawer, QObject* parent)
     : QGraphicsScene(parent), drawer_(drawer) {
   // Items come and go with every stroke step and are never looked up by position.
   setItemIndexMethod(QGraphicsScene::NoIndex);
-  const Proc::DataVideoPtr frame = drawer.GetVideo();
+  const IGlimraDrawer::VideoParts shown = drawer.GetVideoParts();
   picture_ = new FrameItem;
   addItem(picture_);
-  picture_->SetFrame(frame);
-  shownFormat_ = frameFormat_ = FormatOf(frame);
-  if (frame) setSceneRect(0, 0, frame->GetWidth(), frame->GetHeight());
+  Show(shown);
+  shownFormat_ = frameFormat_ = FormatOf(shown.picture);
+  if (shown.picture) setSceneRect(0, 0, shown.picture->GetWidth(), shown.picture->GetHeight());
 }
 
 WorkspaceScene::~WorkspaceScene() {
@@ -104,13 +104,29 @@ void WorkspaceScene::ApplyPatch(const IGlimraDrawer::PaintPatch& patch) {
   patchArea_ += uint64_t(width) * uint64_t(height);
 }
 
+// Called with no patches laid: the selection goes under the patches of the next stroke.
+void WorkspaceScene::Show(const IGlimraDrawer::VideoParts& shown) {
+  picture_->SetFrame(shown.picture);
+  if (!shown.selection.frame) {
+    delete selection_;
+    selection_ = nullptr;
+    return;
+  }
+  if (!selection_) {
+    selection_ = new FrameItem;
+    addItem(selection_);
+  }
+  selection_->SetFrame(shown.selection.frame);
+  selection_->setPos(shown.selection.left, shown.selection.top);
+}
+
 void WorkspaceScene::RemoveAllPatches() {
-  Proc::DataVideoPtr frame = drawer_.GetVideo();
-  if (!frame) return;
+  const IGlimraDrawer::VideoParts shown = drawer_.GetVideoParts();
+  if (!shown.picture) return;
   for (QGraphicsItem* patch : patches_) delete patch;
   patches_.clear();
-  picture_->SetFrame(frame);
-  shownFormat_ = FormatOf(frame);
+  Show(shown);
+  shownFormat_ = FormatOf(shown.picture);
   maxPatchArea_ = std::max(maxPatchArea_, patchArea_);
   maxPatchCount_ = std::max(maxPatchCount_, patchCount_);
   patchCount_ = 0;

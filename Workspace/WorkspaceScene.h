@@ -57,12 +57,16 @@ class WorkspaceScene : public QGraphicsScene, public virtual DrawerEventHandlerU
   using FrameFormat = std::array<uint32_t, 3>;
   static FrameFormat FormatOf(const Proc::DataVideoPtr& frame);
   static QEvent::Type RebuildEventType();
+  void Show(const IGlimraDrawer::VideoParts& shown);
   void Rebuild();
 
   IGlimraDrawer& drawer_;
   FrameFormat shownFormat_;
   // Shows the frame itself: no copy of a large picture is made to show it.
   FrameItem* picture_;
+  // The selection laid over the picture within its bounds, so the picture is never copied for
+  // it; null without a selection.
+  FrameItem* selection_ = nullptr;
   std::vector<QGraphicsItem*> patches_;
   uint64_t patchArea_ = 0;
   uint64_t patchCount_ = 0;

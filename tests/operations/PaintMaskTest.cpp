@@ -108,6 +108,37 @@ TEST(EngineVideo, SelectionOverlayStaysInsideTheMaskRectangle) {
   EXPECT_EQ(200, changedInside);
 }
 
+// The scene shows the parts laid together: they must show what GetVideo shows.
+TEST(EngineVideo, PartsAreThePictureAndTheSelectionOfItsBounds) {
+  Fixture f;
+  const DataVideoPtr plain = f.engine->GetVideo();
+  ASSERT_TRUE(plain);
+  G::IGlimraDrawer::VideoParts parts = f.engine->GetVideoParts();
+  ASSERT_TRUE(parts.picture);
+  EXPECT_TRUE(SamePixels(*plain, *parts.picture));
+  EXPECT_FALSE(parts.selection.frame);
+
+  DataVideoPtr mask = MaskFrame(100, 100, 30, 40, 20, 10);
+  f.engine->SetMask(mask);
+  const DataVideoPtr shown = f.engine->GetVideo();
+  parts = f.engine->GetVideoParts();
+  ASSERT_TRUE(f.errors.Get().empty());
+  ASSERT_TRUE(parts.picture);
+  EXPECT_TRUE(SamePixels(*plain, *parts.picture));
+  const G::PaintPatch& selection = parts.selection;
+  ASSERT_TRUE(selection.frame);
+  EXPECT_EQ(shown->GetPixelFormat(), selection.frame->GetPixelFormat());
+  EXPECT_EQ((std::vector<uint32_t>{30, 50, 40, 50}),
+            (std::vector<uint32_t>{selection.left, selection.right, selection.top, selection.bottom}));
+  ASSERT_EQ(20u, selection.frame->GetWidth());
+  ASSERT_EQ(10u, selection.frame->GetHeight());
+  for (uint32_t y = 0; y < 10; ++y) {
+    for (uint32_t x = 0; x < 20; ++x) {
+      for (int c = 0; c < 4; ++c) ASSERT_EQ(Byte(*shown, x + 30, y + 40, c), Byte(*selection.frame, x, y, c));
+    }
+  }
+}
+
 TEST(EngineVideo, CountsEveryCallAlsoFailingOnes) {
   Fixture f;
   const auto count = [&f] {

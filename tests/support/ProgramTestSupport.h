@@ -64,6 +64,7 @@ class FakeEngine : public Zentor::RefCounted<Zentor::Glimra::IGlimraCore> {
   using Property = Zentor::Core::Property;
   using PaintPatch = Zentor::Glimra::IGlimraDrawer::PaintPatch;
   using VSize = Zentor::Glimra::VSize;
+  using VideoParts = Zentor::Glimra::IGlimraDrawer::VideoParts;
 
   // IGlimraUndoBase
   MOCK_METHOD(bool, IsUndoEnabled, (), (const, override));
@@ -87,6 +88,8 @@ class FakeEngine : public Zentor::RefCounted<Zentor::Glimra::IGlimraCore> {
   MOCK_METHOD(const Property&, GetBrushSettings, (), (const, override));
   MOCK_METHOD(const Property&, GetPaintSettings, (), (const, override));
   MOCK_METHOD(Zentor::Proc::DataVideoPtr, GetVideo, (), (override));
+  // The picture comes whole from GetVideo, which the tests set up.
+  VideoParts GetVideoParts() override { return VideoParts{GetVideo(), PaintPatch()}; }
   MOCK_METHOD(const Property&, GetSettings, (), (const, override));
 
   // IGlimraCore
