@@ -205,14 +205,14 @@ IGlimraDrawer::VideoParts GlimraCore::GetVideoParts() {
     if (parts.mask && !area.IsEmpty()) {
       const uint32_t width = area.right - area.left;
       const uint32_t height = area.bottom - area.top;
-      DataVideoPtr picture = parts.picture->CreateView();
-      picture->Limit(area.left, area.top, width, height);
-      DataVideoPtr mask = parts.mask->CreateView();
-      mask->Limit(area.left, area.top, width, height);
-      DataVideoPtr color = parts.color->CreateView();
-      color->Limit(area.left, area.top, width, height);
-      shown.selection.frame = ToOut(GlimraPainterImpl::BlendImpl(picture, mask, CropInfo{0, width, 0, height}, blender,
-                                                                 alphaExtractor, alphaInserter, color, 0, 0));
+      auto within = [&](const DataVideoPtr& frame) {
+        DataVideoPtr view = frame->CreateView();
+        view->Limit(area.left, area.top, width, height);
+        return view;
+      };
+      shown.selection.frame =
+          ToOut(GlimraPainterImpl::BlendImpl(within(parts.picture), within(parts.mask), CropInfo{0, width, 0, height},
+                                             blender, alphaExtractor, alphaInserter, within(parts.color), 0, 0));
       shown.selection.left = area.left;
       shown.selection.right = area.right;
       shown.selection.top = area.top;
