@@ -6,8 +6,9 @@
 //                   [--only name] [--overview] [--sheets]
 //
 // Needs: apt-get install mate-backgrounds lomiri-wallpapers-16.04 lomiri-wallpapers-20.04
-//        python3-skimage (photos missing on the machine are skipped). ukui-wallpapers and some
-//        of the others are drawings and renders: listed, so that the halves stay, but not used.
+//        plasma-workspace-wallpapers python3-skimage (photos missing on the machine are skipped).
+//        ukui-wallpapers and some of the others are drawings and renders: listed, so that the
+//        halves stay, but not used.
 //
 // The photos of each set are ordered by a hash of their name and dealt alternately into a tuning
 // and a reporting half; tune on the one, report on the other (the default).
@@ -52,11 +53,16 @@ struct Photo {
   std::string set;
   std::string path;
   bool drawing = false;  // dealt into a half like the others, so the halves stay, but not used
+  std::string file;      // the photo's file name, or its folder's where all files of a set share names
 };
+
+// The photo's name without its extension: its label, and the seed of its holes.
+std::string Stem(const Photo& photo) { return std::filesystem::path(photo.file).stem().string(); }
 
 const char* const MATE = "/usr/share/backgrounds/mate/";
 const char* const BACKGROUNDS = "/usr/share/backgrounds/";
 const char* const SKIMAGE = "/usr/lib/python3/dist-packages/skimage/data/";
+const char* const PLASMA = "/usr/share/wallpapers/";
 
 bool Drawing(const std::string& path) {
   for (const char* name : {"Elephants", "calla", "goldfish", "the-mouse", "2004default", "firstgeneration", "string",
@@ -90,9 +96,16 @@ std::vector<Photo> PhotoList() {
   for (const char* name : {"astronaut.png", "chelsea.png", "coffee.png", "rocket.jpg", "motorcycle_left.png"}) {
     all.push_back({"skimage", std::string(SKIMAGE) + name});
   }
+  // The photographs among the set's pictures (the others are renders), each in a folder of its own.
+  for (const char* name : {"BytheWater", "ColdRipple", "ColorfulCups", "DarkestHour", "EveningGlow", "FallenLeaf",
+                           "Grey", "Kite", "OneStandsOut", "Path", "summer_1am"}) {
+    all.push_back({"plasma", std::string(PLASMA) + name + "/contents/images/2560x1600.jpg", false,
+                   std::string(name) + ".jpg"});
+  }
   std::vector<Photo> present;
   for (const Photo& p : all) {
-    if (std::filesystem::exists(p.path)) present.push_back({p.set, p.path, Drawing(p.path)});
+    const std::string file = p.file.empty() ? std::filesystem::path(p.path).filename().string() : p.file;
+    if (std::filesystem::exists(p.path)) present.push_back({p.set, p.path, Drawing(p.path), file});
   }
   return present;
 }
@@ -108,7 +121,7 @@ uint64_t NameHash(const std::string& s) {
 std::map<std::string, int> Halves(const std::vector<Photo>& photos) {
   std::map<std::string, std::vector<std::pair<uint64_t, std::string>>> bySet;
   for (const Photo& p : photos) {
-    bySet[p.set].push_back({NameHash(std::filesystem::path(p.path).filename().string()), p.path});
+    bySet[p.set].push_back({NameHash(p.file), p.path});
   }
   std::map<std::string, int> half;
   for (auto& [set, list] : bySet) {
@@ -435,7 +448,7 @@ int main(int argc, char** argv) {
       if (photo.drawing) continue;
       const cv::Mat img = cv::imread(photo.path, cv::IMREAD_COLOR);
       const std::string label = photo.set + (half.at(photo.path) ? " R " : " T ") +
-                                std::filesystem::path(photo.path).stem().string().substr(0, 18);
+                                Stem(photo).substr(0, 18);
       row.push_back(Tile(img, cv::Rect(0, 0, img.cols, img.rows), 240, label));
       if (row.size() == 6) {
         while (row.size() < 6) row.push_back(cv::Mat(260, 240, CV_8UC3, cv::Scalar(40, 40, 40)));
@@ -465,7 +478,7 @@ int main(int argc, char** argv) {
               "telea", "before", "ratio", ">15now", ">15te", "txnow", "txte", "txbef");
   for (const Photo& photo : photos) {
     if (photo.drawing || (wanted >= 0 && half.at(photo.path) != wanted)) continue;
-    const std::string stem = std::filesystem::path(photo.path).stem().string();
+    const std::string stem = Stem(photo);
     if (!only.empty() && stem.find(only) == std::string::npos) continue;
     const cv::Mat read = cv::imread(photo.path, cv::IMREAD_COLOR);
     if (read.empty()) continue;
