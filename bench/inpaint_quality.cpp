@@ -451,18 +451,16 @@ int main(int argc, char** argv) {
                                 Stem(photo).substr(0, 18);
       row.push_back(Tile(img, cv::Rect(0, 0, img.cols, img.rows), 240, label));
       if (row.size() == 6) {
-        while (row.size() < 6) row.push_back(cv::Mat(260, 240, CV_8UC3, cv::Scalar(40, 40, 40)));
-        cv::Mat r;
-        cv::hconcat(row, r);
-        rows.push_back(r);
+        rows.emplace_back();
+        cv::hconcat(row, rows.back());
         row.clear();
       }
     }
+    // The last row is padded to the sheet's width.
     if (!row.empty()) {
       while (row.size() < 6) row.push_back(cv::Mat(260, 240, CV_8UC3, cv::Scalar(40, 40, 40)));
-      cv::Mat r;
-      cv::hconcat(row, r);
-      rows.push_back(r);
+      rows.emplace_back();
+      cv::hconcat(row, rows.back());
     }
     cv::Mat sheet;
     cv::vconcat(rows, sheet);
