@@ -297,7 +297,10 @@ Container FromEntries(const Property& tree, const char* name, bool skipLayout) {
     try {
       if (skipLayout && IsLayoutTag(entry.GetName())) continue;
       if (!entry.ChildExists(IImageMetadata::TEXT_VALUE) || !entry.ChildExists(IImageMetadata::TYPE_ID)) continue;
-      auto type = static_cast<Exiv2::TypeId>(Core::GetValue<long long>(entry[IImageMetadata::TYPE_ID]));
+      // A type code exiv2 does not have comes from a damaged tree: no value is made from it.
+      const long long code = Core::GetValue<long long>(entry[IImageMetadata::TYPE_ID]);
+      if (code < Exiv2::unsignedByte || code >= Exiv2::invalidTypeId) continue;
+      auto type = static_cast<Exiv2::TypeId>(code);
       Key key(entry.GetName());
       // Comment tags are stored as "undefined" bytes but read as text with a character set.
       if constexpr (std::is_same_v<Key, Exiv2::ExifKey>) {

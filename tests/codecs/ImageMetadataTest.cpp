@@ -222,6 +222,34 @@ TEST(ImageMetadata, StoredTreeGivesTheSameObject) {
   EXPECT_FALSE(ImageMetadata::Create(Core::Property("somethingElse")));
 }
 
+TEST(ImageMetadata, StoredTypeCodesExiv2DoesNotHaveAreSkipped) {
+  TempDir dir;
+  const CameraJpeg jpeg = MakeCameraJpeg(dir, "camera.jpg");
+  Core::Property tree = ImageMetadata::Create(jpeg.path, jpeg.codec)->GetMetadata();
+  auto add = [&tree](const char* key, const char* text, long long type) {
+    Core::Property& entry = tree[IImageMetadata::EXIF].SetChild(key);
+    entry.SetChildT(IImageMetadata::TEXT_VALUE, std::string(text));
+    entry.SetChildT(IImageMetadata::TYPE_ID, type);
+  };
+  add("Exif.Photo.ISOSpeedRatings", "200", -3);
+  add("Exif.Photo.FocalLengthIn35mmFilm", "50", 1LL << 40);
+  add("Exif.Photo.ExposureProgram", "2", Exiv2::unsignedShort);
+  const auto restored = ImageMetadata::Create(tree);
+  ASSERT_TRUE(restored);
+  const std::string out = dir.File("out.jpg");
+  WriteFile(out, Encode(MakePicture(8, 8), IFormatCodecVideo::CODEC_ID_MJPEG));
+  restored->Write(SaveSettings(out), restored->GetThumbnail());
+  const auto image = ReadBack(out);
+  auto text = [&image](const char* key) {
+    const auto it = image->exifData().findKey(Exiv2::ExifKey(key));
+    return it == image->exifData().end() ? std::string("<none>") : it->toString();
+  };
+  EXPECT_EQ(text("Exif.Photo.ISOSpeedRatings"), "<none>");
+  EXPECT_EQ(text("Exif.Photo.FocalLengthIn35mmFilm"), "<none>");
+  EXPECT_EQ(text("Exif.Photo.ExposureProgram"), "2");
+  EXPECT_EQ(text("Exif.Image.Model"), "Test Camera");
+}
+
 TEST(ImageMetadata, MissingFileGivesAnEmptyObject) {
   TempDir dir;
   const auto m = ImageMetadata::Create(dir.File("gone.jpg"), nullptr);
