@@ -48,6 +48,19 @@ constexpr float VOTE_SPREAD = 2.f;
 // grain and the grain expected at its target: a fill so far smoother than the truth otherwise
 // draws smooth sources, and fur, grass and gravel become smudges.
 constexpr double GRAIN_PENALTY = 1.0;
+// A region of at most HEDGE_AREA / n pixels, with at most HEDGE_HOLES / n hole pixels, is filled n
+// times (at most HEDGE_FILLS), each time with other random choices, and the first fill's low
+// frequencies, below a blur of HEDGE_SIGMA pixels, are replaced by the mean of all fills': where
+// the border leaves open what lies under the hole, the fills disagree on where its large shapes
+// go, and their mean hedges between them, as a sharp wrong guess costs more than a blur. The fine
+// grain stays the first fill's. The hedge makes misplaced grain cheaper, so the fills pay
+// HEDGED_GRAIN_PENALTY for unlike grain instead. Time and memory thus stay those of one fill of a
+// larger region.
+constexpr size_t HEDGE_AREA = 1000000;
+constexpr size_t HEDGE_HOLES = 60000;
+constexpr int HEDGE_FILLS = 4;
+constexpr float HEDGE_SIGMA = 3.f;
+constexpr double HEDGED_GRAIN_PENALTY = 1.5;
 // The border's colours count as two surfaces when the squared distance of their two groups'
 // means is this many times the groups' variances together...
 constexpr double SURFACE_SEPARATION = 4.0;
@@ -294,6 +307,7 @@ struct Level {
   // around the holes) and its sum over the patch of each centre; see GrainPenalty.
   std::vector<uint8_t> grain;
   std::vector<int32_t> grainSum;
+  double grainPenalty = GRAIN_PENALTY;
   // On the full-size level once its fill is blended into the border: 1 for each cell of the holes'
   // bounds that is a remnant (see REMNANT_FLOOR). Else empty.
   std::vector<uint8_t> remnant;
@@ -357,7 +371,7 @@ struct Level {
     if (grainSum.empty()) return 0;
     const double side = 2 * r + 1;
     const double d = double(grainSum[size_t(centre)] - grainSum[size_t(candidate)]) / (side * side);
-    return static_cast<int>(std::min(double(INT_MAX / 2), GRAIN_PENALTY * 3.0 * side * side * d * d));
+    return static_cast<int>(std::min(double(INT_MAX / 2), grainPenalty * 3.0 * side * side * d * d));
   }
 
   // The grain of the known pixels (0 for hole pixels) of the full-size level.
@@ -1456,8 +1470,9 @@ void SmoothGrain(Level& level) {
 
 class Filler {
  public:
-  Filler(unsigned threads, const std::function<void(double)>& progress, const std::function<bool()>& stopAsked)
-      : threads_(std::max(1u, threads)), progress_(progress), stopAsked_(stopAsked) {}
+  Filler(unsigned threads, uint64_t seed, const std::function<void(double)>& progress,
+         const std::function<bool()>& stopAsked)
+      : threads_(std::max(1u, threads)), seed_(seed), progress_(progress), stopAsked_(stopAsked) {}
 
   bool Run(std::vector<Level>& levels) {
     double total = 0;
@@ -1486,14 +1501,14 @@ class Filler {
       }
       if (l + 1 == levels.size()) {
         SmoothFillBySurface(level);
-        ForBands(level, [&](int y0, int y1) { RandomMatches(level, l, y0, y1); });
+        ForBands(level, [&](int y0, int y1) { RandomMatches(level, seed_ ^ (uint64_t(l) << 56), y0, y1); });
       } else {
         const Level& coarse = levels[l + 1];
         // The coarse matches, twice as far, vote for this level's first fill: it keeps the
         // texture that enlarging the coarse colours would blur.
         ForBands(level, [&](int y0, int y1) {
           Enlarge(coarse, level, y0, y1);
-          InheritMatches(coarse, level, l, y0, y1);
+          InheritMatches(coarse, level, seed_ ^ (uint64_t(l) << 56), y0, y1);
         });
         ForBands(level, [&](int y0, int y1) { Vote(level, true, y0, y1); });
       }
@@ -1507,7 +1522,7 @@ class Filler {
         ForBands(level, [&](int y0, int y1) { Remeasure(level, y0, y1); });
         const int passes = Passes(l);
         for (int pass = 0; pass < passes; ++pass) {
-          const uint64_t seed = SEED ^ (uint64_t(l) << 56) ^ (uint64_t(round) << 48) ^ (uint64_t(pass) << 44);
+          const uint64_t seed = seed_ ^ (uint64_t(l) << 56) ^ (uint64_t(round) << 48) ^ (uint64_t(pass) << 44);
           const bool forward = (round + pass) % 2 == 0;
           // Neighbouring bands never run together: a band reads the matches of the rows next to it.
           for (int parity = 0; parity < 2; ++parity) {
@@ -1559,12 +1574,12 @@ class Filler {
     ParallelFor(level.Bands(), threads_, [&](int band) { body(band * BAND, std::min(level.h, (band + 1) * BAND)); });
   }
 
-  static void RandomMatches(Level& level, size_t l, int y0, int y1) {
+  static void RandomMatches(Level& level, uint64_t seed, int y0, int y1) {
     for (int y = y0; y < y1; ++y) {
       for (int x = 0; x < level.w; ++x) {
         const size_t i = size_t(y) * level.w + x;
         if (!level.target[i]) continue;
-        Random random(SEED ^ (uint64_t(l) << 56) ^ (uint64_t(1) << 52) ^ i);
+        Random random(seed ^ (uint64_t(1) << 52) ^ i);
         level.match[i] = level.NearSource(static_cast<int>(i), random);
       }
     }
@@ -1586,7 +1601,7 @@ class Filler {
   }
 
   // Each target starts from the match of its coarse counterpart, twice as far away.
-  static void InheritMatches(const Level& coarse, Level& fine, size_t l, int y0, int y1) {
+  static void InheritMatches(const Level& coarse, Level& fine, uint64_t seed, int y0, int y1) {
     for (int y = y0; y < y1; ++y) {
       for (int x = 0; x < fine.w; ++x) {
         const size_t i = size_t(y) * fine.w + x;
@@ -1601,7 +1616,7 @@ class Filler {
           m = sy * fine.w + sx;
         }
         if (m < 0 || !fine.source[size_t(m)]) {
-          Random random(SEED ^ (uint64_t(l) << 56) ^ (uint64_t(2) << 52) ^ i);
+          Random random(seed ^ (uint64_t(2) << 52) ^ i);
           m = fine.NearSource(static_cast<int>(i), random);
         }
         fine.match[i] = m;
@@ -1792,11 +1807,104 @@ class Filler {
   }
 
   const unsigned threads_;
+  const uint64_t seed_;
   const std::function<void(double)>& progress_;
   const std::function<bool()>& stopAsked_;
   double done_ = 0;
   double perUnit_ = 0;
 };
+
+// The fills of a small region (see HEDGE_AREA): the fills other than the first each run on a copy
+// of the levels, the first on the levels themselves, whose full-size colours then take on the
+// low frequencies of the fills' mean.
+bool FillHedged(std::vector<Level>& levels, unsigned threads, const std::function<void(double)>& progress,
+                const std::function<bool()>& stopAsked) {
+  Level& full = levels[0];
+  const size_t holes = static_cast<size_t>(std::count(full.hole.begin(), full.hole.end(), uint8_t(1)));
+  const size_t room = std::min(HEDGE_AREA / full.px.size(), HEDGE_HOLES / std::max<size_t>(1, holes));
+  const int fills = static_cast<int>(std::clamp<size_t>(room, 1, HEDGE_FILLS));
+  if (fills == 1 || holes == 0) return Filler(threads, SEED, progress, stopAsked).Run(levels);
+  for (Level& level : levels) level.grainPenalty = HEDGED_GRAIN_PENALTY;
+  // The hole pixels' sums over the fills, three a cell of the holes' bounds grown by the blur's
+  // reach: outside the holes all fills are alike, and the difference to blur is 0.
+  const HoleBounds b = FindHoleBounds(full);
+  const int reach = static_cast<int>(std::ceil(3 * HEDGE_SIGMA));
+  const int left = std::max(0, b.left - reach), top = std::max(0, b.top - reach);
+  const int bw = std::min(full.w - 1, b.right + reach) - left + 1, bh = std::min(full.h - 1, b.bottom + reach) - top + 1;
+  std::vector<float> sum(size_t(bw) * bh * 3, 0.f);
+  const auto add = [&](const Level& filled) {
+    ForRows(bh, [&](int y0, int y1) {
+      for (int y = y0; y < y1; ++y) {
+        for (int x = 0; x < bw; ++x) {
+          const size_t i = size_t(y + top) * full.w + (x + left);
+          if (!full.hole[i]) continue;
+          float* cell = &sum[(size_t(y) * bw + x) * 3];
+          for (int k = 0; k < 3; ++k) cell[k] += float((filled.px[i] >> (8 * k)) & 0xFF);
+        }
+      }
+    });
+  };
+  for (int f = 0; f < fills; ++f) {
+    const std::function<void(double)> part = [&](double done) {
+      if (progress) progress((f + done) / fills);
+    };
+    // The first fill, with the seed a single fill has, comes last and keeps its levels.
+    const int member = (f + 1) % fills;
+    const uint64_t seed = SEED ^ (0x1234567ull * uint64_t(member));
+    if (member == 0) {
+      if (!Filler(threads, seed, part, stopAsked).Run(levels)) return false;
+      add(full);
+    } else {
+      std::vector<Level> copy = levels;
+      if (!Filler(threads, seed, part, stopAsked).Run(copy)) return false;
+      add(copy[0]);
+    }
+  }
+  // The difference of the mean to the first fill, blurred along rows, then down columns.
+  std::vector<float> kernel(size_t(2 * reach + 1));
+  float total = 0.f;
+  for (int k = -reach; k <= reach; ++k) total += kernel[size_t(k + reach)] = std::exp(-float(k * k) / (2.f * HEDGE_SIGMA * HEDGE_SIGMA));
+  for (float& k : kernel) k /= total;
+  std::vector<float> along(sum.size(), 0.f);
+  ForRows(bh, [&](int y0, int y1) {
+    for (int y = y0; y < y1; ++y) {
+      for (int x = 0; x < bw; ++x) {
+        const size_t i = size_t(y + top) * full.w + (x + left);
+        float* cell = &sum[(size_t(y) * bw + x) * 3];
+        for (int k = 0; k < 3; ++k) cell[k] = full.hole[i] ? cell[k] / fills - float((full.px[i] >> (8 * k)) & 0xFF) : 0.f;
+      }
+      for (int x = 0; x < bw; ++x) {
+        float* out = &along[(size_t(y) * bw + x) * 3];
+        for (int j = std::max(0, x - reach); j <= std::min(bw - 1, x + reach); ++j) {
+          const float* in = &sum[(size_t(y) * bw + j) * 3];
+          const float weight = kernel[size_t(j - x + reach)];
+          for (int k = 0; k < 3; ++k) out[k] += weight * in[k];
+        }
+      }
+    }
+  });
+  ForRows(bh, [&](int y0, int y1) {
+    for (int y = y0; y < y1; ++y) {
+      for (int x = 0; x < bw; ++x) {
+        const size_t i = size_t(y + top) * full.w + (x + left);
+        if (!full.hole[i]) continue;
+        float shift[3] = {0.f, 0.f, 0.f};
+        for (int j = std::max(0, y - reach); j <= std::min(bh - 1, y + reach); ++j) {
+          const float* in = &along[(size_t(j) * bw + x) * 3];
+          const float weight = kernel[size_t(j - y + reach)];
+          for (int k = 0; k < 3; ++k) shift[k] += weight * in[k];
+        }
+        uint32_t p = 0;
+        for (int k = 0; k < 3; ++k) {
+          const long v = std::lround(float((full.px[i] >> (8 * k)) & 0xFF) + shift[k]);
+          p |= uint32_t(std::clamp(v, 0L, 255L)) << (8 * k);
+        }
+        full.px[i] = p;
+      }
+    }
+  });
+  return true;
+}
 
 }  // namespace
 
@@ -1842,7 +1950,7 @@ bool PatchFill(PatchFillArea& area, int patchSize, unsigned threads, const std::
       const double scale = &level == &levels.front() && &level != &levels.back() ? FULL_SIZE_REACH : 1.0;
       level.limitReach = static_cast<int>(scale * reach * (level.deepest + side));
     }
-    if (finished) finished = Filler(threads, progress, stopAsked).Run(levels);
+    if (finished) finished = FillHedged(levels, threads, progress, stopAsked);
   }
   area.pixels = std::move(levels[0].px);
   return finished;
