@@ -53,7 +53,7 @@ struct Photo {
   std::string set;
   std::string path;
   bool drawing = false;  // dealt into a half like the others, so the halves stay, but not used
-  std::string file;      // the photo's file name, or its folder's where all files of a set share names
+  std::string file{};    // the photo's file name, or its folder's where all files of a set share names
 };
 
 // The photo's name without its extension: its label, and the seed of its holes.
