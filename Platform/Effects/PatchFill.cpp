@@ -49,18 +49,19 @@ constexpr float VOTE_SPREAD = 2.f;
 // draws smooth sources, and fur, grass and gravel become smudges.
 constexpr double GRAIN_PENALTY = 1.0;
 // A region of at most HEDGE_AREA / n pixels, with at most HEDGE_HOLES / n hole pixels, is filled n
-// times (at most HEDGE_FILLS), each time with other random choices, and the first fill's low
-// frequencies, below a blur of HEDGE_SIGMA pixels, are replaced by the mean of all fills': where
-// the border leaves open what lies under the hole, the fills disagree on where its large shapes
-// go, and their mean hedges between them, as a sharp wrong guess costs more than a blur. The fine
-// grain stays the first fill's. The hedge makes misplaced grain cheaper, so the fills pay
-// HEDGED_GRAIN_PENALTY for unlike grain instead. Time and memory thus stay those of one fill of a
-// larger region.
+// times (at most HEDGE_FILLS), each time with other random choices and patches whose radius differs
+// by HEDGE_RADII from the one asked for, and the first fill's low frequencies, below a blur of
+// HEDGE_SIGMA pixels, are replaced by the mean of all fills': where the border leaves open what
+// lies under the hole, the fills disagree on where its large shapes go, and their mean hedges
+// between them, as a sharp wrong guess costs more than a blur. The fine grain stays the first
+// fill's. The hedge makes misplaced grain cheaper, so the fills pay HEDGED_GRAIN_PENALTY for unlike
+// grain instead. Time and memory thus stay near those of one fill of a larger region.
 constexpr size_t HEDGE_AREA = 1000000;
 constexpr size_t HEDGE_HOLES = 60000;
 constexpr int HEDGE_FILLS = 4;
+constexpr int HEDGE_RADII[HEDGE_FILLS] = {0, 1, -1, 2};
 constexpr float HEDGE_SIGMA = 3.f;
-constexpr double HEDGED_GRAIN_PENALTY = 1.5;
+constexpr double HEDGED_GRAIN_PENALTY = 2.0;
 // The border's colours count as two surfaces when the squared distance of their two groups'
 // means is this many times the groups' variances together...
 constexpr double SURFACE_SEPARATION = 4.0;
@@ -1814,10 +1815,43 @@ class Filler {
   double perUnit_ = 0;
 };
 
-// The fills of a small region (see HEDGE_AREA): the fills other than the first each run on a copy
-// of the levels, the first on the levels themselves, whose full-size colours then take on the
-// low frequencies of the fills' mean.
-bool FillHedged(std::vector<Level>& levels, unsigned threads, const std::function<void(double)>& progress,
+// The levels a fill with patches of the given radius works on: `full` (its size, pixels and holes)
+// and ever smaller ones while the holes are thicker than COARSEST_THICKNESS patch sides, with the
+// coarsest one's surfaces and every one's reach. Only `full` where no patch fits beside the holes.
+// A stop is looked for between the steps: `finished` turns false.
+std::vector<Level> Pyramid(Level full, int radius, const std::function<bool()>& stopAsked, bool& finished) {
+  const int side = 2 * radius + 1;
+  std::vector<Level> levels(1, std::move(full));
+  levels[0].Classify(radius);
+  finished = !(stopAsked && stopAsked());
+  if (!finished || levels[0].sources == 0) return levels;
+  levels[0].deepest = Depths(levels[0], levels[0].depth);
+  for (int thickness = levels[0].deepest; thickness > COARSEST_THICKNESS * side && finished;
+       thickness = (thickness + 1) / 2) {
+    const Level& last = levels.back();
+    if (std::min(last.w, last.h) / 2 < MIN_PATCHES_PER_SIDE * side) break;
+    Level next = Shrink(last);
+    next.Classify(radius);
+    if (next.sources == 0 || next.targets == 0) break;
+    next.deepest = Depths(next, next.depth);
+    levels.push_back(std::move(next));
+    finished = !(stopAsked && stopAsked());
+  }
+  FindSurfaces(levels.back());
+  const double reach = levels.back().surface.empty() ? REACH_FACTOR : TWO_SURFACE_REACH;
+  for (Level& level : levels) {
+    // Only the coarsest level grows its fill inwards and needs the depths afterwards.
+    if (&level != &levels.back()) std::vector<int32_t>().swap(level.depth);
+    const double scale = &level == &levels.front() && &level != &levels.back() ? FULL_SIZE_REACH : 1.0;
+    level.limitReach = static_cast<int>(scale * reach * (level.deepest + side));
+  }
+  return levels;
+}
+
+// The fills of a small region (see HEDGE_AREA) with patches of the given radius and the others:
+// the fills other than the first each run on levels of their own, the first on `levels`, whose
+// full-size colours then take on the low frequencies of the fills' mean.
+bool FillHedged(std::vector<Level>& levels, int radius, unsigned threads, const std::function<void(double)>& progress,
                 const std::function<bool()>& stopAsked) {
   Level& full = levels[0];
   const size_t holes = static_cast<size_t>(std::count(full.hole.begin(), full.hole.end(), uint8_t(1)));
@@ -1854,11 +1888,21 @@ bool FillHedged(std::vector<Level>& levels, unsigned threads, const std::functio
     if (member == 0) {
       if (!Filler(threads, seed, part, stopAsked).Run(levels)) return false;
       add(full);
-    } else {
-      std::vector<Level> copy = levels;
-      if (!Filler(threads, seed, part, stopAsked).Run(copy)) return false;
-      add(copy[0]);
+      continue;
     }
+    // The full-size pixels are still as given: the first fill runs last.
+    Level top;
+    top.w = full.w;
+    top.h = full.h;
+    top.px = full.px;
+    top.hole = full.hole;
+    bool finished = true;
+    std::vector<Level> own = Pyramid(std::move(top), std::max(1, radius + HEDGE_RADII[member]), stopAsked, finished);
+    if (!finished) return false;
+    if (own[0].sources == 0) own = levels;
+    for (Level& level : own) level.grainPenalty = HEDGED_GRAIN_PENALTY;
+    if (!Filler(threads, seed, part, stopAsked).Run(own)) return false;
+    add(own[0]);
   }
   // The difference of the mean to the first fill, blurred along rows, then down columns.
   std::vector<float> kernel(size_t(2 * reach + 1));
@@ -1913,44 +1957,21 @@ bool PatchFill(PatchFillArea& area, int patchSize, unsigned threads, const std::
   WorkerPool pool(std::max(1u, threads));
   const WorkerPool::Active active(pool);
   const int radius = std::max(1, patchSize / 2);
-  const int side = 2 * radius + 1;
-  std::vector<Level> levels(1);
-  levels[0].w = area.width;
-  levels[0].h = area.height;
-  levels[0].px = std::move(area.pixels);
-  levels[0].hole.resize(area.holes.size());
-  for (size_t i = 0; i < area.holes.size(); ++i) levels[0].hole[i] = area.holes[i] ? 1 : 0;
-  ContinueLines(levels[0].w, levels[0].h, levels[0].px, levels[0].hole, radius, threads);
-  levels[0].Classify(radius);
-
+  Level full;
+  full.w = area.width;
+  full.h = area.height;
+  full.px = std::move(area.pixels);
+  full.hole.resize(area.holes.size());
+  for (size_t i = 0; i < area.holes.size(); ++i) full.hole[i] = area.holes[i] ? 1 : 0;
+  ContinueLines(full.w, full.h, full.px, full.hole, radius, threads);
   // The preparation of a large region takes a while too: a stop is looked for between its steps.
-  const auto stopped = [&stopAsked] { return stopAsked && stopAsked(); };
-  bool finished = !stopped();
+  bool finished = true;
+  std::vector<Level> levels = Pyramid(std::move(full), radius, stopAsked, finished);
   if (finished && levels[0].sources == 0) {
     // No patch fits wholly outside the holes: the smooth fill is all there is.
     SmoothFill(levels[0]);
   } else if (finished) {
-    levels[0].deepest = Depths(levels[0], levels[0].depth);
-    for (int thickness = levels[0].deepest; thickness > COARSEST_THICKNESS * side && finished;
-         thickness = (thickness + 1) / 2) {
-      const Level& last = levels.back();
-      if (std::min(last.w, last.h) / 2 < MIN_PATCHES_PER_SIDE * side) break;
-      Level next = Shrink(last);
-      next.Classify(radius);
-      if (next.sources == 0 || next.targets == 0) break;
-      next.deepest = Depths(next, next.depth);
-      levels.push_back(std::move(next));
-      finished = !stopped();
-    }
-    FindSurfaces(levels.back());
-    const double reach = levels.back().surface.empty() ? REACH_FACTOR : TWO_SURFACE_REACH;
-    for (Level& level : levels) {
-      // Only the coarsest level grows its fill inwards and needs the depths afterwards.
-      if (&level != &levels.back()) std::vector<int32_t>().swap(level.depth);
-      const double scale = &level == &levels.front() && &level != &levels.back() ? FULL_SIZE_REACH : 1.0;
-      level.limitReach = static_cast<int>(scale * reach * (level.deepest + side));
-    }
-    if (finished) finished = FillHedged(levels, threads, progress, stopAsked);
+    finished = FillHedged(levels, radius, threads, progress, stopAsked);
   }
   area.pixels = std::move(levels[0].px);
   return finished;
