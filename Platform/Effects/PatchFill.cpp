@@ -1891,13 +1891,13 @@ bool FillHedged(std::vector<Level>& levels, int radius, unsigned threads, const 
       continue;
     }
     // The full-size pixels are still as given: the first fill runs last.
-    Level top;
-    top.w = full.w;
-    top.h = full.h;
-    top.px = full.px;
-    top.hole = full.hole;
+    Level given;
+    given.w = full.w;
+    given.h = full.h;
+    given.px = full.px;
+    given.hole = full.hole;
     bool finished = true;
-    std::vector<Level> own = Pyramid(std::move(top), std::max(1, radius + HEDGE_RADII[member]), stopAsked, finished);
+    std::vector<Level> own = Pyramid(std::move(given), std::max(1, radius + HEDGE_RADII[member]), stopAsked, finished);
     if (!finished) return false;
     if (own[0].sources == 0) own = levels;
     for (Level& level : own) level.grainPenalty = HEDGED_GRAIN_PENALTY;
