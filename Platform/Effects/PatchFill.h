@@ -20,11 +20,11 @@ struct PatchFillArea {
 // lie wholly outside the holes and near them: the holes are filled first on a shrunken copy, whose
 // matches seed the next larger one. Pixels outside the holes are left as they are. With no room
 // for a patch beside the holes, the fill is a smooth one. Straight lines and edges that cross the
-// holes are drawn across them first (ContinueLines). A small region is filled several times with
-// other random choices: the result has the first fill's grain and the low frequencies of all
-// fills' mean. progress(fraction) and stopAsked() are called on the calling thread only; a stop
-// returns false with the hole pixels partly written. The same area gives the same bytes with any
-// number of threads.
+// holes are drawn across them first (ContinueLines). A small region is filled several times, with
+// other random choices and patch sizes near the one asked for: the result has the first fill's
+// grain and the low frequencies of all fills' mean. progress(fraction) and stopAsked() are called
+// on the calling thread only; a stop returns false with the hole pixels partly written. The same
+// area gives the same bytes with any number of threads.
 bool PatchFill(PatchFillArea& area, int patchSize, unsigned threads, const std::function<void(double)>& progress,
                const std::function<bool()>& stopAsked);
 
