@@ -316,7 +316,8 @@ void MainWindow::Connect() {
       {ui->actionImage_Size, effects->GetResizeImageControl()},
       {ui->actionCrop, effects->GetCropImageControl()}};
   for (const auto& [action, control] : effectActions) {
-    connect(action, &QAction::triggered, control, [control] { control->animateClick(); });
+    QAbstractButton* button = control;  // clang before 16 cannot capture a structured binding
+    connect(action, &QAction::triggered, button, [button] { button->animateClick(); });
   }
   connect(effects, &SimpleEffectsWidget::effectCanceled, this, &MainWindow::OnEffectCanceled);
   connect(effects->GetCropImageControl(), &QAbstractButton::toggled, this, [this](bool checked) {
