@@ -1,16 +1,18 @@
 #include "Platform/Bedrock/HugePageMemory.h"
 
+#include "Platform/Bedrock/Sanitizers.h"
+
 #include <sys/mman.h>
 
 namespace Zentor {
 namespace Core {
 
 namespace {
-constexpr size_t HUGE_PAGE = size_t(2) << 20;
+[[maybe_unused]] constexpr size_t HUGE_PAGE = size_t(2) << 20;  // unused under AddressSanitizer
 }  // namespace
 
 HugePageMemory::HugePageMemory(size_t size) {
-#ifndef __SANITIZE_ADDRESS__
+#ifndef ZENTOR_ADDRESS_SANITIZER
   if (size == 0) return;
   const size_t length = size + HUGE_PAGE;
   void* mapped = ::mmap(nullptr, length, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);

@@ -1,6 +1,8 @@
 #include "Core/Interfaces/IProgressController.h"
 #include "Core/Interfaces/Utils.h"
+#include "Platform/Bedrock/HugePageMemory.h"
 #include "Platform/Bedrock/Ratio.h"
+#include "Platform/Bedrock/Sanitizers.h"
 #include "Platform/Bedrock/Statistics.h"
 #include "Platform/Bedrock/TempName.h"
 
@@ -134,4 +136,18 @@ TEST(Statistics, ShapeAndStub) {
   stub->SetClient(nullptr);
   EXPECT_FALSE(stub->CheckForStop());
   EXPECT_EQ(stub->GetRefCount(), 1);
+}
+
+// A large picture's memory: zero-filled on a huge page's boundary, except under AddressSanitizer
+// (with either compiler), where it comes from the heap so that overruns are caught.
+TEST(HugePageMemory, AlignedAndZeroedOrNoneUnderAddressSanitizer) {
+  const Zentor::Core::HugePageMemory memory(size_t(9) << 20);
+#ifdef ZENTOR_ADDRESS_SANITIZER
+  EXPECT_EQ(memory.Begin(), nullptr);
+#else
+  if (!memory.Begin()) GTEST_SKIP() << "the system refused the mapping";
+  EXPECT_EQ(reinterpret_cast<uintptr_t>(memory.Begin()) % (size_t(2) << 20), 0u);
+  for (size_t i = 0; i < (size_t(9) << 20); i += 4093) ASSERT_EQ(memory.Begin()[i], 0) << i;
+#endif
+  EXPECT_EQ(Zentor::Core::HugePageMemory(0).Begin(), nullptr);
 }

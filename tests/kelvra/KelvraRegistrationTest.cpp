@@ -1,6 +1,7 @@
 // The plug-in's entry point, the effect template's shared behaviour and the pixel-format map.
 #include "KelvraTestSupport.h"
 
+#include "Platform/Bedrock/Sanitizers.h"
 #include "Platform/Bedrock/Statistics.h"
 #include "Platform/Formats/IFormatCodec.h"
 #include "Proc/Effects/Kelvra/Utils.h"
@@ -20,7 +21,7 @@
 using namespace KelvraTest;
 using Zentor::Proc::OpenCV::Utils;
 
-#if defined(__SANITIZE_THREAD__)
+#ifdef ZENTOR_THREAD_SANITIZER
 // ThreadSanitizer cannot see the synchronisation inside OpenCV's thread pool (TBB) and GDAL, which
 // are not instrumented: reports with their frames are false positives.
 extern "C" const char* __tsan_default_suppressions() {

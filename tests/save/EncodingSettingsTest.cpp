@@ -1,12 +1,13 @@
 #include "SaveTestSupport.h"
 
 #include "GlimraCore/Settings.h"
+#include "Platform/Bedrock/Sanitizers.h"
 
 #include <cstdlib>
 #include <locale>
 #include <sstream>
 
-#ifdef __SANITIZE_ADDRESS__
+#ifdef ZENTOR_ADDRESS_SANITIZER
 #include <sanitizer/lsan_interface.h>
 #endif
 
@@ -137,7 +138,7 @@ TEST_F(EncodingSettings, EncoderSettingsFromPresetSaveOptionsAndResolution) {
 
 // glibc keeps a copy of LOCPATH that it never frees; that is not a leak of ours.
 struct LeakCheckPause {
-#ifdef __SANITIZE_ADDRESS__
+#ifdef ZENTOR_ADDRESS_SANITIZER
   LeakCheckPause() { __lsan_disable(); }
   ~LeakCheckPause() { __lsan_enable(); }
 #else
