@@ -1,7 +1,8 @@
 # One test binary on the program library from the calling folder's sources, with the program's
 # test main (an offscreen QApplication, private settings and cache folders, a fixed locale and an
-# alert hook, and under ThreadSanitizer the rule that leaves Qt's own hand-offs out). Further
-# arguments are extra libraries.
+# alert hook, and under ThreadSanitizer the rule that leaves Qt's own hand-offs out, with the
+# engine tests' rules for the libraries the real engine's plug-in uses). Further arguments are extra
+# libraries.
 function(glimra_program_test target)
   file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
   add_executable(${target} ${sources} ${CMAKE_SOURCE_DIR}/tests/support/ProgramTestMain.cpp
@@ -13,5 +14,6 @@ function(glimra_program_test target)
     add_dependencies(${target} Kelvra)
   endif()
   gtest_discover_tests(${target} DISCOVERY_TIMEOUT 60
-    PROPERTIES ENVIRONMENT "ZENTOR_PLUGIN_PATH=${GLIMRA_PLUGIN_DIR};QT_QPA_PLATFORM=offscreen")
+    PROPERTIES ENVIRONMENT "ZENTOR_PLUGIN_PATH=${GLIMRA_PLUGIN_DIR}"
+    ENVIRONMENT_MODIFICATION "TSAN_OPTIONS=set:suppressions=${CMAKE_SOURCE_DIR}/tests/support/tsan.supp")
 endfunction()
