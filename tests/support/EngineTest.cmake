@@ -1,6 +1,7 @@
 # One test binary on GlimraCore from the calling folder's sources. The plug-in effects come from
-# the Kelvra plug-in, loaded from the plug-in folder. Further arguments are extra libraries.
-function(glimra_engine_test target tsan_suppressions)
+# the Kelvra plug-in, loaded from the plug-in folder; under ThreadSanitizer the outside libraries'
+# rules of tests/support/tsan.supp apply. Further arguments are extra libraries.
+function(glimra_engine_test target)
   file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
   add_executable(${target} ${sources})
   target_include_directories(${target} PRIVATE ${CMAKE_SOURCE_DIR}/tests)
@@ -10,5 +11,5 @@ function(glimra_engine_test target tsan_suppressions)
   endif()
   gtest_discover_tests(${target} DISCOVERY_TIMEOUT 60
     PROPERTIES ENVIRONMENT "ZENTOR_PLUGIN_PATH=${GLIMRA_PLUGIN_DIR}"
-    ENVIRONMENT_MODIFICATION "TSAN_OPTIONS=set:suppressions=${tsan_suppressions}")
+    ENVIRONMENT_MODIFICATION "TSAN_OPTIONS=set:suppressions=${CMAKE_SOURCE_DIR}/tests/support/tsan.supp")
 endfunction()
