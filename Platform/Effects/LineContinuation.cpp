@@ -36,6 +36,9 @@ constexpr double EXIT_TOLERANCE = 0.1;
 constexpr double MAX_TURN_COS = 0.985;
 // More strips than this are not drawn into one area.
 constexpr size_t MAX_STRIPS = 24;
+// A strip takes on, this strong, the grain the structure has along it beyond its two ends: the
+// profiles alone, means along the structure, draw a smooth bar through bark, planks or grass.
+constexpr double GRAIN_GAIN = 0.7;
 
 // A sample's channels; with SSE2 all four at once, with the same roundings as one at a time.
 #if defined(__SSE2__)
@@ -82,6 +85,16 @@ struct Picture {
     return true;
   }
 };
+
+void Channels(const Colour& c, float out[3]) {
+#if defined(__SSE2__)
+  float all[4];
+  _mm_storeu_ps(all, c);
+  for (int k = 0; k < 3; ++k) out[k] = all[k];
+#else
+  for (int k = 0; k < 3; ++k) out[k] = c.v[k];
+#endif
+}
 
 // The sums of a column's samples and of their squares, per channel, in double.
 struct Sums {
@@ -270,6 +283,14 @@ Difference Compare(const Side& a, const Side& b) {
   return d;
 }
 
+// Where a strip's pixel `along` its way from an end takes the grain from: as far beyond that end,
+// mirrored back and forth over the `span` the end's profile was measured on, so that the grain
+// runs on from the end with no seam.
+double Beyond(double along, double span) {
+  const double period = std::max(1.0, span - 1), t = std::fmod(std::abs(along), 2 * period);
+  return 1 + (t > period ? 2 * period - t : t);
+}
+
 struct Strip {
   int from = -1, to = -1;  // border pixels (indices) on either side
   float toX = 0, toY = 0;  // where the strip ends: `to` moved across to the profile that matches
@@ -452,6 +473,7 @@ int ContinueLines(int width, int height, std::vector<uint32_t>& pixels, std::vec
     const int top = std::max(0, static_cast<int>(std::floor(std::min(fy, ty))) - 2 * halfWidth);
     const int bottom = std::min(h - 1, static_cast<int>(std::ceil(std::max(fy, ty))) + 2 * halfWidth);
     const int last = 2 * SUB * halfWidth;
+    const double span = LENGTH_FACTOR * halfWidth;
     for (int y = top; y <= bottom; ++y) {
       for (int x = left; x <= right; ++x) {
         const size_t i = size_t(y) * w + x;
@@ -462,11 +484,25 @@ int ContinueLines(int width, int height, std::vector<uint32_t>& pixels, std::vec
         const double o = (across + halfWidth) * SUB;
         const int o0 = std::min(last - 1, static_cast<int>(std::floor(o)));
         const double f = o - o0;
+        // The grain beyond either end is what the known pixels there show besides the profile. The
+        // two ends' grains are blended with their variance kept.
+        const double beforeStart = Beyond(along, span), beyondEnd = Beyond(length - along, span);
+        Colour c;
+        float atStart[3], atEnd[3];
+        const bool startGrain = picture.Sample(float(fx - beforeStart * ux + across * nx),
+                                               float(fy - beforeStart * uy + across * ny), c);
+        if (startGrain) Channels(c, atStart);
+        const bool endGrain =
+            picture.Sample(float(tx + beyondEnd * ux + across * nx), float(ty + beyondEnd * uy + across * ny), c);
+        if (endGrain) Channels(c, atEnd);
+        const double gain = GRAIN_GAIN / std::sqrt((1 - a) * (1 - a) + a * a);
         uint32_t p = 0;
         for (int k = 0; k < 3; ++k) {
           const double first = s->start.profile[size_t(o0) * 3 + k] * (1 - f) + s->start.profile[size_t(o0 + 1) * 3 + k] * f;
           const double second = s->end.profile[size_t(o0) * 3 + k] * (1 - f) + s->end.profile[size_t(o0 + 1) * 3 + k] * f;
-          p |= uint32_t(std::clamp(std::lround(first * (1 - a) + second * a), 0L, 255L)) << (8 * k);
+          const double grain = ((startGrain ? atStart[k] - first : 0.0) * (1 - a) +
+                                (endGrain ? atEnd[k] - second : 0.0) * a) * gain;
+          p |= uint32_t(std::clamp(std::lround(first * (1 - a) + second * a + grain), 0L, 255L)) << (8 * k);
         }
         pixels[i] = p;
         holes[i] = 0;

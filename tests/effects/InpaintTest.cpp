@@ -376,8 +376,8 @@ TEST(InpaintPatchFill, RegionsGrowWithTheHoleNotThePicture) {
 }
 
 TEST(InpaintPatchFill, ALineThatCrossesTheHoleIsContinuedOneThatEndsInItIsNot) {
-  // A dark line three pixels wide on grainy grey, slanted through an elliptic hole; once it runs on
-  // beyond the hole, once it stops at the hole's middle.
+  // A dark grainy line three pixels wide on grainy grey, slanted through an elliptic hole; once it
+  // runs on beyond the hole, once it stops at the hole's middle.
   for (const bool through : {true, false}) {
     SCOPED_TRACE(through ? "crossing" : "ending");
     auto onLine = [&](int x, int y) { return std::abs(y - (0.5 * x + 20)) / std::hypot(1.0, 0.5) <= 1.5; };
@@ -405,6 +405,17 @@ TEST(InpaintPatchFill, ALineThatCrossesTheHoleIsContinuedOneThatEndsInItIsNot) {
     ASSERT_GT(count, 20);
     if (through) {
       EXPECT_LT(sum / count, 70.0);
+      // The line keeps its grain through the hole: no smooth bar.
+      double inside = 0, outside = 0;
+      int in = 0, out = 0;
+      for (int x = 20; x < 220; ++x) {
+        const size_t i = size_t(std::lround(0.5 * x + 20)) * area.width + x;
+        const size_t next = size_t(std::lround(0.5 * (x + 1) + 20)) * area.width + x + 1;
+        const double step = std::abs(int(area.pixels[i] & 0xFF) - int(area.pixels[next] & 0xFF));
+        if (area.holes[i] && area.holes[next]) inside += step, ++in;
+        else if (!area.holes[i] && !area.holes[next]) outside += step, ++out;
+      }
+      EXPECT_GT(inside / in, 0.3 * (outside / out)) << inside / in << " against " << outside / out;
     } else {
       EXPECT_GT(sum / count, 120.0);
     }
