@@ -86,6 +86,7 @@ struct Picture {
   }
 };
 
+// A sample's three channels.
 void Channels(const Colour& c, float out[3]) {
 #if defined(__SSE2__)
   float all[4];
