@@ -24,7 +24,7 @@ constexpr int LENGTH_FACTOR = 6;
 // A structure shows at least this much variance across it (summed over the three channels)...
 constexpr double MIN_CONTRAST = 300.0;
 // ...this many times the variance along it...
-constexpr double COHERENCE = 4.0;
+constexpr double COHERENCE = 2.5;
 // The two ends' profiles differ in shape by at most this share of that variance, and their means
 // by at most MAX_TONE (squared, summed over the channels), which counts TONE_WEIGHT against a pair.
 constexpr double MISMATCH = 0.5;
