@@ -1554,8 +1554,10 @@ class Filler {
     return Step();
   }
 
+  // The coarsest level, where the fill grows inwards, grows in thin rings: each ring's matches
+  // then rest on more of the patch, and fewer smooth or pasted pieces are laid there.
   static int Rounds(size_t level, size_t levels) {
-    if (level + 1 == levels) return 8;
+    if (level + 1 == levels) return 12;
     return level == 0 ? 2 : 4;
   }
 
