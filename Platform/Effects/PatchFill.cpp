@@ -1555,10 +1555,11 @@ class Filler {
   }
 
   // The coarsest level, where the fill grows inwards, grows in thin rings: each ring's matches
-  // then rest on more of the patch, and fewer smooth or pasted pieces are laid there.
+  // then rest on more of the patch, and fewer smooth or pasted pieces are laid there. The
+  // full-size level votes twice before its last round copies.
   static int Rounds(size_t level, size_t levels) {
     if (level + 1 == levels) return 12;
-    return level == 0 ? 2 : 4;
+    return level == 0 ? 3 : 4;
   }
 
   // Matching passes per round: the full-size level, by far the largest, starts from matches
