@@ -13,9 +13,12 @@
 #include <algorithm>
 #include <array>
 #include <atomic>
+#include <chrono>
 #include <climits>
 #include <cmath>
 #include <cstring>
+#include <exception>
+#include <system_error>
 #include <thread>
 
 namespace Zentor {
@@ -1881,32 +1884,118 @@ bool FillHedged(std::vector<Level>& levels, int radius, unsigned threads, const 
       }
     });
   };
-  for (int f = 0; f < fills; ++f) {
-    const std::function<void(double)> part = [&](double done) {
-      if (progress) progress((f + done) / fills);
-    };
-    // The first fill, with the seed a single fill has, comes last and keeps its levels.
-    const int member = (f + 1) % fills;
-    const uint64_t seed = SEED ^ (0x1234567ull * uint64_t(member));
-    if (member == 0) {
-      if (!Filler(threads, seed, part, stopAsked).Run(levels)) return false;
-      add(full);
-      continue;
-    }
-    // The full-size pixels are still as given: the first fill runs last.
+  // The other fills run beside the first when there are threads for all, each on threads of its
+  // own and on levels of its own built from the pixels as given; else one after the other before
+  // it. Only the calling thread reports progress and asks for a stop. The sums are of whole
+  // numbers, exact in any order.
+  struct Member {
     Level given;
-    given.w = full.w;
-    given.h = full.h;
-    given.px = full.px;
-    given.hole = full.hole;
-    bool finished = true;
-    std::vector<Level> own = Pyramid(std::move(given), std::max(1, radius + HEDGE_RADII[member]), stopAsked, finished);
-    if (!finished) return false;
-    if (own[0].sources == 0) own = levels;
-    for (Level& level : own) level.grainPenalty = HEDGED_GRAIN_PENALTY;
-    if (!Filler(threads, seed, part, stopAsked).Run(own)) return false;
-    add(own[0]);
+    std::vector<Level> levels;
+    std::atomic<double> done{0.0};
+    std::atomic<bool> over{false};
+    bool finished = false;
+    std::exception_ptr error;
+    std::thread thread;
+  };
+  std::vector<Member> members(size_t(fills - 1));
+  const bool beside = threads >= unsigned(fills);
+  const unsigned share = beside ? threads / unsigned(fills) : threads;
+  std::atomic<bool> stop{false};
+  const std::function<bool()> stopped = [&stop] { return stop.load(); };
+  const auto report = [&](double first) {
+    if (!progress) return;
+    double done = first;
+    for (const Member& member : members) done += member.done;
+    progress(done / fills);
+  };
+  const std::function<bool()> stopFirst = [&] {
+    if (stopAsked && stopAsked()) stop = true;
+    return stop.load();
+  };
+  // A member on a thread of its own looks only at the flag the calling thread sets.
+  const auto run = [&](int m, bool here) {
+    Member& member = members[size_t(m - 1)];
+    const std::function<bool()>& stopMember = here ? stopFirst : stopped;
+    try {
+      WorkerPool pool(share);
+      const WorkerPool::Active active(pool);
+      const std::function<void(double)> part = [&](double done) {
+        member.done = done;
+        if (here) report(0.0);
+      };
+      bool finished = true;
+      member.levels = Pyramid(std::move(member.given), std::max(1, radius + HEDGE_RADII[m]), stopMember, finished);
+      if (finished && member.levels[0].sources == 0) {
+        // No patch of that size fits: the member fills as the first does, with a seed of its own.
+        Level again;
+        again.w = full.w;
+        again.h = full.h;
+        again.px = std::move(member.levels[0].px);
+        again.hole = std::move(member.levels[0].hole);
+        member.levels = Pyramid(std::move(again), radius, stopMember, finished);
+      }
+      for (Level& level : member.levels) level.grainPenalty = HEDGED_GRAIN_PENALTY;
+      member.finished = finished && Filler(share, SEED ^ (0x1234567ull * uint64_t(m)), part, stopMember).Run(member.levels);
+    } catch (...) {
+      member.error = std::current_exception();
+      stop = true;
+    }
+    member.over = true;
+  };
+  // Stops and joins the members on every way out, an error in the first fill among them.
+  struct Joiner {
+    std::vector<Member>& members;
+    std::atomic<bool>& stop;
+    ~Joiner() {
+      for (Member& member : members) {
+        if (!member.thread.joinable()) continue;
+        stop = true;
+        member.thread.join();
+      }
+    }
+  } joiner{members, stop};
+  // Takes a member's fill into the sums once it is over, and lets its levels go.
+  const auto take = [&](Member& member) {
+    while (!member.over && !stopFirst()) {
+      report(1.0);
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    if (member.thread.joinable()) member.thread.join();
+    if (member.error) std::rethrow_exception(member.error);
+    if (!member.finished || stop) return false;
+    add(member.levels[0]);
+    std::vector<Level>().swap(member.levels);
+    return true;
+  };
+  for (int m = 1; m < fills; ++m) {
+    Member& member = members[size_t(m - 1)];
+    member.given.w = full.w;
+    member.given.h = full.h;
+    member.given.px = full.px;
+    member.given.hole = full.hole;
+    if (beside) {
+      try {
+        member.thread = std::thread(run, m, false);
+        continue;
+      } catch (const std::system_error&) {
+        // No thread to be had: the member runs here.
+      }
+    }
+    run(m, true);
+    if (!take(member)) return false;
   }
+  const unsigned own = beside ? threads - share * unsigned(fills - 1) : threads;
+  bool finished = false;
+  {
+    WorkerPool pool(own);
+    const WorkerPool::Active active(pool);
+    finished = Filler(own, SEED, [&](double done) { report(done); }, stopFirst).Run(levels);
+  }
+  for (Member& member : members) {
+    if (!member.over || member.thread.joinable()) finished = take(member) && finished;
+  }
+  if (!finished) return false;
+  add(full);
   // The difference of the mean to the first fill, blurred along rows, then down columns.
   std::vector<float> kernel(size_t(2 * reach + 1));
   float total = 0.f;

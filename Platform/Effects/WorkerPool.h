@@ -28,14 +28,17 @@ class WorkerPool {
   bool Running() const { return running_; }
 
   // The pool of the fill under way on the calling thread, if any: set for as long as an Active
-  // lives.
+  // lives, and back to the one before when it ends.
   static WorkerPool* Current() { return current_; }
   class Active {
    public:
-    explicit Active(WorkerPool& pool) { current_ = &pool; }
-    ~Active() { current_ = nullptr; }
+    explicit Active(WorkerPool& pool) : before_(current_) { current_ = &pool; }
+    ~Active() { current_ = before_; }
     Active(const Active&) = delete;
     Active& operator=(const Active&) = delete;
+
+   private:
+    WorkerPool* const before_;
   };
 
   // Runs task(i) once for every i in [0, tasks), on the helpers and the calling thread, and
