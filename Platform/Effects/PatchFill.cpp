@@ -1884,27 +1884,30 @@ bool FillHedged(std::vector<Level>& levels, int radius, unsigned threads, const 
       }
     });
   };
-  // The other fills run beside the first when there are threads for all, each on threads of its
-  // own and on levels of its own built from the pixels as given; else one after the other before
-  // it. Only the calling thread reports progress and asks for a stop. The sums are of whole
-  // numbers, exact in any order.
+  // The other fills (members) run on lanes beside the first, one lane a thread up to one a fill,
+  // each on an equal share of the threads; the calling thread's lane, once the first fill is done,
+  // takes the members no other lane has started. Each member fills levels of its own, built from
+  // the pixels as given. Only the calling thread reports progress and asks for a stop. The sums
+  // are of whole numbers, exact in any order.
   struct Member {
-    Level given;
     std::vector<Level> levels;
     std::atomic<double> done{0.0};
-    std::atomic<bool> over{false};
     bool finished = false;
     std::exception_ptr error;
-    std::thread thread;
   };
   std::vector<Member> members(size_t(fills - 1));
-  const bool beside = threads >= unsigned(fills);
-  const unsigned share = beside ? threads / unsigned(fills) : threads;
+  const std::vector<uint32_t> givenPx = full.px;
+  const std::vector<uint8_t> givenHole = full.hole;
+  const unsigned lanes = std::min(threads, unsigned(fills));
+  const unsigned share = std::max(1u, threads / lanes);
+  std::atomic<int> next{1};
+  std::atomic<int> running{0};
   std::atomic<bool> stop{false};
+  std::atomic<double> firstDone{0.0};
   const std::function<bool()> stopped = [&stop] { return stop.load(); };
-  const auto report = [&](double first) {
+  const auto report = [&] {
     if (!progress) return;
-    double done = first;
+    double done = firstDone;
     for (const Member& member : members) done += member.done;
     progress(done / fills);
   };
@@ -1912,7 +1915,7 @@ bool FillHedged(std::vector<Level>& levels, int radius, unsigned threads, const 
     if (stopAsked && stopAsked()) stop = true;
     return stop.load();
   };
-  // A member on a thread of its own looks only at the flag the calling thread sets.
+  // A member on another lane looks only at the flag the calling thread sets.
   const auto run = [&](int m, bool here) {
     Member& member = members[size_t(m - 1)];
     const std::function<bool()>& stopMember = here ? stopFirst : stopped;
@@ -1921,10 +1924,15 @@ bool FillHedged(std::vector<Level>& levels, int radius, unsigned threads, const 
       const WorkerPool::Active active(pool);
       const std::function<void(double)> part = [&](double done) {
         member.done = done;
-        if (here) report(0.0);
+        if (here) report();
       };
+      Level given;
+      given.w = full.w;
+      given.h = full.h;
+      given.px = givenPx;
+      given.hole = givenHole;
       bool finished = true;
-      member.levels = Pyramid(std::move(member.given), std::max(1, radius + HEDGE_RADII[m]), stopMember, finished);
+      member.levels = Pyramid(std::move(given), std::max(1, radius + HEDGE_RADII[m]), stopMember, finished);
       if (finished && member.levels[0].sources == 0) {
         // No patch of that size fits: the member fills as the first does, with a seed of its own.
         Level again;
@@ -1940,62 +1948,60 @@ bool FillHedged(std::vector<Level>& levels, int radius, unsigned threads, const 
       member.error = std::current_exception();
       stop = true;
     }
-    member.over = true;
   };
-  // Stops and joins the members on every way out, an error in the first fill among them.
+  const auto lane = [&](bool here) {
+    for (int m; !stop && (m = next++) < fills;) run(m, here);
+  };
+  // Stops and joins the other lanes on every way out, an error in the first fill among them.
+  std::vector<std::thread> helpers;
   struct Joiner {
-    std::vector<Member>& members;
+    std::vector<std::thread>& helpers;
     std::atomic<bool>& stop;
     ~Joiner() {
-      for (Member& member : members) {
-        if (!member.thread.joinable()) continue;
+      for (std::thread& helper : helpers) {
+        if (!helper.joinable()) continue;
         stop = true;
-        member.thread.join();
+        helper.join();
       }
     }
-  } joiner{members, stop};
-  // Takes a member's fill into the sums once it is over, and lets its levels go.
-  const auto take = [&](Member& member) {
-    while (!member.over && !stopFirst()) {
-      report(1.0);
-      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  } joiner{helpers, stop};
+  for (unsigned l = 1; l < lanes; ++l) {
+    ++running;
+    try {
+      helpers.emplace_back([&] {
+        lane(false);
+        --running;
+      });
+    } catch (const std::system_error&) {
+      --running;
+      break;  // no more threads to be had: the lanes there are take all members
     }
-    if (member.thread.joinable()) member.thread.join();
-    if (member.error) std::rethrow_exception(member.error);
-    if (!member.finished || stop) return false;
-    add(member.levels[0]);
-    std::vector<Level>().swap(member.levels);
-    return true;
-  };
-  for (int m = 1; m < fills; ++m) {
-    Member& member = members[size_t(m - 1)];
-    member.given.w = full.w;
-    member.given.h = full.h;
-    member.given.px = full.px;
-    member.given.hole = full.hole;
-    if (beside) {
-      try {
-        member.thread = std::thread(run, m, false);
-        continue;
-      } catch (const std::system_error&) {
-        // No thread to be had: the member runs here.
-      }
-    }
-    run(m, true);
-    if (!take(member)) return false;
   }
-  const unsigned own = beside ? threads - share * unsigned(fills - 1) : threads;
+  const unsigned own = threads > share * unsigned(helpers.size()) ? threads - share * unsigned(helpers.size()) : 1u;
   bool finished = false;
   {
     WorkerPool pool(own);
     const WorkerPool::Active active(pool);
-    finished = Filler(own, SEED, [&](double done) { report(done); }, stopFirst).Run(levels);
+    const std::function<void(double)> part = [&](double done) {
+      firstDone = done;
+      report();
+    };
+    finished = Filler(own, SEED, part, stopFirst).Run(levels);
   }
-  for (Member& member : members) {
-    if (!member.over || member.thread.joinable()) finished = take(member) && finished;
+  if (finished) lane(true);
+  // The other lanes are waited for with a look for a stop every few milliseconds.
+  while (running > 0 && !stopFirst()) {
+    report();
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  for (std::thread& helper : helpers) helper.join();
+  for (const Member& member : members) {
+    if (member.error) std::rethrow_exception(member.error);
+    finished = finished && member.finished;
   }
   if (!finished) return false;
   add(full);
+  for (const Member& member : members) add(member.levels[0]);
   // The difference of the mean to the first fill, blurred along rows, then down columns.
   std::vector<float> kernel(size_t(2 * reach + 1));
   float total = 0.f;
