@@ -1898,7 +1898,7 @@ bool FillHedged(std::vector<Level>& levels, int radius, unsigned threads, const 
   std::vector<Member> members(size_t(fills - 1));
   const std::vector<uint32_t> givenPx = full.px;
   const std::vector<uint8_t> givenHole = full.hole;
-  const unsigned lanes = std::min(threads, unsigned(fills));
+  const unsigned lanes = std::clamp(threads, 1u, unsigned(fills));
   const unsigned share = std::max(1u, threads / lanes);
   std::atomic<int> next{1};
   std::atomic<int> running{0};

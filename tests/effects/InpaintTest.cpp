@@ -190,7 +190,7 @@ TEST(InpaintPatchFill, PatchFillGivesTheSameBytesOnAnyNumberOfThreads) {
     SCOPED_TRACE(twoSurfaces ? "two surfaces" : "one texture");
     const PatchFillArea start = area;
     std::vector<std::vector<uint32_t>> results;
-    for (unsigned threads : {1u, 8u, 8u, 3u, 5u}) {
+    for (unsigned threads : {1u, 8u, 8u, 3u, 5u, 0u}) {
       PatchFillArea run = start;
       ASSERT_TRUE(PatchFill(run, 9, threads, nullptr, nullptr));
       results.push_back(run.pixels);
