@@ -1827,7 +1827,8 @@ class Filler {
 // A stop is looked for between the steps: `finished` turns false.
 std::vector<Level> Pyramid(Level full, int radius, const std::function<bool()>& stopAsked, bool& finished) {
   const int side = 2 * radius + 1;
-  std::vector<Level> levels(1, std::move(full));
+  std::vector<Level> levels;
+  levels.push_back(std::move(full));  // a count and a value would copy the value
   levels[0].Classify(radius);
   finished = !(stopAsked && stopAsked());
   if (!finished || levels[0].sources == 0) return levels;
