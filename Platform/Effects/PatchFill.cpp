@@ -2000,7 +2000,8 @@ bool FillHedged(std::vector<Level>& levels, int radius, unsigned threads, const 
     if (member.error) std::rethrow_exception(member.error);
     finished = finished && member.finished;
   }
-  if (!finished) return false;
+  // A stop asked while the last lanes ended is honoured too.
+  if (!finished || stop) return false;
   add(full);
   for (const Member& member : members) add(member.levels[0]);
   // The difference of the mean to the first fill, blurred along rows, then down columns.
