@@ -1897,14 +1897,14 @@ bool FillHedged(std::vector<Level>& levels, int radius, unsigned threads, const 
     std::exception_ptr error;
   };
   std::vector<Member> members(size_t(fills - 1));
+  // The first fill changes the full-size pixels, never the holes: only the pixels need a copy.
   const std::vector<uint32_t> givenPx = full.px;
-  const std::vector<uint8_t> givenHole = full.hole;
   const unsigned lanes = std::clamp(threads, 1u, unsigned(fills));
   const unsigned share = std::max(1u, threads / lanes);
   std::atomic<int> next{1};
   std::atomic<int> running{0};
   std::atomic<bool> stop{false};
-  std::atomic<double> firstDone{0.0};
+  double firstDone = 0.0;  // the calling thread's alone
   const std::function<bool()> stopped = [&stop] { return stop.load(); };
   const auto report = [&] {
     if (!progress) return;
@@ -1931,7 +1931,7 @@ bool FillHedged(std::vector<Level>& levels, int radius, unsigned threads, const 
       given.w = full.w;
       given.h = full.h;
       given.px = givenPx;
-      given.hole = givenHole;
+      given.hole = full.hole;
       bool finished = true;
       member.levels = Pyramid(std::move(given), std::max(1, radius + HEDGE_RADII[m]), stopMember, finished);
       if (finished && member.levels[0].sources == 0) {
