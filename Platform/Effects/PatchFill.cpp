@@ -30,6 +30,9 @@ namespace {
 // Rows one task handles. Fixed, so that the split, and with it the result, does not depend on the
 // number of threads.
 constexpr int BAND = 16;
+// The levels below full size are small and searched many more times: their searches run in
+// narrower bands, so that enough of them run at once for every thread.
+constexpr int COARSE_SEARCH_BAND = 8;
 constexpr uint64_t SEED = 0x9E3779B97F4A7C15ull;
 // Known pixels weigh this much more than filled ones when patches are compared: the fill so far is
 // smoother than the truth and would otherwise draw smooth sources to itself.
@@ -1529,11 +1532,13 @@ class Filler {
           const uint64_t seed = seed_ ^ (uint64_t(l) << 56) ^ (uint64_t(round) << 48) ^ (uint64_t(pass) << 44);
           const bool forward = (round + pass) % 2 == 0;
           // Neighbouring bands never run together: a band reads the matches of the rows next to it.
+          const int rows = l == 0 ? BAND : COARSE_SEARCH_BAND;
+          const int bands = (level.h + rows - 1) / rows;
           for (int parity = 0; parity < 2; ++parity) {
             if (!Step()) return false;
-            ParallelFor((level.Bands() + 1 - parity) / 2, threads_, [&](int task) {
+            ParallelFor((bands + 1 - parity) / 2, threads_, [&](int task) {
               const int band = 2 * task + parity;
-              Search(level, seed, forward, band * BAND, std::min(level.h, (band + 1) * BAND));
+              Search(level, seed, forward, band * rows, std::min(level.h, (band + 1) * rows));
             });
           }
         }
