@@ -1581,9 +1581,12 @@ class Filler {
     return true;
   }
 
+  // Bodies whose rows do not depend on each other, on bands of rows: BAND rows, fewer on a small
+  // level, so that enough bands run at once for every thread.
   template <class Body>
   void ForBands(const Level& level, const Body& body) {
-    ParallelFor(level.Bands(), threads_, [&](int band) { body(band * BAND, std::min(level.h, (band + 1) * BAND)); });
+    const int rows = std::clamp(level.h / 64, 4, BAND);
+    ParallelFor((level.h + rows - 1) / rows, threads_, [&](int band) { body(band * rows, std::min(level.h, (band + 1) * rows)); });
   }
 
   static void RandomMatches(Level& level, uint64_t seed, int y0, int y1) {
@@ -1722,9 +1725,9 @@ class Filler {
     });
     // The median's value does not depend on the order the errors are gathered in.
     std::vector<std::vector<float>> bands(size_t(level.Bands()));
-    ForBands(level, [&](int y0, int y1) {
-      std::vector<float>& some = bands[size_t(y0 / BAND)];
-      for (size_t i = size_t(y0) * w; i < size_t(y1) * w; ++i) {
+    ParallelFor(level.Bands(), threads_, [&](int band) {
+      std::vector<float>& some = bands[size_t(band)];
+      for (size_t i = size_t(band) * BAND * w; i < size_t(std::min(level.h, (band + 1) * BAND)) * w; ++i) {
         if (level.target[i] && error[i] >= 0.f) some.push_back(error[i]);
       }
     });
