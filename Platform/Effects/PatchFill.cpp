@@ -580,27 +580,33 @@ void SmoothFill(Level& level) {
 
 // Where the holes have surfaces, the smooth first fill is moved towards one of each surface's hole
 // pixels from that surface's known pixels only: the start then already parts the surfaces where
-// their labels do, and still hedges where the labels are wrong.
-void SmoothFillBySurface(Level& level) {
+// their labels do, and still hedges where the labels are wrong. The two surfaces' smooth fills
+// read no hole pixel and are independent: they run side by side.
+void SmoothFillBySurface(Level& level, unsigned threads) {
   if (level.surface.empty()) return;
-  for (const uint8_t side : {uint8_t(1), uint8_t(2)}) {
-    Level alone;
-    alone.w = level.w;
-    alone.h = level.h;
-    alone.px = level.px;
-    alone.hole.resize(level.hole.size());
-    size_t known = 0;
+  Level alone[2];
+  bool known[2] = {false, false};
+  ParallelFor(2, threads, [&](int s) {
+    const uint8_t side = uint8_t(s + 1);
+    Level& own = alone[s];
+    own.w = level.w;
+    own.h = level.h;
+    own.px = level.px;
+    own.hole.resize(level.hole.size());
     for (size_t i = 0; i < level.hole.size(); ++i) {
-      alone.hole[i] = level.hole[i] || level.surface[i] != side ? 1 : 0;
-      known += !alone.hole[i];
+      own.hole[i] = level.hole[i] || level.surface[i] != side ? 1 : 0;
+      known[s] = known[s] || !own.hole[i];
     }
-    if (!known) continue;
-    SmoothFill(alone);
+    if (known[s]) SmoothFill(own);
+  });
+  for (const uint8_t side : {uint8_t(1), uint8_t(2)}) {
+    if (!known[side - 1]) continue;
+    const Level& apart = alone[side - 1];
     for (size_t i = 0; i < level.hole.size(); ++i) {
       if (level.hole[i] && level.surface[i] == side) {
         uint32_t p = 0;
         for (int k = 0; k < 3; ++k) {
-          const int both = (level.px[i] >> (8 * k)) & 0xFF, own = (alone.px[i] >> (8 * k)) & 0xFF;
+          const int both = (level.px[i] >> (8 * k)) & 0xFF, own = (apart.px[i] >> (8 * k)) & 0xFF;
           p |= uint32_t((both * (100 - SURFACE_START) + own * SURFACE_START + 50) / 100) << (8 * k);
         }
         level.px[i] = p;
@@ -1507,7 +1513,7 @@ class Filler {
         level.SumGrain();
       }
       if (l + 1 == levels.size()) {
-        SmoothFillBySurface(level);
+        SmoothFillBySurface(level, threads_);
         ForBands(level, [&](int y0, int y1) { RandomMatches(level, seed_ ^ (uint64_t(l) << 56), y0, y1); });
       } else {
         const Level& coarse = levels[l + 1];
