@@ -1887,14 +1887,14 @@ bool FillHedged(std::vector<Level>& levels, int radius, unsigned threads, const 
   const int left = std::max(0, b.left - reach), top = std::max(0, b.top - reach);
   const int bw = std::min(full.w - 1, b.right + reach) - left + 1, bh = std::min(full.h - 1, b.bottom + reach) - top + 1;
   std::vector<float> sum(size_t(bw) * bh * 3, 0.f);
-  const auto add = [&](const Level& filled) {
+  const auto add = [&](const std::vector<uint32_t>& filled) {
     ForRows(bh, [&](int y0, int y1) {
       for (int y = y0; y < y1; ++y) {
         for (int x = 0; x < bw; ++x) {
           const size_t i = size_t(y + top) * full.w + (x + left);
           if (!full.hole[i]) continue;
           float* cell = &sum[(size_t(y) * bw + x) * 3];
-          for (int k = 0; k < 3; ++k) cell[k] += float((filled.px[i] >> (8 * k)) & 0xFF);
+          for (int k = 0; k < 3; ++k) cell[k] += float((filled[i] >> (8 * k)) & 0xFF);
         }
       }
     });
@@ -1902,10 +1902,10 @@ bool FillHedged(std::vector<Level>& levels, int radius, unsigned threads, const 
   // The other fills (members) run on lanes beside the first, one lane a thread up to one a fill,
   // each on an equal share of the threads; the calling thread's lane, once the first fill is done,
   // takes the members no other lane has started. Each member fills levels of its own, built from
-  // the pixels as given. Only the calling thread reports progress and asks for a stop. The sums
+  // the pixels as given, and keeps only their full-size pixels. Only the calling thread reports progress and asks for a stop. The sums
   // are of whole numbers, exact in any order.
   struct Member {
-    std::vector<Level> levels;
+    std::vector<uint32_t> px;
     std::atomic<double> done{0.0};
     bool finished = false;
     std::exception_ptr error;
@@ -1947,18 +1947,19 @@ bool FillHedged(std::vector<Level>& levels, int radius, unsigned threads, const 
       given.px = givenPx;
       given.hole = full.hole;
       bool finished = true;
-      member.levels = Pyramid(std::move(given), std::max(1, radius + HEDGE_RADII[m]), stopMember, finished);
-      if (finished && member.levels[0].sources == 0) {
+      std::vector<Level> levels = Pyramid(std::move(given), std::max(1, radius + HEDGE_RADII[m]), stopMember, finished);
+      if (finished && levels[0].sources == 0) {
         // No patch of that size fits: the member fills as the first does, with a seed of its own.
         Level again;
         again.w = full.w;
         again.h = full.h;
-        again.px = std::move(member.levels[0].px);
-        again.hole = std::move(member.levels[0].hole);
-        member.levels = Pyramid(std::move(again), radius, stopMember, finished);
+        again.px = std::move(levels[0].px);
+        again.hole = std::move(levels[0].hole);
+        levels = Pyramid(std::move(again), radius, stopMember, finished);
       }
-      for (Level& level : member.levels) level.grainPenalty = HEDGED_GRAIN_PENALTY;
-      member.finished = finished && Filler(share, SEED ^ (0x1234567ull * uint64_t(m)), part, stopMember).Run(member.levels);
+      for (Level& level : levels) level.grainPenalty = HEDGED_GRAIN_PENALTY;
+      member.finished = finished && Filler(share, SEED ^ (0x1234567ull * uint64_t(m)), part, stopMember).Run(levels);
+      if (member.finished) member.px = std::move(levels[0].px);
     } catch (...) {
       member.error = std::current_exception();
       stop = true;
@@ -2016,8 +2017,8 @@ bool FillHedged(std::vector<Level>& levels, int radius, unsigned threads, const 
   }
   // A stop asked while the last lanes ended is honoured too.
   if (!finished || stop) return false;
-  add(full);
-  for (const Member& member : members) add(member.levels[0]);
+  add(full.px);
+  for (const Member& member : members) add(member.px);
   // The difference of the mean to the first fill, blurred along rows, then down columns.
   std::vector<float> kernel(size_t(2 * reach + 1));
   float total = 0.f;
